@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace karvola {
+
+// A betting rule: condition "?" keyword ":" condition "?" keyword ... with an
+// optional keyword alone at the end, which always applies. The conditions are
+// logic expressions in which ODDS1, ODDS0 and ODDS2 stand for the match's odds.
+// The whole rule is parsed again for every match, so every error shows at the
+// first match. Throws std::logic_error.
+class PredictExpression final {
+public:
+    // The bet a rule asks for. These are not the outcome codes of the wvector rule.
+    enum prediction_t : std::uint8_t {
+        BET1 = 0,    // home win
+        BET0 = 1,    // draw
+        BET2 = 2,    // away win
+        BET12 = 3,   // home win or away win
+        BET10 = 4,   // home win or draw
+        BET02 = 5,   // draw or away win
+        BET102 = 6,  // all three outcomes
+        NO_BET = 7,  // no part of the rule applies
+    };
+
+    // One part as written, while the text is being split.
+    struct predict_expr_parse_element_t {
+        std::string_view m_condition;  // views into m_text, valid during one evaluation
+        std::string_view m_keyword;
+    };
+
+    // One part for the match being evaluated.
+    struct predict_expr_element_t {
+        std::string m_condition;  // with the odds names replaced by the match's odds
+        std::uint8_t m_prediction = NO_BET;
+    };
+
+    explicit PredictExpression(std::string text);
+
+    // The prediction code for one match: that of the first part whose condition is
+    // nonzero (NaN counts as zero), NO_BET when none is.
+    std::uint8_t evaluate(float odds1, float odds0, float odds2);
+
+private:
+    void split();
+    void buildElements(float odds1, float odds0, float odds2);
+
+    std::string m_text;
+    std::vector<predict_expr_parse_element_t> m_parse_elements;  // empty between evaluations
+    std::vector<predict_expr_element_t> m_elements;              // empty between evaluations
+};
+
+}  // namespace karvola

@@ -1,0 +1,12 @@
+#include "terminal/CommandHistory.h"
+
+namespace karvola {
+
+void CommandHistory::append(std::string_view line) { m_lines.emplace_back(line); }
+
+void CommandHistory::clear() {
+    m_lines.clear();
+    if (m_onCleared) m_onCleared();
+}
+
+}  // namespace karvola

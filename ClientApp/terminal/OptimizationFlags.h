@@ -1,0 +1,17 @@
+#pragma once
+
+#include <atomic>
+
+namespace karvola {
+
+// The two flags shared between the user-interface thread and the optimizer's
+// worker: the worker clears OptimizationRunning when it ends and polls
+// BreakRequested at every grid point.
+struct OptimizationFlags {
+    std::atomic<bool> OptimizationRunning{false};
+    std::atomic<bool> BreakRequested{false};
+
+    [[nodiscard]] bool IsOptimizing() const { return OptimizationRunning.load(); }
+};
+
+}  // namespace karvola

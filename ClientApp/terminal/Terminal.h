@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string_view>
+
+#include "terminal/CommandDispatcher.h"
+#include "terminal/CommandHistory.h"
+#include "terminal/OptimizationFlags.h"
+#include "terminal/TerminalSink.h"
+
+namespace karvola {
+
+// The main window's terminal without its widgets: what happens when a line is
+// entered on the command line, the history, the dispatcher and the busy flags.
+// The window and the headless terminal are both thin shells over it.
+class Terminal final {
+public:
+    enum class Echo { Shown, Hidden };
+
+    Terminal(TerminalSink& sink, char decimalSeparator);
+
+    // Enter pressed on the command line: an empty text does nothing; otherwise the
+    // echo ">" + text, the history, then the dispatcher. A front end whose user
+    // already sees the typed line on the same screen may hide the echo.
+    void CommandLineEnter(std::string_view text, Echo echo = Echo::Shown);
+
+    [[nodiscard]] CommandDispatcher& dispatcher() { return m_dispatcher; }
+    [[nodiscard]] CommandHistory& history() { return m_history; }
+    [[nodiscard]] OptimizationFlags& flags() { return m_flags; }
+    [[nodiscard]] TerminalSink& sink() { return m_sink; }
+
+private:
+    TerminalSink& m_sink;
+    CommandHistory m_history;
+    OptimizationFlags m_flags;
+    CommandDispatcher m_dispatcher;
+};
+
+}  // namespace karvola

@@ -1,0 +1,34 @@
+# The two commands that do everything on a fresh Debian machine:
+#   make run    installs what is missing, builds, starts Karvola
+#   make test   installs what is missing, builds, runs every test (plain and with sanitizers)
+JOBS ?= $(shell nproc)
+
+.PHONY: run test deps build build-asan test-release test-asan bench clean
+
+run: build
+	./build/release/app/cli/karvola-cli
+
+test: test-release test-asan
+
+deps:
+	./scripts/install-deps.sh
+
+build: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
+
+build-asan: deps
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+
+test-release: build
+	ctest --preset release -j $(JOBS)
+
+test-asan: build-asan
+	ctest --preset asan -j $(JOBS)
+
+bench: build
+	./build/release/bench/expressions_bench
+
+clean:
+	rm -rf build

@@ -1,0 +1,84 @@
+// karvola-cli: the Karvola terminal without its window, for scripts, servers and tests.
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "CliOptions.h"
+#include "ConsoleSink.h"
+#include "HeadlessTerminal.h"
+#include "LineSources.h"
+#include "config/ApplicationDirectory.h"
+#include "terminal/NumberTexts.h"
+#include "terminal/StartupBanner.h"
+
+namespace {
+
+constexpr int kWrongOptions = 2;
+
+int Run(const karvola::cli::CliOptions& options) {
+    const auto directory =
+        karvola::ResolveApplicationDirectory(karvola::ApplicationDirectoryInputsFromEnvironment(options.home));
+    try {
+        karvola::EnsureApplicationLayout(directory);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "karvola-cli: cannot use the application directory %s: %s\n", directory.c_str(),
+                     error.what());
+        if (options.home) return kWrongOptions;
+    }
+
+    std::unique_ptr<karvola::cli::StreamLineSource> script;
+    if (options.script) {
+        try {
+            script = std::make_unique<karvola::cli::StreamLineSource>(*options.script);
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "karvola-cli: %s\n", error.what());
+            return kWrongOptions;
+        }
+    }
+
+    karvola::cli::ConsoleSink sink(stdout);
+    karvola::cli::HeadlessTerminal terminal(
+        {.applicationDirectory = directory, .quiet = options.quiet, .decimalSeparator = karvola::UserDecimalSeparator()},
+        sink);
+    terminal.startUp();
+
+    karvola::cli::TextLineSource givenLines(options.lines);
+    terminal.run(givenLines, karvola::Terminal::Echo::Shown);
+    if (script && !terminal.quitRequested()) terminal.run(*script, karvola::Terminal::Echo::Shown);
+    if (!options.lines.empty() || script) return 0;
+
+    if (isatty(STDIN_FILENO) != 0) {
+        karvola::cli::EditLineSource editor(">", directory / "karvola_history");
+        terminal.followHistory([&editor](const std::string& line) { editor.rememberLine(line); },
+                               [&editor] { editor.clearHistory(); });
+        // The user sees the typed line on the terminal already; a redirected output still gets it.
+        const auto echo = isatty(STDOUT_FILENO) != 0 ? karvola::Terminal::Echo::Hidden : karvola::Terminal::Echo::Shown;
+        terminal.run(editor, echo);
+    } else {
+        karvola::cli::StreamLineSource input(stdin);
+        terminal.run(input, karvola::Terminal::Echo::Shown);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto parsed = karvola::cli::ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "karvola-cli: %s\n%s", parsed.error.c_str(), karvola::cli::CliUsage().c_str());
+        return kWrongOptions;
+    }
+    if (parsed.options.help) {
+        std::fputs(karvola::cli::CliUsage().c_str(), stdout);
+        return 0;
+    }
+    if (parsed.options.version) {
+        std::printf("karvola-cli 5.0.3 (%s)\n", std::string(karvola::kProductCaption).c_str());
+        return 0;
+    }
+    return Run(parsed.options);
+}

@@ -1,0 +1,30 @@
+# One INTERFACE target that every Karvola target links: language level, warnings,
+# floating-point discipline and sanitizers.
+set(CMAKE_CXX_STANDARD 20)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
+
+add_library(karvola_common INTERFACE)
+add_library(Karvola::common ALIAS karvola_common)
+
+target_compile_features(karvola_common INTERFACE cxx_std_20)
+target_compile_options(karvola_common INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
+  # Printed digits depend on every rounding: never fuse a*b+c into one rounding,
+  # never let the optimizer reassociate.
+  -ffp-contract=off -fno-fast-math)
+
+# GCC 12 reports false positives under the sanitizers, so -Werror stays out of that build.
+if(KARVOLA_DEVELOPER_MODE AND NOT KARVOLA_SANITIZE)
+  target_compile_options(karvola_common INTERFACE -Werror)
+endif()
+
+if(KARVOLA_SANITIZE)
+  target_compile_options(karvola_common INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(karvola_common INTERFACE -fsanitize=address,undefined)
+endif()
+
+find_package(Threads REQUIRED)
+target_link_libraries(karvola_common INTERFACE Threads::Threads)

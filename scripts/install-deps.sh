@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs what Karvola needs to build and test on Debian, only what is missing.
+# Safe to run again; never reads standard input.
+set -euo pipefail
+
+packages=(
+  g++ cmake ninja-build pkg-config make
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  libedit-dev
+  locales
+)
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo -n "$@"; fi
+}
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}" >&2
+  export DEBIAN_FRONTEND=noninteractive
+  as_root apt-get update -q </dev/null
+  as_root apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
+fi
+
+# The number-text tests run under a locale with a decimal comma.
+if ! locale -a 2>/dev/null | grep -qiE '^pl_PL\.utf-?8$'; then
+  echo "Generating the locale pl_PL.UTF-8" >&2
+  as_root localedef -i pl_PL -f UTF-8 pl_PL.UTF-8 </dev/null
+fi
