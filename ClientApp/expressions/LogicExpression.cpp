@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cmath>
 #include <limits>
 #include <stdexcept>
 #include <utility>
@@ -18,6 +19,18 @@ constexpr const char* kUnmatchedBrackets = "Error in expression: Unmatched brack
 // Tabs, line breaks, other control characters and every byte from 128 up count as blanks.
 bool isBlank(char c) {
     return static_cast<signed char>(c) <= 32;
+}
+
+// Rounds to the nearest float as the FPU does, with infinity beyond the largest float
+// (a plain cast of an out-of-range double is undefined in C++).
+float roundToFloat(double value) {
+    constexpr double kLargest = std::numeric_limits<float>::max();
+    constexpr double kFirstRoundingToInfinity = 0x1.ffffffp127;  // kLargest + half a unit in the last place
+    const double magnitude = std::fabs(value);
+    if (magnitude <= kLargest || std::isnan(value)) return static_cast<float>(value);
+    const float rounded = magnitude < kFirstRoundingToInfinity ? std::numeric_limits<float>::max()
+                                                                : std::numeric_limits<float>::infinity();
+    return value < 0.0 ? -rounded : rounded;
 }
 
 float combine(std::uint8_t code, float left, float right) {
@@ -160,8 +173,7 @@ void logic_expression_t::scanOperators() {
 void logic_expression_t::appendOperand(std::int32_t first, std::int32_t end) {
     logic_expression_t operand(m_text.substr(static_cast<std::size_t>(first),
                                              static_cast<std::size_t>(end - first)));
-    const auto value = static_cast<float>(operand.evaluate());
-    m_final_list.push_back({ET_VALUE, value, OP_LESS});
+    m_final_list.push_back({ET_VALUE, roundToFloat(operand.evaluate()), OP_LESS});
 }
 
 // One reduction pass, from the left, over the operators whose codes lie in

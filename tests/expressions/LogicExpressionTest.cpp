@@ -94,6 +94,8 @@ TEST(LogicExpressionTest, RoundsOperandsToFloatOnly) {
         {"1.00000001==1", 1.0},
         {"16777217==16777216", 1.0},
         {"1.0001==1", 0.0},
+        {"1E39==1E40", 1.0},  // both beyond the largest float: infinity
+        {"3.4028235E38<1E39", 1.0},
         {"1.00000001", 1.00000001},
         {"0.1", 0.1},
     };

@@ -139,6 +139,26 @@ TEST(PredictExpressionTest, ChecksAllPartsBeforeEvaluatingConditions) {
     }
 }
 
+// Odds read from a data base text such as "nan" reach the rule as they are. The numeric
+// evaluator accepts no such number, so only the conditions that name them fail.
+TEST(PredictExpressionTest, NonFiniteOddsFailOnlyTheConditionsThatNameThem) {
+    constexpr float kNan = std::numeric_limits<float>::quiet_NaN();
+    constexpr float kInfinity = std::numeric_limits<float>::infinity();
+    const Odds nanDraw{1.80f, kNan, 4.50f};
+    const Odds infiniteAway{1.80f, 3.40f, kInfinity};
+
+    PredictExpression home("ODDS1<2?BET1:BET2");
+    EXPECT_EQ(home.evaluate(nanDraw.home, nanDraw.draw, nanDraw.away), P::BET1);
+    EXPECT_EQ(home.evaluate(infiniteAway.home, infiniteAway.draw, infiniteAway.away), P::BET1);
+
+    PredictExpression draw("ODDS0<2?BET0:BET1");
+    EXPECT_EQ(errorOf(draw, nanDraw), "Error in expression");
+    PredictExpression away("ODDS2>2?BET2:BET1");
+    EXPECT_EQ(errorOf(away, infiniteAway), "Error in expression");
+    PredictExpression negative("ODDS1>2?BET2:BET1");
+    EXPECT_EQ(errorOf(negative, {-kInfinity, 3.40f, 4.50f}), "Error in expression");
+}
+
 // One object serves every match; a match that fails must not leave parts behind for the next one.
 TEST(PredictExpressionTest, EvaluatesTheNextMatchAfterAnError) {
     PredictExpression expression("1/(ODDS1-2)>1?BET1:BET2");
