@@ -50,8 +50,7 @@ struct MathFunction {
     double (*apply)(double);
 };
 
-// Tested in this order at every position of the text. "SIN" comes before "ARCSIN" but cannot match
-// inside it: the walk reaches the "A" first and replaces the whole call.
+// Tested in this order at each position of the text; names are upper case only.
 constexpr std::array<MathFunction, 9> kFunctions{{
     {"SIN", [](double x) { return std::sin(x); }},
     {"COS", [](double x) { return std::cos(x); }},
@@ -155,8 +154,8 @@ double power(double x, double y) {
     return requireFinite(std::exp(y * std::log(x)));
 }
 
-// The bracket group whose opening bracket is at position (any character is taken as the opening
-// bracket: a function name is always followed by one). Leaves position after the closing bracket.
+// The bracket group that opens at position. The character there is not checked: after a function name
+// whatever follows counts as the opening bracket. Leaves position after the closing bracket.
 double EvaluateBracketGroup(std::string_view text, std::size_t& position) {
     ++position;
     const std::size_t first = position;

@@ -9,7 +9,11 @@ namespace karvola {
 // operands and operators combined by precedence ("^" from the left, then "*" and
 // "/", then "+" and "-"). Function names are recognized in upper case only; the
 // caller decides the case. Throws std::logic_error with "Error in expression",
-// "Domain error" or "Unmatched brackets". Stateless and thread-safe.
+// "Domain error" or "Unmatched brackets". Text beyond the working buffers (999
+// characters, 99 for a bracket group or a number, 99 operators in one bracket
+// level) is an error in expression; a result that is not finite (overflow, 0 to a
+// negative power, a negative number to a fraction) is a domain error, so the
+// value returned is always finite. Stateless and thread-safe.
 double EvaluateNumericExpression(std::string_view expression);
 
 }  // namespace karvola

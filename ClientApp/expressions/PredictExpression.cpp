@@ -40,7 +40,8 @@ using OddsText = std::array<char, 64>;
 // The odds as the conditions see them: fixed notation with four decimals and no
 // leading zero in the integer part (0.5 gives .5000). Both sides of ODDS1==1.85
 // then go through the same decimal text and float rounding. std::to_chars keeps
-// the process locale, which may use a decimal comma, out of it.
+// the process locale, which may use a decimal comma, out of it. NaN and infinite
+// odds come out as "nan" and "inf", which no condition accepts as a number.
 std::string_view formatOdds(float odds, OddsText& buffer) {
     char* const begin = buffer.data();
     const auto result = std::to_chars(begin, begin + buffer.size(), static_cast<double>(odds),

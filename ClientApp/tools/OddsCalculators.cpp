@@ -51,7 +51,9 @@ unsigned eventsCount(double value) {
     const double events = std::trunc(value);
     if (events == 0.0) throw std::logic_error("Error: given number of events is zero");
     if (events < 0.0) throw std::logic_error("Error: given number of events is negative");
-    if (!(events <= kMaxEvents)) throw std::logic_error("Error: given number of events is greater than 1000000");
+    if (!(events <= kMaxEvents)) {
+        throw std::logic_error("Error: given number of events is greater than 1000000");
+    }
     return static_cast<unsigned>(events);
 }
 

@@ -137,16 +137,14 @@ TEST(BinomialTest, TenFairBetsAtEvenOdds) {
 }
 
 TEST(BinomialTest, WhereTheCountStarts) {
-    const Lines header = {"10", "2", "5", "0", "---", "Hypothetical probability : 0.5"};
-    Lines beyondN = header;
-    beyondN.push_back("total probability = 0");
-    Lines negative = {"10", "2", "-3", "0", "---", "Hypothetical probability : 0.5", "total probability = 0"};
-    Lines overflowing = {"10", "2", "1E20", "0", "---", "Hypothetical probability : 0.5",
-                         "total probability = 0"};
+    // Ten fair bets whose count of wins starts outside 0 ... 10: nothing is listed.
+    const auto nothingListed = [](const std::string& target) {
+        return Lines{"10", "2", target, "0", "---", "Hypothetical probability : 0.5", "total probability = 0"};
+    };
     expectCases({
-        {"start above n", binomial(), {"10", "2", "5", "0"}, beyondN},
-        {"negative start", binomial(), {"10", "2", "-3", "0"}, negative},
-        {"start beyond every integer", binomial(), {"10", "2", "10^20", "0"}, overflowing},
+        {"start above n", binomial(), {"10", "2", "5", "0"}, nothingListed("5")},
+        {"negative start", binomial(), {"10", "2", "-3", "0"}, nothingListed("-3")},
+        {"start beyond every integer", binomial(), {"10", "2", "10^20", "0"}, nothingListed("1E20")},
         // 1 x (-1.5 + 1) / 2 = -0.25 truncates toward zero, to 0, not down to -1.
         {"start truncated toward zero", binomial(), {"1", "2", "-1.5", "0"},
          {"1", "2", "-1.5", "0", "---", "Hypothetical probability : 0.5", "  k=0, p0.5", "  k=1, p0.5",
@@ -203,8 +201,8 @@ TEST(BinomialTest, FollowsTheDistributionUpToTheFirstNegligibleTerm) {
         }
         const std::string totalPrefix = "total probability = ";
         ASSERT_EQ(outcome.lines.back().substr(0, totalPrefix.size()), totalPrefix);
-        EXPECT_NEAR(printedValue(std::string_view(outcome.lines.back()).substr(totalPrefix.size())), expectedTotal,
-                    expectedTotal * d.relativeTolerance);
+        const std::string_view total = std::string_view(outcome.lines.back()).substr(totalPrefix.size());
+        EXPECT_NEAR(printedValue(total), expectedTotal, expectedTotal * d.relativeTolerance);
     }
 }
 
