@@ -6,6 +6,7 @@ JOBS ?= $(shell nproc)
 .PHONY: run test deps build build-asan test-release test-asan bench clean
 
 run: build
+	./scripts/seed-home.sh
 	./build/release/app/cli/karvola-cli
 
 test: test-release test-asan

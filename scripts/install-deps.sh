@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config make
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  libedit-dev
+  libedit-dev libpugixml-dev
   locales
 )
 

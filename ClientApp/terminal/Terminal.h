@@ -26,6 +26,7 @@ public:
     [[nodiscard]] CommandDispatcher& dispatcher() { return m_dispatcher; }
     [[nodiscard]] CommandHistory& history() { return m_history; }
     [[nodiscard]] OptimizationFlags& flags() { return m_flags; }
+    [[nodiscard]] const OptimizationFlags& flags() const { return m_flags; }
     [[nodiscard]] TerminalSink& sink() { return m_sink; }
 
 private:

@@ -24,14 +24,17 @@ CliOptionsResult ParseCliOptions(const std::vector<std::string>& arguments) {
             options.help = true;
         } else if (argument == "--version") {
             options.version = true;
-        } else if (argument == "-e" || argument == "--home") {
+        } else if (argument == "-e" || argument == "--home" || argument == "--db") {
             if (!hasValue) return fail("option " + argument + " needs a value");
             const std::string& value = arguments[++i];
             if (argument == "-e") {
                 options.lines.push_back(value);
-            } else {
-                if (value.empty()) return fail("option --home needs a folder");
+            } else if (value.empty()) {
+                return fail("option " + argument + " needs a path");
+            } else if (argument == "--home") {
                 options.home = value;
+            } else {
+                options.dataBase = value;
             }
         } else if (argument.rfind("--home=", 0) == 0) {
             if (argument.size() == 7) return fail("option --home needs a folder");
@@ -52,6 +55,7 @@ std::string CliUsage() {
            "Options:\n"
            "  -e LINE        run LINE (repeatable, in order; then SCRIPT if given)\n"
            "  --home DIR     the application directory (configuration and data folders)\n"
+           "  --db FILE      load FILE at start instead of the default data base\n"
            "  -q, --quiet    no start-up lines\n"
            "  --help         show this text\n"
            "  --version      show the version\n"

@@ -12,6 +12,7 @@ struct CliOptions {
     bool quiet = false;                         // -q, --quiet
     bool help = false;                          // --help
     bool version = false;                       // --version
+    std::optional<std::filesystem::path> dataBase;  // --db FILE: loaded at start instead of the default base
     std::vector<std::string> lines;             // -e LINE, repeatable, in order
     std::optional<std::filesystem::path> script;
 };

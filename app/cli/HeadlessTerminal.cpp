@@ -1,11 +1,33 @@
 #include "HeadlessTerminal.h"
 
+#include <charconv>
 #include <cstdio>
-
-#include "terminal/StartupBanner.h"
-#include "tools/OddsCalculators.h"
+#include <sstream>
+#include <utility>
 
 namespace karvola::cli {
+
+namespace {
+
+void Diagnostic(const std::string& text) { std::fprintf(stderr, "karvola-cli: %s\n", text.c_str()); }
+
+std::vector<std::string> SplitWords(std::string_view text) {
+    std::vector<std::string> words;
+    std::istringstream stream{std::string(text)};
+    for (std::string word; stream >> word;) words.push_back(word);
+    return words;
+}
+
+std::string Join(const std::vector<std::string>& cells, std::string_view separator) {
+    std::string line;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (i > 0) line += separator;
+        line += cells[i];
+    }
+    return line;
+}
+
+}  // namespace
 
 void MetaCommands::add(std::string name, std::string usage, Handler handler) {
     m_entries.insert_or_assign(std::move(name), Entry{std::move(usage), std::move(handler)});
@@ -30,33 +52,59 @@ std::vector<std::string> MetaCommands::helpLines() const {
     return lines;
 }
 
-HeadlessTerminal::HeadlessTerminal(HeadlessSettings settings, karvola::TerminalSink& sink)
-    : m_settings(std::move(settings)), m_sink(sink), m_terminal(sink, m_settings.decimalSeparator) {
-    auto& dispatcher = m_terminal.dispatcher();
-    karvola::RegisterOddsCalculators(dispatcher);
-    dispatcher.attach("quit", [this](const karvola::CommandArguments&) { ExitMenuItemClick(); });
+void StartupGate::appendLine(std::string_view line) {
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_holdBack) {
+            m_heldBack.emplace_back(line);
+            return;
+        }
+    }
+    m_target.appendLine(line);
+}
+
+void StartupGate::clearScreen() { m_target.clearScreen(); }
+
+std::vector<std::string> StartupGate::open() {
+    const std::lock_guard lock(m_mutex);
+    m_holdBack = false;
+    return std::exchange(m_heldBack, {});
+}
+
+HeadlessTerminal::HeadlessTerminal(HeadlessSettings settings, karvola::TerminalSink& sink,
+                                   karvola::FileSystem& files, const karvola::Clock& clock)
+    : m_settings(std::move(settings)),
+      m_sink(sink, m_settings.quiet),
+      m_workstation({m_settings.applicationDirectory, m_settings.decimalSeparator}, m_sink, files, clock) {
+    m_workstation.terminal().dispatcher().attach("quit", [this](const karvola::CommandArguments&) {
+        // Nobody can answer the save question here: the answer is No, as when
+        // the question box is closed.
+        m_quitRequested = m_workstation.FormCloseQuery([this] {
+            messageBox("Confirmation...", "Data Base has been changed. Do you want to save it?");
+            return karvola::Workstation::SaveAnswer::No;
+        });
+    });
     addMetaCommands();
 }
 
-void HeadlessTerminal::addMetaCommands() {
-    m_metaCommands.add(":help", ":help                 this list", [this](std::string_view) {
-        for (const auto& line : m_metaCommands.helpLines()) m_sink.appendLine(line);
-    });
-    m_metaCommands.add(":wait", ":wait                 wait until a running optimization has ended",
-                       [](std::string_view) {});
+void HeadlessTerminal::startUp() {
+    if (const auto& problem = m_workstation.config().loadProblem(); !problem.empty()) Diagnostic(problem);
+    const int loaded = m_workstation.StartUp(m_settings.dataBase);
+    const auto heldBack = m_sink.open();
+    if (!m_settings.quiet || loaded == 0 || !m_workstation.dataBase().HasDataBaseName()) return;
+    // A quiet start says nothing, unless the data base it was asked to load failed.
+    for (const auto& line : heldBack) {
+        if (line.rfind("DBMS Error", 0) == 0 || line.rfind("Fatal", 0) == 0) {
+            Diagnostic(line + " (" + m_workstation.dataBase().fileName() + ")");
+        }
+    }
+    if (loaded == -2) Diagnostic("not a data base: " + m_workstation.dataBase().fileName());
 }
 
 void HeadlessTerminal::followHistory(std::function<void(const std::string&)> onLine,
                                      std::function<void()> onCleared) {
     m_onHistoryLine = std::move(onLine);
-    m_terminal.history().setClearedCallback(std::move(onCleared));
-}
-
-void HeadlessTerminal::startUp() {
-    if (m_settings.quiet) return;
-    m_sink.appendLine("Initializing....");
-    m_sink.repaint();
-    for (const auto& line : karvola::StartupBannerLines()) m_sink.appendLine(line);
+    m_workstation.terminal().history().setClearedCallback(std::move(onCleared));
 }
 
 void HeadlessTerminal::run(LineSource& source, karvola::Terminal::Echo echo) {
@@ -67,26 +115,154 @@ void HeadlessTerminal::run(LineSource& source, karvola::Terminal::Echo echo) {
     }
 }
 
+void HeadlessTerminal::finish() {
+    const std::lock_guard lock(m_lineMutex);
+    if (m_finished) return;
+    m_finished = true;
+    if (!m_workstation.SaveConfiguration()) Diagnostic("could not save the configuration");
+}
+
 void HeadlessTerminal::handleLine(const std::string& line, karvola::Terminal::Echo echo) {
+    const std::lock_guard lock(m_lineMutex);
+    if (m_finished) return;
     if (!line.empty() && line.front() == ':') {
-        if (!m_metaCommands.run(line)) {
-            std::fprintf(stderr, "karvola-cli: unknown meta-command '%s' (type :help for the list)\n",
-                         line.c_str());
-        }
+        if (!m_metaCommands.run(line)) Diagnostic("unknown meta-command '" + line + "' (type :help for the list)");
         return;
     }
     if (!line.empty() && m_onHistoryLine) m_onHistoryLine(line);
-    m_terminal.CommandLineEnter(line, echo);
+    m_workstation.terminal().CommandLineEnter(line, echo);
 }
 
-// The close query: refused while the optimizer runs, as the window's message box.
-void HeadlessTerminal::ExitMenuItemClick() {
-    if (m_terminal.flags().IsOptimizing()) {
-        m_sink.appendLine("Exit Refuse : Optimization in progress...");
-        m_sink.appendLine(" Please type 'break' in command line to stop the engine.");
+void HeadlessTerminal::messageBox(std::string_view caption, std::string_view text) {
+    m_sink.appendLine(std::string(caption) + " : " + std::string(text));
+}
+
+std::string HeadlessTerminal::absolutePath(std::string_view path) const {
+    return std::filesystem::absolute(std::filesystem::path(path)).lexically_normal().string();
+}
+
+void HeadlessTerminal::addMetaCommands() {
+    const auto needsPath = [](std::string_view argument, std::string_view name) {
+        if (!argument.empty()) return true;
+        Diagnostic(std::string(name) + " needs a file name");
+        return false;
+    };
+    m_metaCommands.add(":help", ":help                  this list", [this](std::string_view) {
+        for (const auto& line : m_metaCommands.helpLines()) m_sink.appendLine(line);
+    });
+    m_metaCommands.add(":wait", ":wait                  wait until a running optimization has ended",
+                       [](std::string_view) {});
+    m_metaCommands.add(":load", ":load FILE             File > Load Data Base...",
+                       [this, needsPath](std::string_view argument) {
+                           if (needsPath(argument, ":load")) m_workstation.LoadDataBase(absolutePath(argument));
+                       });
+    m_metaCommands.add(":save", ":save [FILE]           save the data base (as FILE)",
+                       [this](std::string_view argument) { save(argument); });
+    m_metaCommands.add(":export30", ":export30 FILE         export the data base in the 3.0 format",
+                       [this, needsPath](std::string_view argument) {
+                           if (needsPath(argument, ":export30")) m_workstation.ExportDataBase30(absolutePath(argument));
+                       });
+    m_metaCommands.add(":categories", ":categories            the categories of the data base, numbered",
+                       [this](std::string_view) { showCategories(); });
+    m_metaCommands.add(":select", ":select N ... | all    build the research domain from those categories",
+                       [this](std::string_view argument) { selectCategories(argument); });
+    m_metaCommands.add(":props", ":props LO HI BND       Options > General Properties... with these values",
+                       [this](std::string_view argument) { setProperties(argument); });
+    m_metaCommands.add(":preview", ":preview               View > Preview Research Domain...",
+                       [this](std::string_view) { showPreview(); });
+    m_metaCommands.add(":status", ":status                what the main window's General group shows",
+                       [this](std::string_view) { showStatus(); });
+}
+
+void HeadlessTerminal::save(std::string_view argument) {
+    if (!argument.empty()) {
+        m_workstation.SaveDataBaseAs(absolutePath(argument));
         return;
     }
-    m_quitRequested = true;
+    if (!m_workstation.SaveDataBaseMenuItemClick()) Diagnostic("the data base has no file name yet: use :save FILE");
+}
+
+void HeadlessTerminal::showCategories() {
+    int number = 0;
+    for (const auto& choice : m_workstation.FillCategories()) {
+        char prefix[32];
+        std::snprintf(prefix, sizeof prefix, "%3d [%c] ", ++number, choice.marked ? 'x' : ' ');
+        m_sink.appendLine(prefix + choice.name + "(" + std::to_string(choice.count) + ")");
+    }
+}
+
+void HeadlessTerminal::selectCategories(std::string_view argument) {
+    const auto choices = m_workstation.FillCategories();
+    std::vector<bool> marked(choices.size(), false);
+    for (const auto& word : SplitWords(argument)) {
+        if (word == "all") {
+            marked.assign(choices.size(), true);
+            continue;
+        }
+        std::size_t number = 0;
+        const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), number);
+        if (error != std::errc{} || end != word.data() + word.size() || number == 0 || number > choices.size()) {
+            Diagnostic("no category number " + word + " (see :categories)");
+            return;
+        }
+        marked[number - 1] = true;
+    }
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        if (marked[i]) names.push_back(choices[i].name);
+    }
+    m_workstation.ChooseCategories(names);
+}
+
+void HeadlessTerminal::setProperties(std::string_view argument) {
+    const auto values = SplitWords(argument);
+    if (values.size() != 3) {
+        Diagnostic(":props needs three values: LO HI BND");
+        return;
+    }
+    if (m_workstation.IsOptimizing()) {
+        // The dialog's edits are disabled while the optimizer runs.
+        m_sink.appendLine("Acces Denied : Optimization in progress.");
+        return;
+    }
+    const auto& domain = m_workstation.researchDomain();
+    std::string infimum = values[0];
+    std::string supremum = values[1];
+    if (domain.size() == 0) {
+        // On an empty domain the dialog's range edits are disabled and keep the labels' values.
+        infimum = std::to_string(domain.lo());
+        supremum = std::to_string(domain.hi());
+        if (values[0] != infimum || values[1] != supremum) {
+            Diagnostic("the research domain is empty: LO and HI stay " + infimum + " and " + supremum);
+        }
+    }
+    if (const auto error = m_workstation.SetupGeneralProperties(infimum, supremum, values[2])) {
+        messageBox(error->caption, error->text);
+    }
+}
+
+void HeadlessTerminal::showPreview() {
+    const auto rows = m_workstation.PreviewResearchDomain();
+    if (rows.empty()) return;
+    m_sink.appendLine("No. | Date | Category | Teams | 1 | X | 2 | Result");
+    for (const auto& row : rows) {
+        m_sink.appendLine(Join({row.number, row.date, row.category, row.teams, row.odds1, row.odds0, row.odds2,
+                                row.result},
+                               " | "));
+    }
+}
+
+void HeadlessTerminal::showStatus() {
+    const auto& domain = m_workstation.researchDomain();
+    m_sink.appendLine("Data Base: " + m_workstation.dataBaseNameLabel());
+    m_sink.appendLine("Data Base Size: " + std::to_string(m_workstation.dataBaseSize()));
+    m_sink.appendLine("Research Domain Size: " + std::to_string(domain.size()));
+    m_sink.appendLine("LO Range: " + std::to_string(domain.lo()));
+    m_sink.appendLine("HI Range: " + std::to_string(domain.hi()));
+    m_sink.appendLine("BND%: " + domain.bnd());
+    for (const auto& line : domain.restrictions()) m_sink.appendLine("Restrictions: " + line);
+    for (const auto& category : domain.categories()) m_sink.appendLine("Category: " + category);
+    for (const auto& bookmaker : m_workstation.bookmakers()) m_sink.appendLine("Bookmaker: " + bookmaker);
 }
 
 }  // namespace karvola::cli

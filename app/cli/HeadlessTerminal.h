@@ -3,12 +3,18 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "LineSources.h"
+#include "config/Clock.h"
+#include "config/FileSystem.h"
 #include "terminal/Terminal.h"
 #include "terminal/TerminalSink.h"
+#include "terminal/Workstation.h"
 
 namespace karvola::cli {
 
@@ -31,21 +37,46 @@ private:
     std::map<std::string, Entry, std::less<>> m_entries;
 };
 
+// Holds back the start-up lines of a quiet run; passes everything through once opened.
+class StartupGate final : public karvola::TerminalSink {
+public:
+    StartupGate(karvola::TerminalSink& target, bool holdBack) : m_target(target), m_holdBack(holdBack) {}
+
+    void appendLine(std::string_view line) override;
+    void clearScreen() override;
+    void repaint() override { m_target.repaint(); }
+
+    // Lets lines through from now on and returns those held back.
+    std::vector<std::string> open();
+
+private:
+    karvola::TerminalSink& m_target;
+    std::mutex m_mutex;
+    bool m_holdBack;
+    std::vector<std::string> m_heldBack;
+};
+
 struct HeadlessSettings {
     std::filesystem::path applicationDirectory;
     bool quiet = false;
     char decimalSeparator = '.';
+    std::optional<std::string> dataBase;  // loaded at start instead of the configured one
 };
 
-// The main window's terminal without the window: start-up lines, command lines
-// from a source, meta-commands, and quit.
+// The main window's terminal without the window: start-up, command lines from a
+// source, meta-commands for the menus and dialogs, quit, and the configuration
+// written once at the end.
 class HeadlessTerminal final {
 public:
-    HeadlessTerminal(HeadlessSettings settings, karvola::TerminalSink& sink);
+    HeadlessTerminal(HeadlessSettings settings, karvola::TerminalSink& sink, karvola::FileSystem& files,
+                     const karvola::Clock& clock);
 
     void startUp();
     // Handles lines until the source ends or quit is accepted.
     void run(LineSource& source, karvola::Terminal::Echo echo);
+    // Writes the configuration, once; later calls do nothing. Safe from another
+    // thread: waits for the line being handled.
+    void finish();
     // Called with every line that enters the history, and when it is cleared.
     void followHistory(std::function<void(const std::string&)> onLine, std::function<void()> onCleared);
 
@@ -53,15 +84,24 @@ public:
 
 private:
     void handleLine(const std::string& line, karvola::Terminal::Echo echo);
-    void ExitMenuItemClick();
     void addMetaCommands();
+    void messageBox(std::string_view caption, std::string_view text);
+    void showCategories();
+    void selectCategories(std::string_view argument);
+    void setProperties(std::string_view argument);
+    void showPreview();
+    void showStatus();
+    void save(std::string_view argument);
+    [[nodiscard]] std::string absolutePath(std::string_view path) const;
 
     HeadlessSettings m_settings;
-    karvola::TerminalSink& m_sink;
-    karvola::Terminal m_terminal;
+    StartupGate m_sink;
+    karvola::Workstation m_workstation;
     MetaCommands m_metaCommands;
     std::function<void(const std::string&)> m_onHistoryLine;
+    std::mutex m_lineMutex;
     bool m_quitRequested = false;
+    bool m_finished = false;
 };
 
 }  // namespace karvola::cli

@@ -1,8 +1,11 @@
 // karvola-cli: the Karvola terminal without its window, for scripts, servers and tests.
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
+#include <termios.h>
 #include <unistd.h>
 #include <vector>
 
@@ -10,7 +13,10 @@
 #include "ConsoleSink.h"
 #include "HeadlessTerminal.h"
 #include "LineSources.h"
+#include "SignalWatcher.h"
 #include "config/ApplicationDirectory.h"
+#include "config/Clock.h"
+#include "config/FileSystem.h"
 #include "terminal/NumberTexts.h"
 #include "terminal/StartupBanner.h"
 
@@ -18,7 +24,22 @@ namespace {
 
 constexpr int kWrongOptions = 2;
 
+// The line editor changes the terminal's modes; a signal must not leave them so.
+class TerminalModes final {
+public:
+    TerminalModes() : m_saved(isatty(STDIN_FILENO) != 0 && tcgetattr(STDIN_FILENO, &m_modes) == 0) {}
+    void restore() const {
+        if (m_saved) tcsetattr(STDIN_FILENO, TCSANOW, &m_modes);
+    }
+
+private:
+    termios m_modes{};
+    bool m_saved;
+};
+
 int Run(const karvola::cli::CliOptions& options) {
+    // A write beyond the file size limit must fail like any other write error.
+    std::signal(SIGXFSZ, SIG_IGN);
     const auto directory =
         karvola::ResolveApplicationDirectory(karvola::ApplicationDirectoryInputsFromEnvironment(options.home));
     try {
@@ -40,27 +61,41 @@ int Run(const karvola::cli::CliOptions& options) {
     }
 
     karvola::cli::ConsoleSink sink(stdout);
-    karvola::cli::HeadlessTerminal terminal(
-        {.applicationDirectory = directory, .quiet = options.quiet, .decimalSeparator = karvola::UserDecimalSeparator()},
-        sink);
+    karvola::LocalFileSystem files;
+    karvola::SystemClock clock;
+    std::optional<std::string> dataBase;
+    if (options.dataBase) dataBase = std::filesystem::absolute(*options.dataBase).lexically_normal().string();
+    karvola::cli::HeadlessTerminal terminal({.applicationDirectory = directory,
+                                             .quiet = options.quiet,
+                                             .decimalSeparator = karvola::UserDecimalSeparator(),
+                                             .dataBase = dataBase},
+                                            sink, files, clock);
+    const TerminalModes modes;
+    const karvola::cli::SignalWatcher signals([&terminal, &modes](int) {
+        terminal.finish();
+        modes.restore();
+    });
     terminal.startUp();
 
     karvola::cli::TextLineSource givenLines(options.lines);
     terminal.run(givenLines, karvola::Terminal::Echo::Shown);
     if (script && !terminal.quitRequested()) terminal.run(*script, karvola::Terminal::Echo::Shown);
-    if (!options.lines.empty() || script) return 0;
-
-    if (isatty(STDIN_FILENO) != 0) {
-        karvola::cli::EditLineSource editor(">", directory / "karvola_history");
-        terminal.followHistory([&editor](const std::string& line) { editor.rememberLine(line); },
-                               [&editor] { editor.clearHistory(); });
-        // The user sees the typed line on the terminal already; a redirected output still gets it.
-        const auto echo = isatty(STDOUT_FILENO) != 0 ? karvola::Terminal::Echo::Hidden : karvola::Terminal::Echo::Shown;
-        terminal.run(editor, echo);
-    } else {
-        karvola::cli::StreamLineSource input(stdin);
-        terminal.run(input, karvola::Terminal::Echo::Shown);
+    if (options.lines.empty() && !script && !terminal.quitRequested()) {
+        if (isatty(STDIN_FILENO) != 0) {
+            karvola::cli::EditLineSource editor(">", directory / "karvola_history");
+            terminal.followHistory([&editor](const std::string& line) { editor.rememberLine(line); },
+                                   [&editor] { editor.clearHistory(); });
+            // The user sees the typed line already; a redirected output still gets it.
+            const auto echo =
+                isatty(STDOUT_FILENO) != 0 ? karvola::Terminal::Echo::Hidden : karvola::Terminal::Echo::Shown;
+            terminal.run(editor, echo);
+            terminal.followHistory({}, {});
+        } else {
+            karvola::cli::StreamLineSource input(stdin);
+            terminal.run(input, karvola::Terminal::Echo::Shown);
+        }
     }
+    terminal.finish();
     return 0;
 }
 

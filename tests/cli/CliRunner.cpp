@@ -1,4 +1,5 @@
 #include "CliRunner.h"
+#include "support/FileContent.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -14,13 +15,6 @@ namespace karvola::testing {
 
 namespace {
 
-std::string ReadFile(const std::filesystem::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    std::ostringstream content;
-    content << stream.rdbuf();
-    return content.str();
-}
-
 }  // namespace
 
 CliRun RunCli(const std::vector<std::string>& arguments, const std::string& input,
@@ -28,7 +22,7 @@ CliRun RunCli(const std::vector<std::string>& arguments, const std::string& inpu
     const auto inFile = workFolder / "cli-stdin.txt";
     const auto outFile = workFolder / "cli-stdout.txt";
     const auto errFile = workFolder / "cli-stderr.txt";
-    std::ofstream(inFile, std::ios::binary) << input;
+    WriteFileContent(inFile, input);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -57,8 +51,8 @@ CliRun RunCli(const std::vector<std::string>& arguments, const std::string& inpu
     int waitStatus = 0;
     waitpid(child, &waitStatus, 0);
     CliRun run;
-    run.out = ReadFile(outFile);
-    run.err = ReadFile(errFile);
+    run.out = ReadFileContent(outFile);
+    run.err = ReadFileContent(errFile);
     run.status = WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
     return run;
 }

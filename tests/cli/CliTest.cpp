@@ -1,12 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "CliRunner.h"
+#include "support/FileContent.h"
 #include "support/TemporaryDirectory.h"
 
 namespace karvola::testing {
@@ -14,11 +22,18 @@ namespace {
 
 using LineList = std::vector<std::string>;
 
-std::string ReadText(const std::filesystem::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    std::ostringstream content;
-    content << stream.rdbuf();
-    return content.str();
+std::string ReadText(const std::filesystem::path& file) { return ReadFileContent(file); }
+
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+    for (auto pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size())) {
+        text.replace(pos, from.size(), to);
+    }
+    return text;
+}
+
+const std::filesystem::path& TestData() {
+    static const std::filesystem::path data = std::getenv("KARVOLA_TEST_DATA");
+    return data;
 }
 
 class CliTest : public ::testing::Test {
@@ -35,23 +50,27 @@ protected:
 // A whole session through standard input: every line is echoed and answered
 // exactly as the window's terminal would.
 TEST_F(CliTest, SessionFromStandardInputMatchesTheGoldenTranscript) {
-    const std::filesystem::path data = std::getenv("KARVOLA_TEST_DATA");
-    const auto result = run({"-q"}, ReadText(data / "cli" / "session" / "input.txt"));
+    const auto result = run({"-q"}, ReadText(TestData() / "cli" / "session" / "input.txt"));
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(result.out, ReadText(data / "cli" / "session" / "expected.txt"));
+    EXPECT_EQ(result.out, ReadText(TestData() / "cli" / "session" / "expected.txt"));
 }
 
 TEST_F(CliTest, StartUpWritesTheBannerUnlessQuiet) {
     const auto loud = run({}, "");
     const auto lines = Lines(loud.out);
-    ASSERT_GE(lines.size(), 17U);
-    EXPECT_EQ(lines[0], "Initializing....");
-    EXPECT_EQ(lines[1], std::string(87, '-'));
-    EXPECT_EQ(lines[2], "                     Karvola BETA Edition v.5.0.3");
-    EXPECT_EQ(lines[5], "  final release : Apr 22 2009");
-    EXPECT_EQ(lines[9], "    =<numeric-expression>                  break                        pe_result");
+    ASSERT_GE(lines.size(), 21U);
+    // A first run: no configuration, so no default base to name.
+    EXPECT_EQ(lines[0], "Match DBMS release date :  Apr 22 2009");
+    EXPECT_EQ(lines[1], "Initializing....");
+    EXPECT_EQ(lines[2], "Loading local database...");
+    EXPECT_EQ(lines[3], "DBMS Error : Could not load dbase file");
+    EXPECT_EQ(lines[4], std::string(87, '-'));
+    EXPECT_EQ(lines[5], "                     Karvola BETA Edition v.5.0.3");
+    EXPECT_EQ(lines[8], "  final release : Apr 22 2009");
+    EXPECT_EQ(lines[12], "    =<numeric-expression>                  break                        pe_result");
     EXPECT_EQ(lines.back(), "");
+    EXPECT_EQ(loud.err, "");
 
     EXPECT_EQ(run({"-q"}, "").out, "");
     EXPECT_EQ(run({"--quiet"}, "").out, "");
@@ -119,6 +138,88 @@ TEST_F(CliTest, DecimalCommaLocaleChangesTheGeneralFormOnly) {
     EXPECT_EQ(Lines(result.out), (LineList{">=1/4", "0,25", ">=1.5+1,25", "2,75", ">cr_res2 2.2 2.2 100",
                                            "resultant odds is : 1.10", "stake for 1st odds is : 50.00",
                                            "stake for 2nd odds is : 50.00"}));
+}
+
+// The menus and dialogs of the data base and the research domain, through their
+// meta-commands, on a small base of eight matches.
+TEST_F(CliTest, DataBaseAndResearchDomainSessionMatchesTheGoldenTranscript) {
+    const auto fixture = TestData() / "cli" / "domain";
+    const auto base = folder.path() / "small.txt";
+    std::filesystem::copy_file(fixture / "small.txt", base);
+    std::filesystem::copy_file(fixture / "small.desc", folder.path() / "small.desc");
+    const auto substitute = [this](const std::string& text) {
+        return ReplaceAll(text, "@HOME@", folder.path().string());
+    };
+    const auto result = run({"-q", "--db", base.string()}, substitute(ReadText(fixture / "session.txt")));
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, substitute(ReadText(fixture / "expected.txt")));
+    // What was saved reads back as the same base, byte for byte.
+    EXPECT_EQ(ReadText(folder.path() / "copy.txt"), ReadText(base));
+}
+
+TEST_F(CliTest, ConfigurationIsWrittenAtTheEndAndKeepsTheLoadedBase) {
+    const auto base = folder.path() / "small.txt";
+    std::filesystem::copy_file(TestData() / "cli" / "domain" / "small.txt", base);
+    const auto config = folder.path() / "home" / "karvola_config.xml";
+
+    run({"-q", "-e", ":load " + base.string()});
+    const std::string written = ReadText(config);
+    EXPECT_NE(written.find("\t<DefaultBase>" + base.string() + "</DefaultBase>\r\n"), std::string::npos) << written;
+
+    // The next start loads it; --db loads another base without changing the configuration.
+    const auto started = run({}, "quit\n");
+    EXPECT_NE(started.out.find("DBMS : 8 items loaded."), std::string::npos);
+    run({"-q", "--db", (folder.path() / "missing.txt").string()}, "");
+    EXPECT_EQ(ReadText(config), written);
+}
+
+TEST_F(CliTest, QuietStartReportsAFailedLoadOnStandardError) {
+    const auto result = run({"-q", "--db", (folder.path() / "missing.txt").string()}, "");
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("DBMS Error : Could not load dbase file"), std::string::npos);
+    const auto loud = run({"--db", (folder.path() / "missing.txt").string()}, "");
+    const auto lines = Lines(loud.out);
+    ASSERT_GE(lines.size(), 5U);
+    EXPECT_EQ(lines[0], "Match DBMS release date :  Apr 22 2009");
+    EXPECT_EQ(lines[1], "Initializing....");
+    EXPECT_EQ(lines[2], "Setting data base to : " + (folder.path() / "missing.txt").string());
+    EXPECT_EQ(lines[3], "Loading local database...");
+    EXPECT_EQ(lines[4], "DBMS Error : Could not load dbase file");
+    EXPECT_EQ(lines[5], std::string(87, '-'));
+}
+
+// An interrupted run still writes its configuration, after the line it was handling.
+TEST_F(CliTest, TerminationSignalWritesTheConfiguration) {
+    const auto home = folder.path() / "home";
+    int input[2];
+    ASSERT_EQ(pipe(input), 0);
+    const auto outFile = folder.path() / "out.txt";
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        dup2(input[0], 0);
+        close(input[1]);
+        const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(out, 1);
+        execl(KARVOLA_CLI_PATH, KARVOLA_CLI_PATH, "-q", "--home", home.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(input[0]);
+    const std::string line = "echo ready\n";
+    ASSERT_EQ(write(input[1], line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    for (int i = 0; i < 500 && ReadText(outFile).find("ready\n") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_NE(ReadText(outFile).find("ready\n"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(home / "karvola_config.xml"));
+    kill(child, SIGTERM);
+    int status = 0;
+    waitpid(child, &status, 0);
+    close(input[1]);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 128 + SIGTERM);
+    EXPECT_NE(ReadText(home / "karvola_config.xml").find("<BNDValue>12</BNDValue>"), std::string::npos);
 }
 
 }  // namespace

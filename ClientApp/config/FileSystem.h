@@ -1,0 +1,46 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace karvola {
+
+// A file being written in place of another. Nothing reaches the target until
+// commit(): the content goes to a temporary file in the target's folder, which
+// commit() flushes to disk and renames over the target. Destroyed without a
+// successful commit, it removes the temporary file and the target stays as it was.
+class ReplacementFile {
+public:
+    virtual ~ReplacementFile() = default;
+    // False once any write has failed (a full disk, a file size limit).
+    virtual bool write(std::string_view data) = 0;
+    // Flushes, closes and renames; false (target untouched) on any failure.
+    virtual bool commit() = 0;
+};
+
+// The file operations the program needs, behind an interface so that tests can
+// make them fail where a real disk rarely does.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // The whole file in one read; nothing when it cannot be opened or read.
+    virtual std::optional<std::string> readFile(const std::filesystem::path& file) = 0;
+    // Starts replacing the file; nothing when the temporary file cannot be
+    // created (a missing folder, no permission).
+    virtual std::unique_ptr<ReplacementFile> replaceFile(const std::filesystem::path& file) = 0;
+    virtual bool exists(const std::filesystem::path& file) = 0;
+};
+
+// The real disk.
+class LocalFileSystem final : public FileSystem {
+public:
+    std::optional<std::string> readFile(const std::filesystem::path& file) override;
+    std::unique_ptr<ReplacementFile> replaceFile(const std::filesystem::path& file) override;
+    bool exists(const std::filesystem::path& file) override;
+};
+
+}  // namespace karvola

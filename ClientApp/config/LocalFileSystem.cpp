@@ -1,0 +1,153 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+#include <system_error>
+
+#include "config/FileSystem.h"
+
+namespace karvola {
+
+namespace {
+
+// Mode bits for a file that did not exist before: rw-r--r-- less the process's umask.
+// The umask is read from /proc because umask(2) can only be read by changing it,
+// which would race with files being created by other threads.
+mode_t newFileMode() {
+    mode_t mask = 022;
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        constexpr std::string_view kKey = "Umask:";
+        if (line.compare(0, kKey.size(), kKey) != 0) continue;
+        std::size_t begin = line.find_first_not_of(" \t", kKey.size());
+        if (begin == std::string::npos) break;
+        unsigned value = 0;
+        const auto [end, error] = std::from_chars(line.data() + begin, line.data() + line.size(), value, 8);
+        if (error == std::errc() && end != line.data() + begin) mask = static_cast<mode_t>(value & 0777);
+        break;
+    }
+    return static_cast<mode_t>(0644 & ~mask);
+}
+
+class LocalReplacementFile final : public ReplacementFile {
+public:
+    LocalReplacementFile(int descriptor, std::string temporaryPath, std::filesystem::path target)
+        : m_descriptor(descriptor), m_temporaryPath(std::move(temporaryPath)), m_target(std::move(target)) {}
+
+    ~LocalReplacementFile() override {
+        if (m_descriptor >= 0) ::close(m_descriptor);
+        if (!m_committed) ::unlink(m_temporaryPath.c_str());
+    }
+
+    LocalReplacementFile(const LocalReplacementFile&) = delete;
+    LocalReplacementFile& operator=(const LocalReplacementFile&) = delete;
+
+    bool write(std::string_view data) override {
+        if (m_failed || m_descriptor < 0) return false;
+        while (!data.empty()) {
+            // Beyond RLIMIT_FSIZE this fails with EFBIG, provided SIGXFSZ is ignored.
+            const ssize_t written = ::write(m_descriptor, data.data(), data.size());
+            if (written < 0) {
+                if (errno == EINTR) continue;
+                m_failed = true;
+                return false;
+            }
+            data.remove_prefix(static_cast<std::size_t>(written));
+        }
+        return true;
+    }
+
+    bool commit() override {
+        if (m_failed || m_descriptor < 0) return false;
+        bool ok = ::fchmod(m_descriptor, targetMode()) == 0;
+        ok = ok && ::fsync(m_descriptor) == 0;
+        // close() reports errors of delayed writes on some file systems (NFS), so it counts too.
+        ok = ::close(m_descriptor) == 0 && ok;
+        m_descriptor = -1;
+        if (!ok || std::rename(m_temporaryPath.c_str(), m_target.c_str()) != 0) {
+            m_failed = true;
+            return false;
+        }
+        m_committed = true;
+        syncFolder();
+        return true;
+    }
+
+private:
+    // The permissions of the file being replaced, so that a save does not widen or narrow them.
+    mode_t targetMode() const {
+        struct stat status {};
+        if (::stat(m_target.c_str(), &status) == 0) return static_cast<mode_t>(status.st_mode & 07777);
+        return newFileMode();
+    }
+
+    // The rename is durable only once the folder itself reaches the disk. The file is already
+    // in place, so a failure here is not reported.
+    void syncFolder() const {
+        std::filesystem::path folder = m_target.parent_path();
+        if (folder.empty()) folder = ".";
+        const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (descriptor < 0) return;
+        ::fsync(descriptor);
+        ::close(descriptor);
+    }
+
+    int m_descriptor;
+    std::string m_temporaryPath;
+    std::filesystem::path m_target;
+    bool m_failed = false;
+    bool m_committed = false;
+};
+
+}  // namespace
+
+std::optional<std::string> LocalFileSystem::readFile(const std::filesystem::path& file) {
+    const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) return std::nullopt;
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || S_ISDIR(status.st_mode)) {
+        ::close(descriptor);
+        return std::nullopt;
+    }
+    // One buffer of the size fstat reports; the loop still reads to the end of the file, so a
+    // file that grows meanwhile or reports no size (/proc, a pipe) is read whole.
+    std::string content;
+    content.resize(status.st_size > 0 ? static_cast<std::size_t>(status.st_size) + 1 : 4096);
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == content.size()) content.resize(content.size() * 2);
+        const ssize_t count = ::read(descriptor, content.data() + filled, content.size() - filled);
+        if (count < 0) {
+            if (errno == EINTR) continue;
+            ::close(descriptor);
+            return std::nullopt;
+        }
+        if (count == 0) break;
+        filled += static_cast<std::size_t>(count);
+    }
+    ::close(descriptor);
+    content.resize(filled);
+    return content;
+}
+
+std::unique_ptr<ReplacementFile> LocalFileSystem::replaceFile(const std::filesystem::path& file) {
+    std::filesystem::path folder = file.parent_path();
+    if (folder.empty()) folder = ".";
+    // A hidden name beside the target: the same file system, so the final rename is atomic.
+    std::string temporaryPath = (folder / ("." + file.filename().string() + ".XXXXXX")).string();
+    const int descriptor = ::mkostemp(temporaryPath.data(), O_CLOEXEC);
+    if (descriptor < 0) return nullptr;
+    return std::make_unique<LocalReplacementFile>(descriptor, std::move(temporaryPath), file);
+}
+
+bool LocalFileSystem::exists(const std::filesystem::path& file) {
+    std::error_code error;
+    return std::filesystem::exists(file, error);
+}
+
+}  // namespace karvola

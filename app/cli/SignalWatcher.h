@@ -1,0 +1,27 @@
+#pragma once
+
+#include <functional>
+#include <pthread.h>
+#include <thread>
+
+namespace karvola::cli {
+
+// Turns SIGINT, SIGTERM and SIGHUP into a call on a thread of its own, so that
+// the program can finish its work in order (the configuration is written at the
+// end of every run) instead of dying in the middle of a line. Build it before any
+// other thread: the signals are blocked in the calling thread and in every thread
+// created after it.
+class SignalWatcher final {
+public:
+    // The callback gets the signal number; the process then ends with 128 + it.
+    explicit SignalWatcher(std::function<void(int)> onSignal);
+    ~SignalWatcher();
+    SignalWatcher(const SignalWatcher&) = delete;
+    SignalWatcher& operator=(const SignalWatcher&) = delete;
+
+private:
+    std::function<void(int)> m_onSignal;
+    std::thread m_thread;
+};
+
+}  // namespace karvola::cli

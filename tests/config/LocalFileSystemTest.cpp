@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "config/FileSystem.h"
+#include "support/FileContent.h"
+#include "support/FileSizeLimit.h"
+#include "support/TemporaryDirectory.h"
+
+namespace karvola {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FileSizeLimit;
+using testing::TemporaryDirectory;
+
+void writeFile(const fs::path& file, const std::string& content) { testing::WriteFileContent(file, content); }
+
+std::string readBack(const fs::path& file) { return testing::ReadFileContent(file); }
+
+std::set<std::string> namesIn(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
+    return names;
+}
+
+mode_t permissionsOf(const fs::path& file) {
+    struct stat status {};
+    EXPECT_EQ(::stat(file.c_str(), &status), 0);
+    return status.st_mode & 07777;
+}
+
+class LocalFileSystemTest : public ::testing::Test {
+protected:
+    TemporaryDirectory m_folder;
+    LocalFileSystem m_files;
+};
+
+TEST_F(LocalFileSystemTest, ReadsEveryByteOfAFile) {
+    // Empty (still a file, not a failure), every kind of byte, and several megabytes.
+    std::string binary("a\0b\r\n\xff\n", 7);
+    std::string large;
+    for (int i = 0; large.size() < 3 * 1024 * 1024; ++i) large += "line " + std::to_string(i) + "\r\n";
+    for (const std::string& content : {std::string(), binary, large}) {
+        SCOPED_TRACE(content.size());
+        writeFile(m_folder.path() / "data.txt", content);
+        const std::optional<std::string> read = m_files.readFile(m_folder.path() / "data.txt");
+        ASSERT_TRUE(read.has_value());
+        EXPECT_EQ(*read, content);
+    }
+}
+
+TEST_F(LocalFileSystemTest, ReadsFilesThatReportNoSize) {
+    // /proc files have st_size 0 but content: the read must go on to the end of the file.
+    const std::optional<std::string> read = m_files.readFile("/proc/self/status");
+    ASSERT_TRUE(read.has_value());
+    EXPECT_NE(read->find("Name:"), std::string::npos);
+}
+
+TEST_F(LocalFileSystemTest, ReadingWhatIsNoReadableFileGivesNothing) {
+    fs::create_directory(m_folder.path() / "folder");
+    writeFile(m_folder.path() / "file", "x");
+    for (const fs::path& path :
+         {m_folder.path() / "missing.txt", m_folder.path() / "folder", m_folder.path() / "file" / "below-a-file"}) {
+        SCOPED_TRACE(path);
+        EXPECT_FALSE(m_files.readFile(path).has_value());
+    }
+}
+
+TEST_F(LocalFileSystemTest, ReplacementReachesTheTargetOnlyAtCommit) {
+    const fs::path target = m_folder.path() / "config.xml";
+    writeFile(target, "old");
+    auto file = m_files.replaceFile(target);
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(file->write("new "));
+    EXPECT_TRUE(file->write("content"));
+    EXPECT_EQ(readBack(target), "old");
+    EXPECT_TRUE(file->commit());
+    EXPECT_EQ(readBack(target), "new content");
+    file.reset();
+    EXPECT_EQ(namesIn(m_folder.path()), std::set<std::string>{"config.xml"});
+}
+
+TEST_F(LocalFileSystemTest, ReplacementCreatesAMissingTarget) {
+    const fs::path target = m_folder.path() / "new.txt";
+    auto file = m_files.replaceFile(target);
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(file->write("x\r\n"));
+    EXPECT_TRUE(file->commit());
+    EXPECT_EQ(readBack(target), "x\r\n");
+    // Not the 0600 of the temporary file: readable like any file the user creates.
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    EXPECT_EQ(permissionsOf(target), 0644 & ~mask);
+}
+
+TEST_F(LocalFileSystemTest, ReplacementKeepsThePermissionsOfTheTarget) {
+    const fs::path target = m_folder.path() / "private.txt";
+    writeFile(target, "old");
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    auto file = m_files.replaceFile(target);
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(file->write("new"));
+    EXPECT_TRUE(file->commit());
+    EXPECT_EQ(permissionsOf(target), 0640U);
+}
+
+TEST_F(LocalFileSystemTest, AbandonedReplacementLeavesTheTargetAndNoTemporaryFile) {
+    const fs::path target = m_folder.path() / "config.xml";
+    writeFile(target, "old");
+    {
+        auto file = m_files.replaceFile(target);
+        ASSERT_NE(file, nullptr);
+        EXPECT_TRUE(file->write("half of the new"));
+    }
+    EXPECT_EQ(readBack(target), "old");
+    EXPECT_EQ(namesIn(m_folder.path()), std::set<std::string>{"config.xml"});
+}
+
+TEST_F(LocalFileSystemTest, FailedWriteKeepsTheOldFile) {
+    // A write beyond the file size limit fails like one on a full disk.
+    const fs::path target = m_folder.path() / "base.txt";
+    const std::string old(100, 'o');
+    writeFile(target, old);
+    {
+        auto file = m_files.replaceFile(target);
+        ASSERT_NE(file, nullptr);
+        {
+            const FileSizeLimit limit(1000);
+            EXPECT_TRUE(file->write(std::string(600, 'n')));
+            EXPECT_FALSE(file->write(std::string(600, 'n')));
+            // The failure is remembered: a later small write that would fit does not hide it.
+            EXPECT_FALSE(file->write("n"));
+        }
+        EXPECT_FALSE(file->commit());
+    }
+    EXPECT_EQ(readBack(target), old);
+    EXPECT_EQ(namesIn(m_folder.path()), std::set<std::string>{"base.txt"});
+}
+
+TEST_F(LocalFileSystemTest, NoReplacementInAMissingFolder) {
+    EXPECT_EQ(m_files.replaceFile(m_folder.path() / "missing" / "config.xml"), nullptr);
+}
+
+TEST_F(LocalFileSystemTest, ExistsAnswersWithoutThrowing) {
+    writeFile(m_folder.path() / "file", "x");
+    EXPECT_TRUE(m_files.exists(m_folder.path() / "file"));
+    EXPECT_TRUE(m_files.exists(m_folder.path()));
+    EXPECT_FALSE(m_files.exists(m_folder.path() / "missing"));
+    EXPECT_FALSE(m_files.exists(m_folder.path() / "file" / "below-a-file"));
+    // A name longer than the system allows is an error for std::filesystem::exists.
+    EXPECT_FALSE(m_files.exists(m_folder.path() / std::string(5000, 'n')));
+}
+
+}  // namespace
+}  // namespace karvola

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/RecordingSink.h"
+#include "support/TemporaryDirectory.h"
+#include "terminal/Workstation.h"
+
+namespace karvola {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class FixedClock final : public Clock {
+public:
+    [[nodiscard]] std::time_t now() const override { return 1'262'304'000; }  // 2010-01-01
+};
+
+// A workstation over a base of ten matches of one category, its research domain
+// built with struct.
+class WorkstationTest : public ::testing::Test {
+protected:
+    WorkstationTest() {
+        std::ofstream base(folder.path() / "ten.txt", std::ios::binary);
+        for (int i = 1; i <= 10; ++i) {
+            base << (i < 10 ? "0" : "") << i << "/01/2011\r\nLeague\r\nHome " << i << "\r\nAway\r\n"
+                 << (1.0 + i / 10.0) << "\r\n3.3\r\n4.4\r\n1\r\n0\r\n";
+        }
+    }
+
+    Workstation& workstation() {
+        if (!m_workstation) {
+            m_workstation = std::make_unique<Workstation>(WorkstationSettings{folder.path(), ','}, sink, files, clock);
+            m_workstation->LoadDataBase((folder.path() / "ten.txt").string());
+            m_workstation->terminal().dispatcher().DispatchCommand("struct *");
+        }
+        return *m_workstation;
+    }
+
+    testing::TemporaryDirectory folder;
+    testing::RecordingSink sink;
+    LocalFileSystem files;
+    FixedClock clock;
+
+private:
+    std::unique_ptr<Workstation> m_workstation;
+};
+
+TEST_F(WorkstationTest, PropertiesAreCheckedInOrderAndStoredOnlyWhenAllPass) {
+    struct Case {
+        const char* lo;
+        const char* hi;
+        const char* bnd;
+        const char* caption;
+        const char* text;
+    };
+    const Case refused[] = {
+        {"1", "2", "x", "BND% Property error", "Error in expression"},
+        {"(1", "2", "12", "Compartment Infimum Property error", "Unmatched brackets"},
+        {"1", "1/0", "12", "Compartment Supremum Property error", "Domain error"},
+        {"5", "4", "0", "Compartment Property error", "Infimum value cannot exceed supremum"},
+        {"-2", "-1", "12", "Compartment Infimum Property error", "Infimum must be positive"},
+        {"1", "11", "12", "Compartment Supremum Property error", "Supremum cannot exceed domain size"},
+        {"1", "10", "0", "BND% Property error", "BND% must be in (0, 100>"},
+        {"1", "10", "100.5", "BND% Property error", "BND% must be in (0, 100>"},
+        {"1", "1E12", "12", "Compartment Supremum Property error", "Supremum cannot exceed domain size"},
+    };
+    for (const auto& c : refused) {
+        const auto error = workstation().SetupGeneralProperties(c.lo, c.hi, c.bnd);
+        ASSERT_TRUE(error.has_value()) << c.lo << " " << c.hi << " " << c.bnd;
+        EXPECT_EQ(error->caption, c.caption);
+        EXPECT_EQ(error->text, c.text);
+        EXPECT_EQ(workstation().researchDomain().lo(), 1);
+        EXPECT_EQ(workstation().researchDomain().hi(), 10);
+        EXPECT_EQ(workstation().researchDomain().bnd(), "12");
+    }
+
+    EXPECT_FALSE(workstation().SetupGeneralProperties("2.9", "5", "12.5").has_value());
+    EXPECT_EQ(workstation().researchDomain().lo(), 2);
+    EXPECT_EQ(workstation().researchDomain().hi(), 5);
+    EXPECT_EQ(workstation().researchDomain().bnd(), "12,5");  // the user's separator
+    EXPECT_EQ(workstation().researchDomain().selection().size(), 4U);
+
+    EXPECT_FALSE(workstation().SetupGeneralProperties("0", "0", "100").has_value());
+    EXPECT_TRUE(workstation().researchDomain().selection().empty());
+}
+
+TEST_F(WorkstationTest, PreviewNumbersTheRowsOfTheCompartment) {
+    ASSERT_FALSE(workstation().SetupGeneralProperties("3", "5", "12").has_value());
+    const auto rows = workstation().PreviewResearchDomain();
+    ASSERT_EQ(rows.size(), 3U);
+    EXPECT_EQ(rows[0].number, "1");
+    EXPECT_EQ(rows[0].date, "03/01/2011");
+    EXPECT_EQ(rows[0].teams, "Home 3 - Away");
+    EXPECT_EQ(rows[0].odds1, "1.30");
+    EXPECT_EQ(rows[2].number, "3");
+    EXPECT_EQ(rows[2].result, "odds1 won");
+}
+
+TEST_F(WorkstationTest, ClosingIsRefusedWhileOptimizingAndAsksOnlyForAChangedBase) {
+    int asked = 0;
+    const auto answer = [&asked](Workstation::SaveAnswer given) {
+        return [&asked, given] {
+            ++asked;
+            return given;
+        };
+    };
+    workstation().terminal().flags().OptimizationRunning = true;
+    EXPECT_FALSE(workstation().FormCloseQuery(answer(Workstation::SaveAnswer::No)));
+    EXPECT_EQ(sink.lines().back(), " Please type 'break' in command line to stop the engine.");
+    workstation().terminal().flags().OptimizationRunning = false;
+
+    EXPECT_TRUE(workstation().FormCloseQuery(answer(Workstation::SaveAnswer::Cancel)));
+    EXPECT_EQ(asked, 0);
+
+    // Naming a base marks the data base as changed until it is loaded or saved.
+    workstation().dataBase().SetDataBaseName((folder.path() / "other.txt").string());
+    EXPECT_FALSE(workstation().FormCloseQuery(answer(Workstation::SaveAnswer::Cancel)));
+    EXPECT_TRUE(workstation().FormCloseQuery(answer(Workstation::SaveAnswer::No)));
+    EXPECT_TRUE(workstation().FormCloseQuery(answer(Workstation::SaveAnswer::Yes)));
+    EXPECT_EQ(asked, 3);
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "other.txt"));
+}
+
+}  // namespace
+}  // namespace karvola
