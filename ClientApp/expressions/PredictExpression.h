@@ -44,6 +44,9 @@ public:
     // nonzero (NaN counts as zero), NO_BET when none is.
     std::uint8_t evaluate(float odds1, float odds0, float odds2);
 
+    // The rule's text: as given until the first evaluation, without blanks after it.
+    [[nodiscard]] const std::string& text() const { return m_text; }
+
 private:
     void split();
     void buildElements(float odds1, float odds0, float odds2);

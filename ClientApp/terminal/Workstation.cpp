@@ -62,7 +62,8 @@ Workstation::Workstation(WorkstationSettings settings, TerminalSink& sink, FileS
       m_files(files),
       m_config(m_settings.applicationDirectory, files, clock),
       m_dataBase(sink, files),
-      m_terminal(sink, m_settings.decimalSeparator) {
+      m_terminal(sink, m_settings.decimalSeparator),
+      m_optimizer(m_terminal.flags(), sink) {
     m_researchDomain.setBnd(m_config.GetBNDValue());
     attachCommands();
 }
@@ -82,6 +83,53 @@ void Workstation::attachCommands() {
             FindDateRange(m_researchDomain.domain(), arguments.texts[0], arguments.texts[1], m_sink);
         m_researchDomain.setCompartment(range.lo, range.hi);
     });
+    attachStrategyCommands();
+}
+
+void Workstation::attachStrategyCommands() {
+    CommandDispatcher& dispatcher = m_terminal.dispatcher();
+    dispatcher.attach("result", [this](const CommandArguments& arguments) {
+        RunResult(m_sink, arguments.vector, m_researchDomain.selection(), reportFormat());
+    });
+    dispatcher.attach("pe_result", [this](const CommandArguments& arguments) {
+        RunPeResult(m_sink, arguments.rest, m_researchDomain.selection(), reportFormat());
+    });
+    const auto simulationShown = [this] {
+        if (m_onSimulationShown) m_onSimulationShown();
+    };
+    dispatcher.attach("sim", [this, simulationShown](const CommandArguments& arguments) {
+        RunWvectorSimulation(m_sink, arguments.vector, arguments.fraction, simulationRange(),
+                             m_settings.decimalSeparator, m_simulation);
+        simulationShown();
+    });
+    dispatcher.attach("pe_sim", [this, simulationShown](const CommandArguments& arguments) {
+        RunPredictionSimulation(m_sink, arguments.rest, arguments.fraction, simulationRange(),
+                                m_settings.decimalSeparator, m_simulation);
+        simulationShown();
+    });
+    dispatcher.attach("opt", [this](const CommandArguments& arguments) {
+        const auto bnd = ParseDecimal(m_researchDomain.bnd());
+        if (!bnd) throw std::logic_error("BND% is not a number: " + m_researchDomain.bnd());
+        const auto selection = m_researchDomain.selection();
+        OptimizationJob job;
+        job.range.assign(selection.begin(), selection.end());
+        job.lo = m_researchDomain.lo();
+        job.hi = m_researchDomain.hi();
+        job.bndPercent = *bnd;
+        job.maximalSpan = arguments.number;
+        job.format = reportFormat();
+        m_optimizer.start(std::move(job));
+    });
+}
+
+ReportFormat Workstation::reportFormat() const {
+    return ReportFormat{DisplayOptions(m_config.GetResultPeResultOptions()), m_settings.decimalSeparator};
+}
+
+std::optional<std::span<const basic_record_t>> Workstation::simulationRange() const {
+    // With LO or HI at 0 a simulation leaves the previous Bets Preview as it was.
+    if (m_researchDomain.lo() == 0 || m_researchDomain.hi() == 0) return std::nullopt;
+    return m_researchDomain.selection();
 }
 
 int Workstation::StartUp(const std::optional<std::string>& dataBase) {

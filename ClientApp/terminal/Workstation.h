@@ -4,9 +4,13 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "analysis/Optimizer.h"
+#include "analysis/Simulation.h"
+#include "analysis/StrategyReports.h"
 #include "config/Clock.h"
 #include "config/FileSystem.h"
 #include "config/MatchConfig.h"
@@ -96,6 +100,14 @@ public:
     // The end of the program: writes the configuration. False when it could not.
     bool SaveConfiguration();
 
+    // The display options of the result and pe_result reports, with the user's separator.
+    [[nodiscard]] ReportFormat reportFormat() const;
+    // What the last sim or pe_sim left for the Bets Preview and the chart.
+    [[nodiscard]] const SimulationRecord& simulation() const { return m_simulation; }
+    // Called after sim and pe_sim, where the window shows the Bets Preview and the chart.
+    void setSimulationShownCallback(std::function<void()> callback) { m_onSimulationShown = std::move(callback); }
+
+    [[nodiscard]] Optimizer& optimizer() { return m_optimizer; }
     [[nodiscard]] Terminal& terminal() { return m_terminal; }
     [[nodiscard]] MatchDBMS& dataBase() { return m_dataBase; }
     [[nodiscard]] const MatchDBMS& dataBase() const { return m_dataBase; }
@@ -112,6 +124,8 @@ public:
 
 private:
     void attachCommands();
+    void attachStrategyCommands();
+    [[nodiscard]] std::optional<std::span<const basic_record_t>> simulationRange() const;
     void afterLoadUpdate(const std::string& file);
     void loadBookmakers(const std::string& dataBaseFile);
 
@@ -122,6 +136,9 @@ private:
     MatchDBMS m_dataBase;
     ResearchDomainModel m_researchDomain;
     Terminal m_terminal;
+    SimulationRecord m_simulation;
+    std::function<void()> m_onSimulationShown;
+    Optimizer m_optimizer;  // after the terminal: its worker uses the flags and the sink
     std::string m_dataBaseNameLabel = kNoDatabaseLoaded;
     int m_dataBaseSize = 0;
     std::vector<std::string> m_bookmakers;

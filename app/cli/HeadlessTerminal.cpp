@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <unistd.h>
 #include <sstream>
 #include <utility>
 
@@ -26,6 +27,33 @@ std::string Join(const std::vector<std::string>& cells, std::string_view separat
     }
     return line;
 }
+
+// The optimizer's progress bar and hint, on standard error when it is a terminal:
+// one line rewritten in place, gone once the search ends.
+class ProgressLine final : public karvola::OptimizationObserver {
+public:
+    void progressChanged(int percent) override {
+        const std::lock_guard lock(m_mutex);
+        m_percent = percent;
+        draw();
+    }
+    void hintChanged(const std::string& hint) override {
+        const std::lock_guard lock(m_mutex);
+        m_hint = hint;
+        draw();
+    }
+    void optimizationEnded() override {
+        const std::lock_guard lock(m_mutex);
+        std::fputs("\r\x1b[K", stderr);
+    }
+
+private:
+    void draw() const { std::fprintf(stderr, "\r\x1b[K[opt %3d%%] %s", m_percent, m_hint.c_str()); }
+
+    std::mutex m_mutex;
+    int m_percent = 0;
+    std::string m_hint;
+};
 
 }  // namespace
 
@@ -74,6 +102,7 @@ std::vector<std::string> StartupGate::open() {
 HeadlessTerminal::HeadlessTerminal(HeadlessSettings settings, karvola::TerminalSink& sink,
                                    karvola::FileSystem& files, const karvola::Clock& clock)
     : m_settings(std::move(settings)),
+      m_files(files),
       m_sink(sink, m_settings.quiet),
       m_workstation({m_settings.applicationDirectory, m_settings.decimalSeparator}, m_sink, files, clock) {
     m_workstation.terminal().dispatcher().attach("quit", [this](const karvola::CommandArguments&) {
@@ -84,7 +113,27 @@ HeadlessTerminal::HeadlessTerminal(HeadlessSettings settings, karvola::TerminalS
             return karvola::Workstation::SaveAnswer::No;
         });
     });
+    // The windows of the Bets Preview and the chart become a table and a picture.
+    m_workstation.terminal().dispatcher().attach("sbp", [this](const karvola::CommandArguments&) {
+        for (const auto& line : karvola::FormatBetsPreviewTable(m_workstation.simulation().rows)) {
+            m_sink.appendLine(line);
+        }
+    });
+    m_workstation.terminal().dispatcher().attach("sch", [this](const karvola::CommandArguments&) { saveChart(); });
+    if (isatty(STDERR_FILENO) != 0) {
+        m_progressDisplay = std::make_unique<ProgressLine>();
+        m_workstation.optimizer().setObserver(m_progressDisplay.get());
+    }
     addMetaCommands();
+}
+
+HeadlessTerminal::~HeadlessTerminal() { m_workstation.optimizer().setObserver(nullptr); }
+
+void HeadlessTerminal::waitForOptimization() { m_workstation.optimizer().wait(); }
+
+void HeadlessTerminal::interruptOptimization() {
+    auto& flags = m_workstation.terminal().flags();
+    if (flags.IsOptimizing()) flags.BreakRequested = true;
 }
 
 void HeadlessTerminal::startUp() {
@@ -151,7 +200,13 @@ void HeadlessTerminal::addMetaCommands() {
         for (const auto& line : m_metaCommands.helpLines()) m_sink.appendLine(line);
     });
     m_metaCommands.add(":wait", ":wait                  wait until a running optimization has ended",
-                       [](std::string_view) {});
+                       [this](std::string_view) { waitForOptimization(); });
+    m_metaCommands.add(":options", ":options [TEXT]        show or set the 12 display options of the reports",
+                       [this](std::string_view argument) { showOptions(argument); });
+    m_metaCommands.add(":bets", ":bets FILE             export the Bets Preview as CSV",
+                       [this, needsPath](std::string_view argument) {
+                           if (needsPath(argument, ":bets")) exportBets(argument);
+                       });
     m_metaCommands.add(":load", ":load FILE             File > Load Data Base...",
                        [this, needsPath](std::string_view argument) {
                            if (needsPath(argument, ":load")) m_workstation.LoadDataBase(absolutePath(argument));
@@ -180,6 +235,36 @@ void HeadlessTerminal::save(std::string_view argument) {
         return;
     }
     if (!m_workstation.SaveDataBaseMenuItemClick()) Diagnostic("the data base has no file name yet: use :save FILE");
+}
+
+void HeadlessTerminal::showOptions(std::string_view argument) {
+    if (argument.empty()) {
+        m_sink.appendLine(m_workstation.config().GetResultPeResultOptions());
+        return;
+    }
+    if (argument.size() != 12 || argument.find_first_not_of("01") != std::string_view::npos) {
+        Diagnostic(":options needs twelve characters 0 or 1, e.g. 110000111110");
+        return;
+    }
+    m_workstation.config().SetResultPeResultOptions(std::string(argument));
+}
+
+void HeadlessTerminal::exportBets(std::string_view argument) {
+    const std::string path = absolutePath(argument);
+    const std::string csv = karvola::FormatBetsPreviewCsv(m_workstation.simulation().rows);
+    auto file = m_files.replaceFile(path);
+    if (!file || !file->write(csv) || !file->commit()) Diagnostic("could not write " + path);
+}
+
+void HeadlessTerminal::saveChart() {
+    const auto path = m_settings.applicationDirectory / "WorkSpace" / "bankroll_chart.svg";
+    const std::string svg = karvola::RenderBankrollChartSvg(m_workstation.simulation().points, false);
+    auto file = m_files.replaceFile(path);
+    if (!file || !file->write(svg) || !file->commit()) {
+        Diagnostic("could not write " + path.string());
+        return;
+    }
+    Diagnostic("bankroll chart saved to " + path.string());
 }
 
 void HeadlessTerminal::showCategories() {

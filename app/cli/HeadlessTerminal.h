@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -70,6 +71,9 @@ class HeadlessTerminal final {
 public:
     HeadlessTerminal(HeadlessSettings settings, karvola::TerminalSink& sink, karvola::FileSystem& files,
                      const karvola::Clock& clock);
+    ~HeadlessTerminal();
+    HeadlessTerminal(const HeadlessTerminal&) = delete;
+    HeadlessTerminal& operator=(const HeadlessTerminal&) = delete;
 
     void startUp();
     // Handles lines until the source ends or quit is accepted.
@@ -77,6 +81,10 @@ public:
     // Writes the configuration, once; later calls do nothing. Safe from another
     // thread: waits for the line being handled.
     void finish();
+    // Waits until a running optimization has ended and written its report.
+    void waitForOptimization();
+    // Asks a running optimization to stop (the program is being interrupted).
+    void interruptOptimization();
     // Called with every line that enters the history, and when it is cleared.
     void followHistory(std::function<void(const std::string&)> onLine, std::function<void()> onCleared);
 
@@ -92,12 +100,17 @@ private:
     void showPreview();
     void showStatus();
     void save(std::string_view argument);
+    void showOptions(std::string_view argument);
+    void exportBets(std::string_view argument);
+    void saveChart();
     [[nodiscard]] std::string absolutePath(std::string_view path) const;
 
     HeadlessSettings m_settings;
+    karvola::FileSystem& m_files;
     StartupGate m_sink;
     karvola::Workstation m_workstation;
     MetaCommands m_metaCommands;
+    std::unique_ptr<karvola::OptimizationObserver> m_progressDisplay;
     std::function<void(const std::string&)> m_onHistoryLine;
     std::mutex m_lineMutex;
     bool m_quitRequested = false;

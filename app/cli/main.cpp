@@ -72,6 +72,7 @@ int Run(const karvola::cli::CliOptions& options) {
                                             sink, files, clock);
     const TerminalModes modes;
     const karvola::cli::SignalWatcher signals([&terminal, &modes](int) {
+        terminal.interruptOptimization();
         terminal.finish();
         modes.restore();
     });
@@ -95,6 +96,8 @@ int Run(const karvola::cli::CliOptions& options) {
             terminal.run(input, karvola::Terminal::Echo::Shown);
         }
     }
+    // The end of the input waits for a running optimization and its report.
+    terminal.waitForOptimization();
     terminal.finish();
     return 0;
 }

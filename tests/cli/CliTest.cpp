@@ -32,7 +32,7 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 }
 
 const std::filesystem::path& TestData() {
-    static const std::filesystem::path data = std::getenv("KARVOLA_TEST_DATA");
+    static const std::filesystem::path data = KARVOLA_TEST_DATA_DIR;
     return data;
 }
 
@@ -156,6 +156,46 @@ TEST_F(CliTest, DataBaseAndResearchDomainSessionMatchesTheGoldenTranscript) {
     EXPECT_EQ(result.out, substitute(ReadText(fixture / "expected.txt")));
     // What was saved reads back as the same base, byte for byte.
     EXPECT_EQ(ReadText(folder.path() / "copy.txt"), ReadText(base));
+}
+
+// result, pe_result, sim, pe_sim, sbp and opt on the sample base that ships with the program.
+TEST_F(CliTest, StrategySessionMatchesTheGoldenTranscript) {
+    const auto base = std::filesystem::path(KARVOLA_PROJECT_DATA_DIR) / "sample.txt";
+    const auto fixture = TestData() / "cli" / "strategy";
+    const auto result = run({"-q", "--db", base.string()}, ReadText(fixture / "session.txt"));
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, ReadText(fixture / "expected.txt"));
+}
+
+// The end of the input waits for a running optimization and its report.
+TEST_F(CliTest, EndOfInputWaitsForTheOptimization) {
+    const auto base = std::filesystem::path(KARVOLA_PROJECT_DATA_DIR) / "sample.txt";
+    const auto result = run({"-q", "--db", base.string()}, "struct *\nopt 1\n");
+    const auto lines = Lines(result.out);
+    ASSERT_GE(lines.size(), 8U);
+    EXPECT_EQ(lines[1], ">opt 1");
+    EXPECT_EQ(lines.back(), "  Bankroll Multiplier for OKF:        20.9051208496094");
+}
+
+// The two windows of a simulation become files: the Bets Preview as CSV and the
+// chart as a picture in WorkSpace, whose path goes to standard error.
+TEST_F(CliTest, BetsPreviewAndChartAreSavedAsFiles) {
+    const auto base = std::filesystem::path(KARVOLA_PROJECT_DATA_DIR) / "sample.txt";
+    const auto csv = folder.path() / "bets.csv";
+    const auto result = run({"-q", "--db", base.string()},
+                            "struct *\n:props 1 5 12\nsim [1.5 2.5 1] 0.05\n:bets " + csv.string() + "\nsch\n");
+    EXPECT_EQ(Lines(result.out),
+              (LineList{">struct *", ">sim [1.5 2.5 1] 0.05", " Bankroll multiplier 1.11166548728943", ">sch"}));
+    const auto csvLines = Lines(ReadText(csv));
+    ASSERT_EQ(csvLines.size(), 6U);
+    EXPECT_EQ(csvLines[0], "No.,Date,Category,Teams,1,X,2,Decision,Odds for Decision,Stake,Result,Current Bankroll\r");
+    EXPECT_EQ(csvLines[1],
+              "1,10/08/2018,\"England, Premier League\",Man United - Leicester,1.58,4.00,7.50,bet1,1.58,"
+              "0.0500000007450581,won,1.02900004386902\r");
+    const auto chart = folder.path() / "home" / "WorkSpace" / "bankroll_chart.svg";
+    EXPECT_NE(ReadText(chart).find("<svg"), std::string::npos);
+    EXPECT_NE(result.err.find(chart.string()), std::string::npos);
 }
 
 TEST_F(CliTest, ConfigurationIsWrittenAtTheEndAndKeepsTheLoadedBase) {

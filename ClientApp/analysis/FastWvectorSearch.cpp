@@ -1,0 +1,391 @@
+// The wvector grid search, organised around one fact: with CRZ and kmin fixed,
+// every match's answer is fixed too. Either it is never bet, or it backs the
+// unique lowest odds L among its outcomes priced at least kmin, and it does so
+// in exactly the windows whose kMax reaches L (ties at L give no bet in any
+// window). So one pass over the range per (CRZ, kmin) block finds every bet of
+// the block's 177 kMax windows, and each window's yield sum can be built in the
+// same float steps, in the same domain order, as the plain evaluation settles
+// them: the result is bit for bit the one of evaluating each candidate alone.
+//
+// The winner is the first candidate in grid order with the highest score among
+// those that pass the filters and both randomness tests; that is what the plain
+// search keeps when it accepts only strictly better scores. Blocks are shared
+// out to threads, each keeping its own first-best, and merged at the end.
+
+#include <algorithm>
+#include <array>
+#include <cassert>
+#include <cmath>
+#include <exception>
+#include <limits>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "analysis/WvectorRule.h"
+#include "analysis/WvectorSearch.h"
+
+namespace karvola {
+
+namespace {
+
+constexpr int kWindowCount = 177;  // kMax = 1.20 ... 10.00
+constexpr std::uint8_t kNoWindow = kWindowCount;
+
+struct GridBlock {
+    int c = 0;
+    int i = 0;
+};
+
+std::vector<GridBlock> gridBlocks() {
+    std::vector<GridBlock> blocks;
+    for (int c = 105; c <= 260; c += 5) {
+        for (int i = c; i <= 1000; i += 5) blocks.push_back(GridBlock{c, i});
+    }
+    return blocks;
+}
+
+int kminIndex(int i) {
+    return (i - 105) / 5;
+}
+constexpr int kKminCount = (1000 - 105) / 5 + 1;
+
+// One record as the search reads it: its odds in ascending order with what a
+// bet on each pays back (the odds when that outcome won, 0 when it lost) and
+// the first window whose kMax reaches them.
+struct PreparedRecord {
+    std::array<float, 3> level{};
+    std::array<float, 3> payout{};
+    std::array<std::uint8_t, 3> firstWindow{};
+    bool tieAtFirst = false;   // the two lowest odds are equal
+    bool tieAtSecond = false;  // the two highest odds are equal
+    bool irregular = false;    // a NaN or infinite odds: decided by the rule itself
+};
+
+// Everything a search reads, computed once.
+struct SearchTables {
+    std::array<float, kWindowCount> kMax{};
+    std::vector<GridBlock> blocks;
+    // Whether the window (kmin index, kMax index) passes the span filter.
+    std::vector<std::array<bool, kWindowCount>> withinSpan;
+    std::vector<PreparedRecord> records;
+    double threshold = 0.0;
+};
+
+std::uint8_t firstWindowFor(const std::array<float, kWindowCount>& kMax, float odds) {
+    for (int j = 0; j < kWindowCount; ++j) {
+        if (odds <= kMax[j]) return static_cast<std::uint8_t>(j);
+    }
+    return kNoWindow;
+}
+
+PreparedRecord prepare(const basic_record_t& record, const std::array<float, kWindowCount>& kMax) {
+    PreparedRecord prepared;
+    if (!std::isfinite(record.odds1) || !std::isfinite(record.odds0) || !std::isfinite(record.odds2)) {
+        prepared.irregular = true;
+        return prepared;
+    }
+    struct Outcome {
+        float odds;
+        char digit;
+    };
+    std::array<Outcome, 3> outcomes{{{record.odds1, '1'}, {record.odds0, '0'}, {record.odds2, '2'}}};
+    std::sort(outcomes.begin(), outcomes.end(), [](const Outcome& x, const Outcome& y) { return x.odds < y.odds; });
+    for (std::size_t k = 0; k < 3; ++k) {
+        prepared.level[k] = outcomes[k].odds;
+        prepared.payout[k] = record.result == outcomes[k].digit ? outcomes[k].odds : 0.0f;
+        prepared.firstWindow[k] = firstWindowFor(kMax, outcomes[k].odds);
+    }
+    prepared.tieAtFirst = outcomes[0].odds == outcomes[1].odds;
+    prepared.tieAtSecond = outcomes[1].odds == outcomes[2].odds;
+    return prepared;
+}
+
+SearchTables buildTables(const SearchInput& input) {
+    SearchTables tables;
+    for (int j = 0; j < kWindowCount; ++j) tables.kMax[j] = GridCandidate(105, 105, 120 + 5 * j).kMax;
+    tables.blocks = gridBlocks();
+    tables.withinSpan.resize(kKminCount);
+    for (int i = 105; i <= 1000; i += 5) {
+        for (int j = 0; j < kWindowCount; ++j) {
+            tables.withinSpan[kminIndex(i)][j] = !ExceedsSpan(GridCandidate(105, i, 120 + 5 * j), input.maximalSpan);
+        }
+    }
+    tables.records.reserve(input.range.size());
+    for (const basic_record_t& record : input.range) tables.records.push_back(prepare(record, tables.kMax));
+    tables.threshold = BetThreshold(input);
+    return tables;
+}
+
+// The best candidate one thread has found: the first in grid order with its score.
+struct LocalBest {
+    float score = 0.0f;
+    std::uint64_t position = std::numeric_limits<std::uint64_t>::max();
+    wvector vector{0.0f, 0.0f, 0.0f};
+    std::uint32_t bets = 0;
+    float yield = 0.0f;
+};
+
+bool before(const LocalBest& a, const LocalBest& b) {
+    return a.score > b.score || (a.score == b.score && a.position < b.position);
+}
+
+// State shared by the worker threads.
+class SharedSearch {
+public:
+    SharedSearch(const SearchInput& input, const SearchTables& tables, std::atomic<bool>& breakRequested,
+                 SearchObserver& observer)
+        : m_input(input), m_tables(tables), m_breakRequested(breakRequested), m_observer(observer) {}
+
+    // The next block to search, or none when all are taken or a break stops the search.
+    bool takeBlock(std::size_t& block) {
+        if (m_stopped.load(std::memory_order_relaxed)) return false;
+        if (m_breakRequested.load() && m_breakRequested.exchange(false)) {
+            m_stopped = true;
+            return false;
+        }
+        block = m_nextBlock.fetch_add(1, std::memory_order_relaxed);
+        return block < m_tables.blocks.size();
+    }
+
+    void blockDone() {
+        const std::size_t done = m_blocksDone.fetch_add(1, std::memory_order_relaxed) + 1;
+        const int percent = static_cast<int>(done * 100 / m_tables.blocks.size());
+        if (percent <= m_reportedPercent.load(std::memory_order_relaxed)) return;
+        // Under the lock, so that the observer sees the percentages in order.
+        const std::lock_guard lock(m_mutex);
+        if (percent <= m_reportedPercent.load(std::memory_order_relaxed)) return;
+        m_reportedPercent.store(percent, std::memory_order_relaxed);
+        m_observer.progressChanged(percent);
+    }
+
+    // The highest score accepted by any thread so far: a candidate strictly
+    // below it cannot win, wherever it lies in the grid.
+    [[nodiscard]] float bestScore() const { return m_bestScore.load(std::memory_order_relaxed); }
+
+    void accepted(const LocalBest& candidate) {
+        const std::lock_guard lock(m_mutex);
+        if (!before(candidate, m_best)) return;
+        m_best = candidate;
+        m_bestScore.store(candidate.score, std::memory_order_relaxed);
+        m_observer.bestChanged(candidate.vector);
+    }
+
+    [[nodiscard]] bool stopped() const { return m_stopped.load(); }
+    [[nodiscard]] const SearchInput& input() const { return m_input; }
+    [[nodiscard]] const SearchTables& tables() const { return m_tables; }
+
+private:
+    const SearchInput& m_input;
+    const SearchTables& m_tables;
+    std::atomic<bool>& m_breakRequested;
+    SearchObserver& m_observer;
+    std::atomic<bool> m_stopped{false};
+    std::atomic<std::size_t> m_nextBlock{0};
+    std::atomic<std::size_t> m_blocksDone{0};
+    std::atomic<int> m_reportedPercent{-1};
+    std::atomic<float> m_bestScore{0.0f};
+    std::mutex m_mutex;
+    LocalBest m_best;
+};
+
+// Settles one bet into the yield sums of the windows first..last: -1, then
+// +payout, two float roundings as a settled bet has (+0 for a lost bet leaves
+// the sum unchanged; a sum is never -0, so that holds bit for bit).
+void settleIntoWindows(float* __restrict sums, int first, int last, float payout) {
+    for (int j = first; j <= last; ++j) sums[j] = (sums[j] - 1.0f) + payout;
+}
+
+// One worker: searches blocks until none is left, keeping its first-best.
+class BlockSearcher {
+public:
+    explicit BlockSearcher(SharedSearch& shared)
+        : m_shared(shared), m_input(shared.input()), m_tables(shared.tables()) {
+        m_betWindow.resize(m_tables.records.size());
+        m_betPayout.resize(m_tables.records.size());
+        m_sequence.reserve(m_tables.records.size());
+    }
+
+    void run() {
+        std::size_t block = 0;
+        while (m_shared.takeBlock(block)) {
+            searchBlock(block);
+            m_shared.blockDone();
+        }
+    }
+
+    [[nodiscard]] const LocalBest& best() const { return m_best; }
+
+private:
+    void collectBets(const wvector& rule) {
+        m_betCount = 0;
+        m_counts.fill(0);
+        const float kmin = rule.kmin;
+        const float crz = rule.CRZ;
+        const std::size_t size = m_tables.records.size();
+        for (std::size_t r = 0; r < size; ++r) {
+            const PreparedRecord& record = m_tables.records[r];
+            std::uint8_t window = kNoWindow;
+            float payout = 0.0f;
+            if (record.irregular) {
+                if (!decideIrregular(rule, m_input.range[r], window, payout)) continue;
+            } else {
+                if (!(record.level[0] >= crz)) continue;
+                std::size_t backed = 0;
+                if (record.level[0] >= kmin) {
+                    if (record.tieAtFirst) continue;
+                } else if (record.level[1] >= kmin) {
+                    if (record.tieAtSecond) continue;
+                    backed = 1;
+                } else if (record.level[2] >= kmin) {
+                    backed = 2;
+                } else {
+                    continue;
+                }
+                window = record.firstWindow[backed];
+                payout = record.payout[backed];
+            }
+            if (window == kNoWindow) continue;
+            m_betWindow[m_betCount] = window;
+            m_betPayout[m_betCount] = payout;
+            ++m_betCount;
+            ++m_counts[window];
+        }
+    }
+
+    // NaN and infinite odds: the rule's own answer with no upper bound gives
+    // the backed outcome, which every window reaching its odds bets on.
+    bool decideIrregular(const wvector& rule, const basic_record_t& record, std::uint8_t& window, float& payout) {
+        const wvector open{rule.kmin, std::numeric_limits<float>::infinity(), rule.CRZ};
+        const WvectorOutcome outcome = DecideWvector(open, record.odds1, record.odds0, record.odds2);
+        if (outcome == OUTCOME_NONE) return false;
+        const float odds = OddsOf(record, outcome);
+        window = firstWindowFor(m_tables.kMax, odds);
+        payout = record.result == static_cast<char>('0' + outcome) ? odds : 0.0f;
+        return true;
+    }
+
+    void searchBlock(std::size_t block) {
+        const GridBlock grid = m_tables.blocks[block];
+        const wvector rule = GridCandidate(grid.c, grid.i, 120);
+        collectBets(rule);
+
+        // The windows that can pass: enough bets (the counts grow with kMax)
+        // and within the span.
+        const auto& withinSpan = m_tables.withinSpan[kminIndex(grid.i)];
+        std::uint32_t running = 0;
+        int firstActive = kWindowCount;
+        int lastActive = -1;
+        for (int j = 0; j < kWindowCount; ++j) {
+            running += m_counts[j];
+            m_bets[j] = running;
+            m_active[j] = withinSpan[j] && running >= 100 && !(running < m_tables.threshold);
+            if (m_active[j]) {
+                firstActive = std::min(firstActive, j);
+                lastActive = j;
+            }
+        }
+        if (lastActive < 0) return;
+
+        std::fill(m_sums.begin() + firstActive, m_sums.begin() + lastActive + 1, 0.0f);
+        for (std::size_t b = 0; b < m_betCount; ++b) {
+            const int first = std::max(static_cast<int>(m_betWindow[b]), firstActive);
+            if (first <= lastActive) settleIntoWindows(m_sums.data(), first, lastActive, m_betPayout[b]);
+        }
+
+        for (int j = firstActive; j <= lastActive; ++j) {
+            if (!m_active[j]) continue;
+            const std::uint32_t bets = m_bets[j];
+            const auto yield = static_cast<float>(static_cast<long double>(m_sums[j]) / bets);
+            if (yield <= 0.0f) continue;
+            const float score = CandidateScore(bets, yield);
+            if (!(score > m_best.score) || score < m_shared.bestScore()) continue;
+            if (!passesTests(j)) continue;
+
+            m_best.score = score;
+            m_best.position = block * kWindowCount + static_cast<std::uint64_t>(j);
+            m_best.vector = GridCandidate(grid.c, grid.i, 120 + 5 * j);
+            m_best.bets = bets;
+            m_best.yield = yield;
+            m_shared.accepted(m_best);
+        }
+    }
+
+    // The window's win/loss sequence from the block's bets; a won bet pays its
+    // odds, which are at least kmin and so never 0.
+    bool passesTests(int window) {
+        m_sequence.clear();
+        for (std::size_t b = 0; b < m_betCount; ++b) {
+            if (m_betWindow[b] <= window) m_sequence.push_back(m_betPayout[b] != 0.0f ? '1' : '0');
+        }
+        return RunsTestPasses(m_sequence) && HalvesTestPasses(m_sequence);
+    }
+
+    SharedSearch& m_shared;
+    const SearchInput& m_input;
+    const SearchTables& m_tables;
+    // The block's bets in domain order: first window and payout.
+    std::vector<std::uint8_t> m_betWindow;
+    std::vector<float> m_betPayout;
+    std::size_t m_betCount = 0;
+    std::array<std::uint32_t, kWindowCount + 1> m_counts{};
+    std::array<std::uint32_t, kWindowCount> m_bets{};
+    std::array<bool, kWindowCount> m_active{};
+    std::array<float, kWindowCount> m_sums{};
+    std::string m_sequence;
+    LocalBest m_best;
+};
+
+}  // namespace
+
+SearchOutcome FastWvectorSearch(const SearchInput& input, std::atomic<bool>& breakRequested,
+                                SearchObserver& observer, unsigned threads) {
+    const SearchTables tables = buildTables(input);
+    SharedSearch shared(input, tables, breakRequested, observer);
+
+    const unsigned workers = std::clamp(threads, 1U, static_cast<unsigned>(tables.blocks.size()));
+    std::vector<BlockSearcher> searchers;
+    searchers.reserve(workers);
+    for (unsigned w = 0; w < workers; ++w) searchers.emplace_back(shared);
+
+    // The calling thread is the first worker; nothing may escape the others.
+    std::vector<std::exception_ptr> failures(workers);
+    auto work = [&](unsigned w) {
+        try {
+            searchers[w].run();
+        } catch (...) {
+            failures[w] = std::current_exception();
+        }
+    };
+    std::vector<std::thread> pool;
+    pool.reserve(workers - 1);
+    for (unsigned w = 1; w < workers; ++w) pool.emplace_back(work, w);
+    work(0);
+    for (std::thread& thread : pool) thread.join();
+    for (const std::exception_ptr& failure : failures) {
+        if (failure) std::rethrow_exception(failure);
+    }
+
+    if (shared.stopped()) return SearchOutcome{};
+
+    LocalBest best;
+    for (const BlockSearcher& searcher : searchers) {
+        if (before(searcher.best(), best)) best = searcher.best();
+    }
+
+    SearchOutcome outcome;
+    outcome.completed = true;
+    outcome.best = best.vector;
+    if (best.bets > 0) {
+        EvaluateWvector(best.vector, input.range, outcome.statistics);
+        assert(outcome.statistics.total_bets == best.bets && outcome.statistics.average_yield == best.yield);
+    }
+    if (outcome.statistics.total_bets == 0 || outcome.statistics.winning_bets == 0) {
+        outcome.statistics.okf = 0.0f;
+        outcome.statistics.bankroll_multiplier = 0.0f;
+    }
+    return outcome;
+}
+
+}  // namespace karvola
