@@ -20,6 +20,7 @@
 #include <limits>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -51,16 +52,51 @@ int kminIndex(int i) {
 }
 constexpr int kKminCount = (1000 - 105) / 5 + 1;
 
-// One record as the search reads it: its odds in ascending order with what a
-// bet on each pays back (the odds when that outcome won, 0 when it lost) and
-// the first window whose kMax reaches them.
+// The yield sums of the windows firstActive..lastActive, bet by bet in domain
+// order: each bet settles into the windows from its first one on, -1 and then
+// +payout, two float roundings as a settled bet has (+0 for a lost bet leaves a
+// sum unchanged: a sum is never -0). Lanes of a vector are separate windows, so
+// the width of the vectors changes nothing in the results.
+[[gnu::always_inline]] inline void sumWindows(const std::uint8_t* __restrict windows, const float* __restrict payouts,
+                                              std::size_t count, int firstActive, int lastActive,
+                                              float* __restrict sums) {
+    for (int j = firstActive; j <= lastActive; ++j) sums[j] = 0.0f;
+    for (std::size_t b = 0; b < count; ++b) {
+        const float payout = payouts[b];
+        for (int j = std::max(static_cast<int>(windows[b]), firstActive); j <= lastActive; ++j) {
+            sums[j] = (sums[j] - 1.0f) + payout;
+        }
+    }
+}
+
+// The same loop compiled for 8 lanes. Chosen at run time by a plain test rather
+// than an ifunc, whose resolver runs before the sanitizers' run-times start.
+[[gnu::target("avx2")]] void sumWindowsAvx2(const std::uint8_t* windows, const float* payouts, std::size_t count,
+                                            int firstActive, int lastActive, float* sums) {
+    sumWindows(windows, payouts, count, firstActive, lastActive, sums);
+}
+
+void sumWindowsBaseline(const std::uint8_t* windows, const float* payouts, std::size_t count, int firstActive,
+                        int lastActive, float* sums) {
+    sumWindows(windows, payouts, count, firstActive, lastActive, sums);
+}
+
+using SumWindowsFunction = void (*)(const std::uint8_t*, const float*, std::size_t, int, int, float*);
+
+SumWindowsFunction chooseSumWindows() {
+    return __builtin_cpu_supports("avx2") ? sumWindowsAvx2 : sumWindowsBaseline;
+}
+
+// One record as the search reads it: its odds in ascending order, and for
+// each of them the bet the block makes when it is the lowest odds at or above
+// kmin: the first window whose kMax reaches it (none when it ties with the next
+// odds) and what the bet pays back (the odds when that outcome won, else 0).
+// Position 3 stands for "no odds at or above kmin".
 struct PreparedRecord {
     std::array<float, 3> level{};
-    std::array<float, 3> payout{};
-    std::array<std::uint8_t, 3> firstWindow{};
-    bool tieAtFirst = false;   // the two lowest odds are equal
-    bool tieAtSecond = false;  // the two highest odds are equal
-    bool irregular = false;    // a NaN or infinite odds: decided by the rule itself
+    std::array<float, 4> payout{};
+    std::array<std::uint8_t, 4> firstWindow{kNoWindow, kNoWindow, kNoWindow, kNoWindow};
+    bool irregular = false;  // a NaN or infinite odds: decided by the rule itself
 };
 
 // Everything a search reads, computed once.
@@ -70,8 +106,17 @@ struct SearchTables {
     // Whether the window (kmin index, kMax index) passes the span filter.
     std::vector<std::array<bool, kWindowCount>> withinSpan;
     std::vector<PreparedRecord> records;
+    // For each CRZ of the grid, the records in domain order whose lowest odds
+    // are not below it (and the irregular ones, which the rule decides).
+    std::vector<std::vector<std::uint32_t>> eligible;
     double threshold = 0.0;
+    SumWindowsFunction sumWindows = sumWindowsBaseline;
 };
+
+constexpr int kCrzCount = (260 - 105) / 5 + 1;
+int crzIndex(int c) {
+    return (c - 105) / 5;
+}
 
 std::uint8_t firstWindowFor(const std::array<float, kWindowCount>& kMax, float odds) {
     for (int j = 0; j < kWindowCount; ++j) {
@@ -94,11 +139,11 @@ PreparedRecord prepare(const basic_record_t& record, const std::array<float, kWi
     std::sort(outcomes.begin(), outcomes.end(), [](const Outcome& x, const Outcome& y) { return x.odds < y.odds; });
     for (std::size_t k = 0; k < 3; ++k) {
         prepared.level[k] = outcomes[k].odds;
+        // Equal lowest odds in range: no outcome is the unique favourite.
+        const bool tied = k < 2 && outcomes[k].odds == outcomes[k + 1].odds;
+        prepared.firstWindow[k] = tied ? kNoWindow : firstWindowFor(kMax, outcomes[k].odds);
         prepared.payout[k] = record.result == outcomes[k].digit ? outcomes[k].odds : 0.0f;
-        prepared.firstWindow[k] = firstWindowFor(kMax, outcomes[k].odds);
     }
-    prepared.tieAtFirst = outcomes[0].odds == outcomes[1].odds;
-    prepared.tieAtSecond = outcomes[1].odds == outcomes[2].odds;
     return prepared;
 }
 
@@ -114,7 +159,17 @@ SearchTables buildTables(const SearchInput& input) {
     }
     tables.records.reserve(input.range.size());
     for (const basic_record_t& record : input.range) tables.records.push_back(prepare(record, tables.kMax));
+    tables.eligible.resize(kCrzCount);
+    for (int c = 105; c <= 260; c += 5) {
+        const float crz = GridCandidate(c, c, 120).CRZ;
+        std::vector<std::uint32_t>& eligible = tables.eligible[crzIndex(c)];
+        for (std::size_t r = 0; r < tables.records.size(); ++r) {
+            const PreparedRecord& record = tables.records[r];
+            if (record.irregular || record.level[0] >= crz) eligible.push_back(static_cast<std::uint32_t>(r));
+        }
+    }
     tables.threshold = BetThreshold(input);
+    tables.sumWindows = chooseSumWindows();
     return tables;
 }
 
@@ -190,15 +245,9 @@ private:
     LocalBest m_best;
 };
 
-// Settles one bet into the yield sums of the windows first..last: -1, then
-// +payout, two float roundings as a settled bet has (+0 for a lost bet leaves
-// the sum unchanged; a sum is never -0, so that holds bit for bit).
-void settleIntoWindows(float* __restrict sums, int first, int last, float payout) {
-    for (int j = first; j <= last; ++j) sums[j] = (sums[j] - 1.0f) + payout;
-}
-
 // One worker: searches blocks until none is left, keeping its first-best.
-class BlockSearcher {
+// Aligned so that two workers' sums never share a cache line.
+class alignas(64) BlockSearcher {
 public:
     explicit BlockSearcher(SharedSearch& shared)
         : m_shared(shared), m_input(shared.input()), m_tables(shared.tables()) {
@@ -218,58 +267,47 @@ public:
     [[nodiscard]] const LocalBest& best() const { return m_best; }
 
 private:
-    void collectBets(const wvector& rule) {
+    // The block's bets in domain order. A record bets on the lowest of its odds
+    // at or above kmin (the number of its sorted odds below kmin says which);
+    // every record is written and only a bet advances the count.
+    void collectBets(const wvector& rule, int c) {
         m_betCount = 0;
         m_counts.fill(0);
         const float kmin = rule.kmin;
-        const float crz = rule.CRZ;
-        const std::size_t size = m_tables.records.size();
-        for (std::size_t r = 0; r < size; ++r) {
+        for (const std::uint32_t r : m_tables.eligible[crzIndex(c)]) {
             const PreparedRecord& record = m_tables.records[r];
             std::uint8_t window = kNoWindow;
             float payout = 0.0f;
-            if (record.irregular) {
-                if (!decideIrregular(rule, m_input.range[r], window, payout)) continue;
+            if (record.irregular) [[unlikely]] {
+                decideIrregular(rule, m_input.range[r], window, payout);
             } else {
-                if (!(record.level[0] >= crz)) continue;
-                std::size_t backed = 0;
-                if (record.level[0] >= kmin) {
-                    if (record.tieAtFirst) continue;
-                } else if (record.level[1] >= kmin) {
-                    if (record.tieAtSecond) continue;
-                    backed = 1;
-                } else if (record.level[2] >= kmin) {
-                    backed = 2;
-                } else {
-                    continue;
-                }
+                const int backed = static_cast<int>(record.level[0] < kmin) + static_cast<int>(record.level[1] < kmin) +
+                                   static_cast<int>(record.level[2] < kmin);
                 window = record.firstWindow[backed];
                 payout = record.payout[backed];
             }
-            if (window == kNoWindow) continue;
             m_betWindow[m_betCount] = window;
             m_betPayout[m_betCount] = payout;
-            ++m_betCount;
+            m_betCount += window != kNoWindow ? 1 : 0;
             ++m_counts[window];
         }
     }
 
     // NaN and infinite odds: the rule's own answer with no upper bound gives
     // the backed outcome, which every window reaching its odds bets on.
-    bool decideIrregular(const wvector& rule, const basic_record_t& record, std::uint8_t& window, float& payout) {
+    void decideIrregular(const wvector& rule, const basic_record_t& record, std::uint8_t& window, float& payout) {
         const wvector open{rule.kmin, std::numeric_limits<float>::infinity(), rule.CRZ};
         const WvectorOutcome outcome = DecideWvector(open, record.odds1, record.odds0, record.odds2);
-        if (outcome == OUTCOME_NONE) return false;
+        if (outcome == OUTCOME_NONE) return;
         const float odds = OddsOf(record, outcome);
         window = firstWindowFor(m_tables.kMax, odds);
         payout = record.result == static_cast<char>('0' + outcome) ? odds : 0.0f;
-        return true;
     }
 
     void searchBlock(std::size_t block) {
         const GridBlock grid = m_tables.blocks[block];
         const wvector rule = GridCandidate(grid.c, grid.i, 120);
-        collectBets(rule);
+        collectBets(rule, grid.c);
 
         // The windows that can pass: enough bets (the counts grow with kMax)
         // and within the span.
@@ -288,11 +326,7 @@ private:
         }
         if (lastActive < 0) return;
 
-        std::fill(m_sums.begin() + firstActive, m_sums.begin() + lastActive + 1, 0.0f);
-        for (std::size_t b = 0; b < m_betCount; ++b) {
-            const int first = std::max(static_cast<int>(m_betWindow[b]), firstActive);
-            if (first <= lastActive) settleIntoWindows(m_sums.data(), first, lastActive, m_betPayout[b]);
-        }
+        m_tables.sumWindows(m_betWindow.data(), m_betPayout.data(), m_betCount, firstActive, lastActive, m_sums.data());
 
         for (int j = firstActive; j <= lastActive; ++j) {
             if (!m_active[j]) continue;
@@ -339,8 +373,8 @@ private:
 
 }  // namespace
 
-SearchOutcome FastWvectorSearch(const SearchInput& input, std::atomic<bool>& breakRequested,
-                                SearchObserver& observer, unsigned threads) {
+SearchOutcome FastWvectorSearch(const SearchInput& input, std::atomic<bool>& breakRequested, SearchObserver& observer,
+                                unsigned threads) {
     const SearchTables tables = buildTables(input);
     SharedSearch shared(input, tables, breakRequested, observer);
 
@@ -358,9 +392,16 @@ SearchOutcome FastWvectorSearch(const SearchInput& input, std::atomic<bool>& bre
             failures[w] = std::current_exception();
         }
     };
+    // A thread that cannot be started leaves its blocks to the others.
     std::vector<std::thread> pool;
     pool.reserve(workers - 1);
-    for (unsigned w = 1; w < workers; ++w) pool.emplace_back(work, w);
+    for (unsigned w = 1; w < workers; ++w) {
+        try {
+            pool.emplace_back(work, w);
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
     work(0);
     for (std::thread& thread : pool) thread.join();
     for (const std::exception_ptr& failure : failures) {

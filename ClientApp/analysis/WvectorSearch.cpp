@@ -162,9 +162,9 @@ bool RunsTestPasses(std::string_view sequence) {
     const long double t = tested;
     double z = 0.0;
     if (tested < 100) {
-        z = static_cast<double>((2.0L * std::asin(std::sqrt(s / t)) -
-                                 2.0L * std::asin(std::sqrt(static_cast<long double>(0.05)))) *
-                                std::sqrt(t));
+        z = static_cast<double>(
+            (2.0L * std::asin(std::sqrt(s / t)) - 2.0L * std::asin(std::sqrt(static_cast<long double>(0.05)))) *
+            std::sqrt(t));
     } else {
         const long double share = static_cast<long double>(0.05);
         z = static_cast<double>((s - share * t) / std::sqrt(share * t * static_cast<long double>(0.95)));

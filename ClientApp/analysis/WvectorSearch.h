@@ -46,7 +46,7 @@ wvector GridCandidate(int c, int i, int j);
 bool ExceedsSpan(const wvector& candidate, double maximalSpan);
 // The minimal number of bets: BND% x 0.01 x (HI - LO).
 double BetThreshold(const SearchInput& input);
-// The score of a candidate with n bets and that average yield; 0 for exactly 100 bets.
+// The score of a candidate with that many bets and that average yield; 0 for 100 bets or fewer.
 float CandidateScore(std::uint32_t bets, float averageYield);
 // The runs-test bounds for a chunk of that many wins and losses; -1 where none is defined.
 // Suspicious: at least 2 and at most the lower bound runs, or at least the upper bound.
@@ -62,7 +62,9 @@ SearchOutcome ReferenceWvectorSearch(const SearchInput& input, std::atomic<bool>
                                      SearchObserver& observer);
 
 // The same result, computed on several threads with one pass over the range per
-// (CRZ, kmin) pair. A break request is taken at the next block of grid points.
+// (CRZ, kmin) pair. threads counts the calling thread, which works too; 0 counts
+// as 1. A break request is taken at the next block of grid points; a stopped
+// search returns completed = false and nothing else.
 SearchOutcome FastWvectorSearch(const SearchInput& input, std::atomic<bool>& breakRequested,
                                 SearchObserver& observer, unsigned threads);
 
