@@ -29,7 +29,9 @@ test-asan: build-asan
 	ctest --preset asan -j $(JOBS)
 
 bench: build
-	./build/release/bench/expressions_bench
+	for b in expressions database research_domain strategy; do ./build/release/bench/$${b}_bench; done
+	./build/release/bench/optimizer_bench 10000
+	./build/release/bench/optimizer_bench 2000
 
 clean:
 	rm -rf build

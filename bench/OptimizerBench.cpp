@@ -3,6 +3,9 @@
 // ratio, and whether the reports printed for the two are the same byte for byte.
 //
 //   optimizer_bench [records]    (KARVOLA_SHARED_DATA overrides the data folder)
+//
+// It also times a whole karvola-cli run (start-up, load, struct *, :props, opt 1)
+// on the same matches against the reference search, and compares their reports.
 
 #include <algorithm>
 #include <atomic>
@@ -10,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <span>
 #include <string>
@@ -68,6 +72,34 @@ double secondsOf(Search&& search) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// The whole program against the reference search alone: karvola-cli starts, loads
+// europe5, runs struct *, narrows the compartment to the same matches and runs opt 1.
+bool compareWholeCliRun(std::size_t count, double referenceSeconds, const std::vector<std::string>& referenceReport) {
+    const std::filesystem::path work = std::filesystem::temp_directory_path() / "karvola-optimizer-bench";
+    std::filesystem::remove_all(work);
+    std::filesystem::create_directories(work);
+    {
+        std::ofstream script(work / "script.txt");
+        script << ":options 111111111111\nstruct *\n:props 1 " << count << " 12\nopt 1\n";
+    }
+    const std::string command = std::string(KARVOLA_CLI_PATH) + " -q --home '" + (work / "home").string() +
+                                "' --db '" + europe5Path().string() + "' '" + (work / "script.txt").string() +
+                                "' > '" + (work / "out.txt").string() + "'";
+    int status = 0;
+    const double cliSeconds = secondsOf([&] { status = std::system(command.c_str()); });
+    std::vector<std::string> report;
+    std::ifstream out(work / "out.txt");
+    for (std::string line; std::getline(out, line);) {
+        if (line.empty() || line.front() != '>') report.push_back(line);
+    }
+    std::filesystem::remove_all(work);
+    const bool same = status == 0 && report == referenceReport;
+    std::printf("whole karvola-cli run (start-up, load europe5, struct *, :props 1 %zu 12, opt 1): %.3f s "
+                "(%.1fx the reference search)  report %s\n",
+                count, cliSeconds, referenceSeconds / cliSeconds, same ? "identical" : "DIFFERENT");
+    return same;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -124,5 +156,6 @@ int main(int argc, char** argv) {
             std::printf("%s\n", line.c_str());
         }
     }
-    return same2 && same1 ? 0 : 1;
+    const bool sameCli = compareWholeCliRun(count, referenceSeconds, referenceReport);
+    return same2 && same1 && sameCli ? 0 : 1;
 }
