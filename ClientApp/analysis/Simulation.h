@@ -55,11 +55,4 @@ void RunPredictionSimulation(TerminalSink& sink, const std::string& expression, 
                              std::optional<std::span<const basic_record_t>> range, char decimalSeparator,
                              SimulationRecord& record);
 
-// sbp: the rows as an aligned table with a header line.
-std::vector<std::string> FormatBetsPreviewTable(const std::vector<BetsPreviewRow>& rows);
-// The rows as CSV (RFC 4180): a header row with the twelve column names, CR LF line ends.
-std::string FormatBetsPreviewCsv(const std::vector<BetsPreviewRow>& rows);
-// sch: the bankroll chart as an SVG picture, on a linear or logarithmic scale.
-std::string RenderBankrollChartSvg(const std::vector<ChartPoint>& points, bool logarithmic);
-
 }  // namespace karvola

@@ -15,6 +15,8 @@
 #include "config/FileSystem.h"
 #include "terminal/Terminal.h"
 #include "terminal/TerminalSink.h"
+#include "analysis/BankrollChartSvg.h"
+#include "analysis/BetsPreviewText.h"
 #include "terminal/Workstation.h"
 
 namespace karvola::cli {

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/BankrollChartSvg.h"
+#include "analysis/BetsPreviewText.h"
 #include "analysis/Simulation.h"
 #include "support/RecordingSink.h"
 #include "terminal/NumberTexts.h"
