@@ -1,5 +1,6 @@
 #include "terminal/Workstation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <stdexcept>

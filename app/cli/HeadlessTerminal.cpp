@@ -2,9 +2,10 @@
 
 #include <charconv>
 #include <cstdio>
-#include <unistd.h>
 #include <sstream>
 #include <utility>
+
+#include <unistd.h>
 
 namespace karvola::cli {
 
