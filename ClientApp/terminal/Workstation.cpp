@@ -282,14 +282,14 @@ std::vector<PreviewRow> Workstation::PreviewResearchDomain() const {
     return rows;
 }
 
-bool Workstation::FormCloseQuery(const std::function<SaveAnswer()>& askToSave) {
+bool Workstation::FormCloseQuery(CloseQueryDialogs& dialogs) {
     if (IsOptimizing()) {
-        m_sink.appendLine("Exit Refuse : Optimization in progress...");
-        m_sink.appendLine(" Please type 'break' in command line to stop the engine.");
+        dialogs.refuse("Exit Refuse",
+                       "Optimization in progress...\n Please type 'break' in command line to stop the engine.");
         return false;
     }
     if (!m_dataBase.IsModified()) return true;
-    switch (askToSave()) {
+    switch (dialogs.askToSave("Confirmation...", "Data Base has been changed. Do you want to save it?")) {
     case SaveAnswer::Cancel:
         return false;
     case SaveAnswer::Yes:

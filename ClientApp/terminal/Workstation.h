@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/Optimizer.h"
@@ -92,10 +93,18 @@ public:
 
     [[nodiscard]] std::vector<PreviewRow> PreviewResearchDomain() const;
 
-    // Whether the window may close now; the save question is asked only when the
-    // data base changed. Writes the "Exit Refuse" box while optimizing.
     enum class SaveAnswer { Yes, No, Cancel };
-    bool FormCloseQuery(const std::function<SaveAnswer()>& askToSave);
+    // The message boxes of the close query: the window shows them, the headless
+    // terminal prints them.
+    class CloseQueryDialogs {
+    public:
+        virtual ~CloseQueryDialogs() = default;
+        virtual void refuse(std::string_view caption, std::string_view text) = 0;
+        virtual SaveAnswer askToSave(std::string_view caption, std::string_view text) = 0;
+    };
+    // Whether the window may close now: refused while optimizing; the save
+    // question only when the data base changed.
+    bool FormCloseQuery(CloseQueryDialogs& dialogs);
 
     // The end of the program: writes the configuration. False when it could not.
     bool SaveConfiguration();

@@ -107,12 +107,7 @@ HeadlessTerminal::HeadlessTerminal(HeadlessSettings settings, karvola::TerminalS
       m_sink(sink, m_settings.quiet),
       m_workstation({m_settings.applicationDirectory, m_settings.decimalSeparator}, m_sink, files, clock) {
     m_workstation.terminal().dispatcher().attach("quit", [this](const karvola::CommandArguments&) {
-        // Nobody can answer the save question here: the answer is No, as when
-        // the question box is closed.
-        m_quitRequested = m_workstation.FormCloseQuery([this] {
-            messageBox("Confirmation...", "Data Base has been changed. Do you want to save it?");
-            return karvola::Workstation::SaveAnswer::No;
-        });
+        m_quitRequested = m_workstation.FormCloseQuery(m_closeDialogs);
     });
     // The windows of the Bets Preview and the chart become a table and a picture.
     m_workstation.terminal().dispatcher().attach("sbp", [this](const karvola::CommandArguments&) {
@@ -183,8 +178,29 @@ void HeadlessTerminal::handleLine(const std::string& line, karvola::Terminal::Ec
     m_workstation.terminal().CommandLineEnter(line, echo);
 }
 
+// A message box becomes its caption + " : " + its text, one line per line of the text.
 void HeadlessTerminal::messageBox(std::string_view caption, std::string_view text) {
-    m_sink.appendLine(std::string(caption) + " : " + std::string(text));
+    std::string line = std::string(caption) + " : ";
+    for (const char c : text) {
+        if (c != '\n') {
+            line.push_back(c);
+            continue;
+        }
+        m_sink.appendLine(line);
+        line.clear();
+    }
+    m_sink.appendLine(line);
+}
+
+void HeadlessTerminal::CloseDialogs::refuse(std::string_view caption, std::string_view text) {
+    m_terminal.messageBox(caption, text);
+}
+
+// Nobody can answer the save question here: the answer is No, as when the box is closed.
+karvola::Workstation::SaveAnswer HeadlessTerminal::CloseDialogs::askToSave(std::string_view caption,
+                                                                           std::string_view text) {
+    m_terminal.messageBox(caption, text);
+    return karvola::Workstation::SaveAnswer::No;
 }
 
 std::string HeadlessTerminal::absolutePath(std::string_view path) const {

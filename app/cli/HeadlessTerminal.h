@@ -93,6 +93,16 @@ public:
     [[nodiscard]] bool quitRequested() const { return m_quitRequested; }
 
 private:
+    class CloseDialogs final : public karvola::Workstation::CloseQueryDialogs {
+    public:
+        explicit CloseDialogs(HeadlessTerminal& terminal) : m_terminal(terminal) {}
+        void refuse(std::string_view caption, std::string_view text) override;
+        karvola::Workstation::SaveAnswer askToSave(std::string_view caption, std::string_view text) override;
+
+    private:
+        HeadlessTerminal& m_terminal;
+    };
+
     void handleLine(const std::string& line, karvola::Terminal::Echo echo);
     void addMetaCommands();
     void messageBox(std::string_view caption, std::string_view text);
@@ -112,6 +122,7 @@ private:
     StartupGate m_sink;
     karvola::Workstation m_workstation;
     MetaCommands m_metaCommands;
+    CloseDialogs m_closeDialogs{*this};
     std::unique_ptr<karvola::OptimizationObserver> m_progressDisplay;
     std::function<void(const std::string&)> m_onHistoryLine;
     std::mutex m_lineMutex;

@@ -100,28 +100,42 @@ TEST_F(WorkstationTest, PreviewNumbersTheRowsOfTheCompartment) {
     EXPECT_EQ(rows[2].result, "odds1 won");
 }
 
-TEST_F(WorkstationTest, ClosingIsRefusedWhileOptimizingAndAsksOnlyForAChangedBase) {
+// Answers the save question as told and remembers what was shown.
+class ScriptedCloseDialogs final : public Workstation::CloseQueryDialogs {
+public:
+    void refuse(std::string_view caption, std::string_view text) override {
+        refusals.push_back(std::string(caption) + "|" + std::string(text));
+    }
+    Workstation::SaveAnswer askToSave(std::string_view, std::string_view) override {
+        ++asked;
+        return answer;
+    }
+
+    Workstation::SaveAnswer answer = Workstation::SaveAnswer::No;
     int asked = 0;
-    const auto answer = [&asked](Workstation::SaveAnswer given) {
-        return [&asked, given] {
-            ++asked;
-            return given;
-        };
-    };
+    Lines refusals;
+};
+
+TEST_F(WorkstationTest, ClosingIsRefusedWhileOptimizingAndAsksOnlyForAChangedBase) {
+    ScriptedCloseDialogs dialogs;
     workstation().terminal().flags().OptimizationRunning = true;
-    EXPECT_FALSE(workstation().FormCloseQuery(answer(Workstation::SaveAnswer::No)));
-    EXPECT_EQ(sink.lines().back(), " Please type 'break' in command line to stop the engine.");
+    EXPECT_FALSE(workstation().FormCloseQuery(dialogs));
+    EXPECT_EQ(dialogs.refusals,
+              Lines{"Exit Refuse|Optimization in progress...\n Please type 'break' in command line to stop the engine."});
     workstation().terminal().flags().OptimizationRunning = false;
 
-    EXPECT_TRUE(workstation().FormCloseQuery(answer(Workstation::SaveAnswer::Cancel)));
-    EXPECT_EQ(asked, 0);
+    dialogs.answer = Workstation::SaveAnswer::Cancel;
+    EXPECT_TRUE(workstation().FormCloseQuery(dialogs));
+    EXPECT_EQ(dialogs.asked, 0);
 
     // Naming a base marks the data base as changed until it is loaded or saved.
     workstation().dataBase().SetDataBaseName((folder.path() / "other.txt").string());
-    EXPECT_FALSE(workstation().FormCloseQuery(answer(Workstation::SaveAnswer::Cancel)));
-    EXPECT_TRUE(workstation().FormCloseQuery(answer(Workstation::SaveAnswer::No)));
-    EXPECT_TRUE(workstation().FormCloseQuery(answer(Workstation::SaveAnswer::Yes)));
-    EXPECT_EQ(asked, 3);
+    EXPECT_FALSE(workstation().FormCloseQuery(dialogs));
+    dialogs.answer = Workstation::SaveAnswer::No;
+    EXPECT_TRUE(workstation().FormCloseQuery(dialogs));
+    dialogs.answer = Workstation::SaveAnswer::Yes;
+    EXPECT_TRUE(workstation().FormCloseQuery(dialogs));
+    EXPECT_EQ(dialogs.asked, 3);
     EXPECT_TRUE(std::filesystem::exists(folder.path() / "other.txt"));
 }
 
