@@ -1,5 +1,6 @@
 # The two commands that do everything on a fresh Debian machine:
-#   make run    installs what is missing, builds, starts Karvola
+#   make run    installs what is missing, builds, starts Karvola (the headless
+#               terminal where there is no display)
 #   make test   installs what is missing, builds, runs every test (plain and with sanitizers)
 JOBS ?= $(shell nproc)
 
@@ -7,7 +8,8 @@ JOBS ?= $(shell nproc)
 
 run: build
 	./scripts/seed-home.sh
-	./build/release/app/cli/karvola-cli
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then ./build/release/app/gui/karvola; \
+	else ./build/release/app/cli/karvola-cli; fi
 
 test: test-release test-asan
 

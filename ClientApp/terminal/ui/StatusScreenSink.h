@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QObject>
+#include <QPlainTextEdit>
+
+#include "terminal/TerminalSink.h"
+
+namespace karvola::ui {
+
+// The terminal screen as a sink: lines appended from any thread reach the
+// read-only text box on its own thread, in the order each thread wrote them.
+class StatusScreenSink final : public karvola::TerminalSink {
+public:
+    explicit StatusScreenSink(QPlainTextEdit& screen) : m_screen(screen) {}
+
+    void appendLine(std::string_view line) override;
+    void clearScreen() override;
+    void repaint() override;
+
+private:
+    QPlainTextEdit& m_screen;
+};
+
+}  // namespace karvola::ui
