@@ -14,7 +14,7 @@ namespace karvola {
 namespace {
 
 constexpr std::string_view kIncorrectCommand = "Error : Incorrect command or arguments";
-constexpr std::string_view kBusy = "Acces Denied : Optimization in progress.";
+constexpr std::string_view kBusy = kOptimizationInProgress;
 constexpr std::string_view kEngineBusy = "Acces Denied : Optimization engine is bussy.";
 
 // How a command's line turns into its arguments.

@@ -1,8 +1,12 @@
 #pragma once
 
 #include <atomic>
+#include <string_view>
 
 namespace karvola {
+
+// What an operation that would change the research domain writes while the optimizer runs.
+inline constexpr std::string_view kOptimizationInProgress = "Acces Denied : Optimization in progress.";
 
 // The two flags shared between the user-interface thread and the optimizer's
 // worker: the worker clears OptimizationRunning when it ends and polls

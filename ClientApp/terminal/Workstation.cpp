@@ -16,7 +16,7 @@ namespace karvola {
 
 namespace {
 
-constexpr std::string_view kBusy = "Acces Denied : Optimization in progress.";
+constexpr std::string_view kBusy = kOptimizationInProgress;
 
 // The lines of a descriptor file; a last line without its line end still counts,
 // an empty text after the last line end does not.

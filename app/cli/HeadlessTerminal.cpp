@@ -324,7 +324,7 @@ void HeadlessTerminal::setProperties(std::string_view argument) {
     }
     if (m_workstation.IsOptimizing()) {
         // The dialog's edits are disabled while the optimizer runs.
-        m_sink.appendLine("Acces Denied : Optimization in progress.");
+        m_sink.appendLine(karvola::kOptimizationInProgress);
         return;
     }
     const auto& domain = m_workstation.researchDomain();

@@ -197,7 +197,7 @@ void TForm1::CommandLineKeyPress() {
 
 void TForm1::LoadDataBaseMenuItemClick() {
     if (m_workstation->IsOptimizing()) {
-        m_sink->appendLine("Acces Denied : Optimization in progress.");
+        m_sink->appendLine(kOptimizationInProgress);
         return;
     }
     const QString file = QFileDialog::getOpenFileName(
