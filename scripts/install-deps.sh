@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config make
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libedit-dev libpugixml-dev
-  qt6-base-dev qt6-charts-dev libgl-dev fonts-liberation
+  qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev fonts-liberation
   locales
 )
 

@@ -27,7 +27,12 @@ private:
 };
 
 Optimizer::Optimizer(OptimizationFlags& flags, TerminalSink& sink, ThreadStarter starter)
-    : m_flags(flags), m_sink(sink), m_starter(std::move(starter)) {
+    : m_flags(flags), m_sink(sink) {
+    setThreadStarter(std::move(starter));
+}
+
+void Optimizer::setThreadStarter(ThreadStarter starter) {
+    m_starter = std::move(starter);
     if (!m_starter) {
         m_starter = [](std::function<void()> work) { return std::thread(std::move(work)); };
     }

@@ -59,6 +59,8 @@ public:
     // Waits until the worker has ended and written its report.
     void wait();
 
+    // For tests that must hold a search at a chosen moment; not while a search runs.
+    void setThreadStarter(ThreadStarter starter);
     void setObserver(OptimizationObserver* observer);
     [[nodiscard]] std::string hint() const;
 

@@ -293,7 +293,9 @@ bool Workstation::FormCloseQuery(CloseQueryDialogs& dialogs) {
     case SaveAnswer::Cancel:
         return false;
     case SaveAnswer::Yes:
-        SaveDataBaseMenuItemClick();
+        if (!SaveDataBaseMenuItemClick()) {
+            if (const auto path = dialogs.chooseSaveFile(m_config.GetWorkDirectory())) SaveDataBaseAs(*path);
+        }
         return !m_dataBase.IsModified();
     case SaveAnswer::No:
         break;

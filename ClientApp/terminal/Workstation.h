@@ -101,6 +101,8 @@ public:
         virtual ~CloseQueryDialogs() = default;
         virtual void refuse(std::string_view caption, std::string_view text) = 0;
         virtual SaveAnswer askToSave(std::string_view caption, std::string_view text) = 0;
+        // The save dialog for a base without a file name; nothing when cancelled.
+        virtual std::optional<std::string> chooseSaveFile(const std::filesystem::path& initialDirectory) = 0;
     };
     // Whether the window may close now: refused while optimizing; the save
     // question only when the data base changed.

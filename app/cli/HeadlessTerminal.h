@@ -98,6 +98,7 @@ private:
         explicit CloseDialogs(HeadlessTerminal& terminal) : m_terminal(terminal) {}
         void refuse(std::string_view caption, std::string_view text) override;
         karvola::Workstation::SaveAnswer askToSave(std::string_view caption, std::string_view text) override;
+        std::optional<std::string> chooseSaveFile(const std::filesystem::path&) override { return std::nullopt; }
 
     private:
         HeadlessTerminal& m_terminal;

@@ -3,13 +3,10 @@
 #include <QCommandLineParser>
 #include <QScreen>
 #include <csignal>
-#include <optional>
-#include <string>
 
-#include "config/ApplicationDirectory.h"
 #include "config/Clock.h"
 #include "config/FileSystem.h"
-#include "terminal/NumberTexts.h"
+#include "terminal/ui/MainWindowOptions.h"
 #include "terminal/ui/TForm1.h"
 
 int main(int argc, char** argv) {
@@ -22,29 +19,14 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Karvola, the professional odds analysis system"));
     parser.addHelpOption();
-    const QCommandLineOption home(QStringLiteral("home"), QStringLiteral("The application directory."),
-                                  QStringLiteral("DIR"));
-    const QCommandLineOption dataBase(QStringLiteral("db"), QStringLiteral("Load FILE instead of the default base."),
-                                      QStringLiteral("FILE"));
-    parser.addOption(home);
-    parser.addOption(dataBase);
+    const karvola::ui::MainWindowOptions options(parser);
     parser.process(application);
+    const karvola::ui::MainWindowSettings settings = options.settings(parser);
 
-    std::optional<std::filesystem::path> homeDirectory;
-    if (parser.isSet(home)) homeDirectory = parser.value(home).toStdString();
-    const auto directory =
-        karvola::ResolveApplicationDirectory(karvola::ApplicationDirectoryInputsFromEnvironment(homeDirectory));
-    karvola::EnsureApplicationLayout(directory);
-
-    karvola::ui::MainWindowSettings settings;
-    settings.applicationDirectory = directory;
-    settings.decimalSeparator = karvola::UserDecimalSeparator();
-    if (parser.isSet(dataBase)) {
-        settings.dataBase = std::filesystem::absolute(parser.value(dataBase).toStdString()).lexically_normal().string();
-    }
     karvola::LocalFileSystem files;
     karvola::SystemClock clock;
-    karvola::ui::TForm1 window(settings, files, clock);
+    karvola::ui::QtMessageBoxes boxes;
+    karvola::ui::TForm1 window(settings, files, clock, boxes);
     window.resize(window.minimumSize());
     if (const QScreen* screen = window.screen()) {
         window.move(screen->availableGeometry().center() - window.rect().center());

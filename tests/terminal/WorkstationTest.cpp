@@ -110,6 +110,7 @@ public:
         ++asked;
         return answer;
     }
+    std::optional<std::string> chooseSaveFile(const std::filesystem::path&) override { return std::nullopt; }
 
     Workstation::SaveAnswer answer = Workstation::SaveAnswer::No;
     int asked = 0;

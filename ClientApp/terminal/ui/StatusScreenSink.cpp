@@ -4,19 +4,12 @@
 #include <QMetaObject>
 #include <QThread>
 
+#include "terminal/ui/QtText.h"
+
 namespace karvola::ui {
 
-namespace {
-
-// Data base texts are 8-bit; the screen shows them as Latin-1.
-QString FromTerminalText(std::string_view line) {
-    return QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()));
-}
-
-}  // namespace
-
 void StatusScreenSink::appendLine(std::string_view line) {
-    const QString text = FromTerminalText(line);
+    const QString text = Text(line);
     if (QThread::currentThread() == m_screen.thread()) {
         m_screen.appendPlainText(text);
         return;

@@ -1,31 +1,48 @@
 #include "terminal/ui/TForm1.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QMessageBox>
-#include <QMetaObject>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QTextBlock>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
+#include "analysis/ui/TOptimizingChartForm.h"
+#include "analysis/ui/TSimulationTableForm.h"
+#include "config/ui/TGeneralEnviromentSettingsForm.h"
+#include "config/ui/TResultPeResultDisplayOptionsForm.h"
+#include "database/ui/TDataPreviewForm.h"
+#include "database/ui/TResearchDomainSpecForm.h"
+#include "database/ui/TSetupGeneralPropertiesForm.h"
 #include "terminal/StartupBanner.h"
+#include "terminal/TerminalScreenRtf.h"
+#include "terminal/ui/ClickableLabel.h"
+#include "terminal/ui/OptimizationRelay.h"
+#include "terminal/ui/QtText.h"
+#include "terminal/ui/WaitCursor.h"
+#include "tools/ui/TAboutKarvolaForm.h"
 
 namespace karvola::ui {
 
 namespace {
 
-QString Text(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
+QString PathText(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
 
 // The terminal's font: Courier New, or a metric-compatible monospace font.
 QFont TerminalFont() {
@@ -36,103 +53,89 @@ QFont TerminalFont() {
     return font;
 }
 
-// The optimizer's progress bar: calls come from the worker and are queued to the window.
-class ProgressBarObserver final : public OptimizationObserver {
+// The close query's boxes on the window.
+class WindowCloseDialogs final : public Workstation::CloseQueryDialogs {
 public:
-    explicit ProgressBarObserver(QProgressBar& bar) : m_bar(bar) {}
-    void progressChanged(int percent) override {
-        QMetaObject::invokeMethod(&m_bar, [bar = &m_bar, percent] { bar->setValue(percent); }, Qt::QueuedConnection);
-    }
-    void hintChanged(const std::string& hint) override {
-        QMetaObject::invokeMethod(&m_bar, [bar = &m_bar, text = Text(hint)] { bar->setToolTip(text); },
-                                  Qt::QueuedConnection);
-    }
+    WindowCloseDialogs(QWidget& parent, MessageBoxes& boxes) : m_parent(parent), m_boxes(boxes) {}
 
-private:
-    QProgressBar& m_bar;
-};
-
-// The close query's boxes as message boxes on the window.
-class MessageBoxCloseDialogs final : public Workstation::CloseQueryDialogs {
-public:
-    explicit MessageBoxCloseDialogs(QWidget& parent) : m_parent(parent) {}
     void refuse(std::string_view caption, std::string_view text) override {
-        QMessageBox::warning(&m_parent, Text(std::string(caption)), Text(std::string(text)));
+        m_boxes.inform(&m_parent, Text(caption), Text(text));
     }
     Workstation::SaveAnswer askToSave(std::string_view caption, std::string_view text) override {
-        const auto answer = QMessageBox::question(&m_parent, Text(std::string(caption)), Text(std::string(text)),
-                                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        if (answer == QMessageBox::Yes) return Workstation::SaveAnswer::Yes;
-        if (answer == QMessageBox::Cancel) return Workstation::SaveAnswer::Cancel;
-        return Workstation::SaveAnswer::No;
+        switch (m_boxes.ask(&m_parent, Text(caption), Text(text),
+                            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+        case QMessageBox::Yes:
+            return Workstation::SaveAnswer::Yes;
+        case QMessageBox::Cancel:
+            return Workstation::SaveAnswer::Cancel;
+        default:
+            return Workstation::SaveAnswer::No;
+        }
+    }
+    std::optional<std::string> chooseSaveFile(const std::filesystem::path& initialDirectory) override {
+        QFileDialog dialog(&m_parent, QStringLiteral("Save Data Base..."), PathText(initialDirectory / "dbase.txt"),
+                           QStringLiteral("Karvola Text Base (*.txt)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("txt"));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        return dialog.selectedFiles().constFirst().toStdString();
     }
 
 private:
     QWidget& m_parent;
+    MessageBoxes& m_boxes;
 };
 
 }  // namespace
 
-TForm1::TForm1(MainWindowSettings settings, FileSystem& files, const Clock& clock, QWidget* parent)
-    : QMainWindow(parent), m_settings(std::move(settings)) {
+TForm1::TForm1(MainWindowSettings settings, FileSystem& files, const Clock& clock, MessageBoxes& boxes,
+               QWidget* parent)
+    : QMainWindow(parent), m_settings(std::move(settings)), m_files(files), m_boxes(boxes) {
     buildWidgets();
     m_sink = std::make_unique<StatusScreenSink>(*m_statusScreen);
     m_workstation = std::make_unique<Workstation>(
         WorkstationSettings{m_settings.applicationDirectory, m_settings.decimalSeparator}, *m_sink, files, clock);
-    m_progress = std::make_unique<ProgressBarObserver>(*m_progressBar);
-    m_workstation->optimizer().setObserver(m_progress.get());
-    m_workstation->terminal().dispatcher().attach("quit", [this](const CommandArguments&) { close(); });
+
+    m_researchDomainSpec = new TResearchDomainSpecForm(this);
+    m_generalProperties = new TSetupGeneralPropertiesForm(*m_workstation, m_boxes, this);
+    m_dataPreview = new TDataPreviewForm(this);
+    m_simulationTable = new TSimulationTableForm(this);
+    m_optimizingChart = new TOptimizingChartForm(m_boxes, this);
+    m_displayOptions = new TResultPeResultDisplayOptionsForm(m_workstation->config(), this);
+    m_enviromentSettings =
+        new TGeneralEnviromentSettingsForm(m_workstation->config(), m_settings.applicationDirectory, m_boxes, this);
+    m_about = new TAboutKarvolaForm(this);
+
+    connectOptimizer();
+    attachWindowCommands();
     buildMenus();
+    m_workstation->researchDomain().setChangedCallback([this] { refreshGeneral(); });
     refreshGeneral();
     QTimer::singleShot(0, this, &TForm1::ApplicationEvents1Idle);
 }
 
+// Closing is refused while the optimizer runs, so normally nothing is left to
+// wait for; the wait covers a window destroyed without being closed.
 TForm1::~TForm1() {
     m_workstation->optimizer().setObserver(nullptr);
     m_workstation->optimizer().wait();
+    m_workstation->researchDomain().setChangedCallback({});
     m_workstation->SaveConfiguration();
 }
 
 void TForm1::buildWidgets() {
-    setWindowTitle(QString::fromLatin1(kProductCaption.data(), static_cast<qsizetype>(kProductCaption.size())));
+    setWindowTitle(Text(kProductCaption));
     setMinimumSize(890, 599);
     setStyleSheet(QStringLiteral("QMainWindow, QWidget#central { background: black; } "
-                                 "QGroupBox, QLabel { color: silver; }"));
+                                 "QGroupBox, QLabel { color: silver; } "
+                                 "QPushButton { color: silver; background: black; border: none; } "
+                                 "QPushButton:hover { color: white; }"));
 
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("central"));
     auto* layout = new QGridLayout(central);
-
-    auto* general = new QGroupBox(QStringLiteral(" General "), central);
-    auto* generalLayout = new QGridLayout(general);
-    const auto addRow = [generalLayout, general](int row, const char* caption) {
-        generalLayout->addWidget(new QLabel(QString::fromLatin1(caption), general), row, 0);
-        auto* value = new QLabel(general);
-        generalLayout->addWidget(value, row, 1);
-        return value;
-    };
-    m_dataBaseNameLabel = addRow(0, "Data Base:");
-    m_dataBaseSizeLabel = addRow(1, "Data Base Size:");
-    m_domainSizeLabel = addRow(2, "Research Domain Size:");
-    generalLayout->addWidget(new QLabel(QStringLiteral("Used Domain Partitioning: "), general), 3, 0, 1, 2);
-    m_compartmentInfimum = addRow(4, "LO Range:");
-    m_compartmentSupremum = addRow(5, "HI Range:");
-    m_bnd = addRow(6, "BND%:");
-    generalLayout->addWidget(new QLabel(QStringLiteral("Research Domain Restrictions:"), general), 7, 0, 1, 2);
-    m_restrictionsMemo = new QPlainTextEdit(general);
-    m_restrictionsMemo->setReadOnly(true);
-    generalLayout->addWidget(m_restrictionsMemo, 8, 0, 1, 2);
-    layout->addWidget(general, 0, 0, 2, 1);
-
-    auto* domain = new QGroupBox(QStringLiteral(" Research Domain "), central);
-    auto* domainLayout = new QGridLayout(domain);
-    domainLayout->addWidget(new QLabel(QStringLiteral("Categories:"), domain), 0, 0);
-    domainLayout->addWidget(new QLabel(QStringLiteral("Bookmakers:"), domain), 0, 1);
-    m_categories = new QListWidget(domain);
-    m_bookmakers = new QListWidget(domain);
-    domainLayout->addWidget(m_categories, 1, 0);
-    domainLayout->addWidget(m_bookmakers, 1, 1);
-    layout->addWidget(domain, 0, 1);
+    layout->addWidget(buildGeneralGroup(central), 0, 0, 2, 1);
+    layout->addWidget(buildResearchDomainGroup(central), 0, 1);
 
     auto* terminal = new QWidget(central);
     auto* terminalLayout = new QVBoxLayout(terminal);
@@ -142,10 +145,12 @@ void TForm1::buildWidgets() {
     m_statusScreen->setReadOnly(true);
     m_statusScreen->setFont(TerminalFont());
     m_statusScreen->setStyleSheet(QStringLiteral("background: black; color: silver;"));
+    m_statusScreen->installEventFilter(this);
     m_commandLine = new QComboBox(terminal);
     m_commandLine->setObjectName(QStringLiteral("CommandLine"));
     m_commandLine->setEditable(true);
     m_commandLine->setInsertPolicy(QComboBox::NoInsert);
+    m_commandLine->setMaxVisibleItems(20);
     m_commandLine->setFont(TerminalFont());
     connect(m_commandLine->lineEdit(), &QLineEdit::returnPressed, this, &TForm1::CommandLineKeyPress);
     terminalLayout->addWidget(m_statusScreen, 1);
@@ -155,44 +160,181 @@ void TForm1::buildWidgets() {
     layout->setRowStretch(1, 3);
 
     m_progressBar = new QProgressBar(central);
+    m_progressBar->setObjectName(QStringLiteral("WidleVectorOptimalisationProgressBar"));
     m_progressBar->setRange(0, 100);
     m_progressBar->setValue(0);
     m_progressBar->setToolTip(QString::fromLatin1(Optimizer::kIdleHint));
+    m_progressBar->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_getWVectorAction = new QAction(QStringLiteral("Get wvector."), m_progressBar);
+    connect(m_getWVectorAction, &QAction::triggered, this, &TForm1::GetWVectorClick);
+    m_progressBar->addAction(m_getWVectorAction);
     layout->addWidget(m_progressBar, 2, 0, 1, 2);
     setCentralWidget(central);
+}
+
+QWidget* TForm1::buildGeneralGroup(QWidget* parent) {
+    auto* general = new QGroupBox(QStringLiteral(" General "), parent);
+    auto* grid = new QGridLayout(general);
+    const auto caption = [general, grid](int row, const char* text, int columns = 1) {
+        grid->addWidget(new QLabel(QString::fromLatin1(text), general), row, 0, 1, columns);
+    };
+    const auto value = [general, grid](int row, auto* label, const char* name) {
+        label->setObjectName(QString::fromLatin1(name));
+        label->setParent(general);
+        grid->addWidget(label, row, 1);
+        return label;
+    };
+    caption(0, "Data Base:");
+    m_dataBaseNameLabel = value(0, new ClickableLabel, "DataBaseNameLabel");
+    m_dataBaseNameLabel->setMaximumWidth(190);
+    caption(1, "Data Base Size:");
+    m_dataBaseSizeLabel = value(1, new QLabel, "DataBaseSizeLabel");
+    caption(2, "Research Domain Size:");
+    m_domainSizeLabel = value(2, new QLabel, "DomainSizeLabel");
+    caption(3, "Used Domain Partitioning: ", 2);
+    caption(4, "LO Range:");
+    m_compartmentInfimum = value(4, new ClickableLabel, "CompartmentInfimum");
+    caption(5, "HI Range:");
+    m_compartmentSupremum = value(5, new ClickableLabel, "CompartmentSupremum");
+    caption(6, "BND%:");
+    m_bnd = value(6, new ClickableLabel, "BND");
+
+    auto* properties = new QPushButton(QStringLiteral("[ General Properties... ]"), general);
+    properties->setToolTip(QStringLiteral("Setup General Properties"));
+    grid->addWidget(properties, 7, 0, 1, 2);
+    caption(8, "Research Domain Restrictions:", 2);
+    m_restrictionsMemo = new QPlainTextEdit(general);
+    m_restrictionsMemo->setObjectName(QStringLiteral("ResearchDomainRestrictViewMemo"));
+    m_restrictionsMemo->setReadOnly(true);
+    grid->addWidget(m_restrictionsMemo, 9, 0, 1, 2);
+
+    connect(m_dataBaseNameLabel, &ClickableLabel::clicked, this, &TForm1::GeneralPropertiesMenuItemClick);
+    connect(m_compartmentInfimum, &ClickableLabel::clicked, this, &TForm1::CompartmentInfimumClick);
+    connect(m_compartmentSupremum, &ClickableLabel::clicked, this, &TForm1::CompartmentSupremumClick);
+    connect(m_bnd, &ClickableLabel::clicked, this, &TForm1::BNDClick);
+    connect(properties, &QPushButton::clicked, this, &TForm1::GeneralPropertiesMenuItemClick);
+    return general;
+}
+
+QWidget* TForm1::buildResearchDomainGroup(QWidget* parent) {
+    auto* domain = new QGroupBox(QStringLiteral(" Research Domain "), parent);
+    auto* grid = new QGridLayout(domain);
+    grid->addWidget(new QLabel(QStringLiteral("Categories:"), domain), 0, 0);
+    grid->addWidget(new QLabel(QStringLiteral("Bookmakers:"), domain), 0, 1);
+    m_categories = new QListWidget(domain);
+    m_categories->setObjectName(QStringLiteral("ResearchDomainListBox"));
+    m_bookmakers = new QListWidget(domain);
+    m_bookmakers->setObjectName(QStringLiteral("BaseBookmakersListBox"));
+    grid->addWidget(m_categories, 1, 0);
+    grid->addWidget(m_bookmakers, 1, 1);
+    auto* specify = new QPushButton(QStringLiteral("[ Specify...]"), domain);
+    specify->setObjectName(QStringLiteral("SpeedButton1"));
+    specify->setToolTip(QStringLiteral("Specify uses research domain"));
+    connect(specify, &QPushButton::clicked, this, &TForm1::SpeedButton1Click);
+    grid->addWidget(specify, 2, 0, 1, 2, Qt::AlignRight);
+    domain->setMaximumHeight(190);
+    return domain;
 }
 
 void TForm1::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(QStringLiteral("&Load Data Base..."), this, &TForm1::LoadDataBaseMenuItemClick);
+    file->addAction(QStringLiteral("S&ave Terminal Screen As..."), this, &TForm1::SaveStatusScreenMenuItemClick);
+    file->addSeparator();
     file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
+
     QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
-    options->addAction(QStringLiteral("Clear CommandLine History"), this, [this] {
-        m_workstation->terminal().dispatcher().DispatchCommand("histclr");
-        m_commandLine->clear();
+    options->addAction(QStringLiteral("&General Properties..."), this, &TForm1::GeneralPropertiesMenuItemClick);
+    options->addAction(QStringLiteral("result / pe_result Display Options..."), this,
+                       &TForm1::DisplayOptionsMenuItemClick);
+    options->addAction(QStringLiteral("General Enviroment Settings..."), this,
+                       &TForm1::EnviromentSettingsMenuItemClick);
+    options->addSeparator();
+    options->addAction(QStringLiteral("Clear CommandLine History"), this, &TForm1::ClearCommandLineHistoryClick);
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->addAction(QStringLiteral("Show Bankroll Multiplier Chart..."), this, &TForm1::ShowBankrollChart);
+    view->addAction(QStringLiteral("Show Betting Preview..."), this, &TForm1::ShowBettingPreview);
+    view->addAction(QStringLiteral("Preview Research Domain..."), this, &TForm1::PreviewResearchDomain1Click);
+
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    // The wizard's window is not part of this build yet; the item shows where it will be.
+    tools->addAction(QStringLiteral("Database Creation Wizard..."))->setEnabled(false);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addAction(QStringLiteral("Visit ") + Text(kMakerWebAddress), this, [] {
+        QDesktopServices::openUrl(QUrl(QStringLiteral("http://") + Text(kMakerWebAddress)));
     });
+    help->addAction(QStringLiteral("Read the User Guide"), this, [this] { OpenDocument("UserGuide.pdf"); });
+    help->addAction(QStringLiteral("Read the User Guide [PL]"), this, [this] { OpenDocument("UserGuide_PL.pdf"); });
+    help->addSeparator();
+    help->addAction(QStringLiteral("About..."), this, &TForm1::About1Click);
 }
 
-// The start-up sequence, once, when the message loop first becomes idle.
+// The commands whose work is showing or closing windows.
+void TForm1::attachWindowCommands() {
+    CommandDispatcher& dispatcher = m_workstation->terminal().dispatcher();
+    dispatcher.attach("quit", [this](const CommandArguments&) {
+        // The close query may show message boxes: not from inside the command.
+        QTimer::singleShot(0, this, &QWidget::close);
+    });
+    dispatcher.attach("sch", [this](const CommandArguments&) { ShowBankrollChart(); });
+    dispatcher.attach("sbp", [this](const CommandArguments&) { ShowBettingPreview(); });
+    m_workstation->setSimulationShownCallback([this] { showSimulation(); });
+    m_workstation->terminal().history().setClearedCallback([this] { m_commandLine->clear(); });
+}
+
+void TForm1::connectOptimizer() {
+    m_optimization = new OptimizationRelay(this);
+    connect(m_optimization, &OptimizationRelay::progress, m_progressBar, &QProgressBar::setValue);
+    connect(m_optimization, &OptimizationRelay::hint, m_progressBar, &QWidget::setToolTip);
+    connect(m_optimization, &OptimizationRelay::started, this,
+            [this] { m_progressBar->addAction(m_getWVectorAction); });
+    connect(m_optimization, &OptimizationRelay::ended, this,
+            [this] { m_progressBar->removeAction(m_getWVectorAction); });
+    m_workstation->optimizer().setObserver(m_optimization);
+}
+
+bool TForm1::offersGetWVector() const { return m_progressBar->actions().contains(m_getWVectorAction); }
+
+// The start-up sequence, once, when the message loop first becomes idle; the
+// window takes no input meanwhile.
 void TForm1::ApplicationEvents1Idle() {
     setEnabled(false);
-    m_workstation->StartUp(m_settings.dataBase);
+    {
+        const WaitCursor busy;
+        m_workstation->StartUp(m_settings.dataBase);
+    }
     refreshGeneral();
     setEnabled(true);
     m_commandLine->setFocus();
 }
 
+void TForm1::CommandLineKeyPress() { CommandLineEnter(m_commandLine->currentText()); }
+
 // Enter on the command line: the echo, the history and the dispatcher.
-void TForm1::CommandLineKeyPress() {
-    const QString text = m_commandLine->currentText();
+void TForm1::CommandLineEnter(const QString& text) {
     if (text.isEmpty()) return;
     m_commandLine->addItem(text);
     m_commandLine->setEditText(QString());
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QByteArray line = text.toLatin1();
-    m_workstation->terminal().CommandLineEnter(std::string_view(line.constData(), static_cast<std::size_t>(line.size())));
-    QApplication::restoreOverrideCursor();
+    {
+        const WaitCursor busy;
+        m_workstation->terminal().CommandLineEnter(Bytes(text));
+    }
     refreshGeneral();
+}
+
+// A character typed while the terminal screen has the focus goes nowhere: the
+// focus moves to the command line instead.
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_statusScreen && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        if (!key->text().isEmpty() && key->text().at(0).isPrint()) {
+            m_commandLine->setFocus();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::LoadDataBaseMenuItemClick() {
@@ -200,19 +342,144 @@ void TForm1::LoadDataBaseMenuItemClick() {
         m_sink->appendLine(kOptimizationInProgress);
         return;
     }
-    const QString file = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Load Data Base..."),
-        QString::fromStdString((m_settings.applicationDirectory / "DataBase").string()),
-        QStringLiteral("Karvola Data Base (*.txt)"));
-    if (file.isEmpty()) return;
-    m_workstation->LoadDataBase(file.toStdString());
+    QFileDialog dialog(this, QStringLiteral("Load Data Base..."), PathText(m_settings.applicationDirectory / "DataBase"),
+                       QStringLiteral("Karvola Data Base (*.txt)"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const WaitCursor busy;
+    m_workstation->LoadDataBase(dialog.selectedFiles().constFirst().toStdString());
     refreshGeneral();
+}
+
+void TForm1::SaveStatusScreenMenuItemClick() {
+    QFileDialog dialog(this, QStringLiteral("Save Terminal Screen..."),
+                       PathText(m_settings.applicationDirectory / "WorkSpace" / "terminal_screen1.rtf"),
+                       QStringLiteral("Karvola Terminal Screens (*.rtf)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("rtf"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const std::filesystem::path file = dialog.selectedFiles().constFirst().toStdString();
+    if (!SaveStatusScreen(file)) {
+        m_boxes.inform(this, QStringLiteral("Error"),
+                       QStringLiteral("Could not write the terminal screen to '%1'.").arg(PathText(file)));
+    }
+}
+
+// The whole terminal as rich text, black on white.
+bool TForm1::SaveStatusScreen(const std::filesystem::path& file) {
+    std::vector<std::string> lines;
+    for (QTextBlock block = m_statusScreen->document()->begin(); block.isValid(); block = block.next()) {
+        lines.push_back(Bytes(block.text()));
+    }
+    if (lines.size() == 1 && lines.front().empty()) lines.clear();
+    return SaveTerminalScreen(m_files, file, lines);
+}
+
+void TForm1::ClearCommandLineHistoryClick() {
+    m_workstation->terminal().dispatcher().DispatchCommand("histclr");
+}
+
+// The category dialog behind "[ Specify...]".
+void TForm1::SpeedButton1Click() {
+    {
+        const WaitCursor busy;
+        m_researchDomainSpec->FillCategories(m_workstation->FillCategories());
+    }
+    m_researchDomainSpec->exec();
+    if (m_researchDomainSpec->cancelled()) return;
+    const WaitCursor busy;
+    m_workstation->ChooseCategories(m_researchDomainSpec->markedNames());
+}
+
+void TForm1::CompartmentInfimumClick() {
+    if (m_workstation->researchDomain().size() == 0) return;
+    if (!m_workstation->IsOptimizing()) m_generalProperties->SetFocusTarget(PropertiesError::Field::Infimum);
+    ShowGeneralProperties();
+}
+
+void TForm1::CompartmentSupremumClick() {
+    if (m_workstation->researchDomain().size() == 0) return;
+    if (!m_workstation->IsOptimizing()) m_generalProperties->SetFocusTarget(PropertiesError::Field::Supremum);
+    ShowGeneralProperties();
+}
+
+void TForm1::BNDClick() {
+    if (!m_workstation->IsOptimizing()) m_generalProperties->SetFocusTarget(PropertiesError::Field::Bnd);
+    ShowGeneralProperties();
+}
+
+void TForm1::GeneralPropertiesMenuItemClick() {
+    using Field = PropertiesError::Field;
+    m_generalProperties->SetFocusTarget(m_generalProperties->edit(Field::Infimum)->isEnabled() ? Field::Infimum
+                                                                                                : Field::Bnd);
+    ShowGeneralProperties();
+}
+
+void TForm1::ShowGeneralProperties() {
+    m_generalProperties->exec();
+    refreshGeneral();
+}
+
+void TForm1::PreviewResearchDomain1Click() {
+    m_dataPreview->setWindowTitle(QStringLiteral("Preview Research Domain..."));
+    if (m_dataPreview->isVisible()) m_dataPreview->close();
+    const ResearchDomainModel& domain = m_workstation->researchDomain();
+    if (domain.lo() == 0 || domain.hi() == 0) return;
+    const WaitCursor busy;
+    m_dataPreview->showRows(m_workstation->PreviewResearchDomain());
+    m_dataPreview->show();
+}
+
+// "Get wvector.": the current best vector of a running search, appended to the command line.
+void TForm1::GetWVectorClick() {
+    if (!m_workstation->IsOptimizing()) return;
+    const std::string vector = Optimizer::BracketedVector(m_workstation->optimizer().hint());
+    if (vector.empty()) return;
+    m_commandLine->setEditText(m_commandLine->currentText() + Text(vector));
+    m_commandLine->setFocus();
+}
+
+void TForm1::showSimulation() {
+    m_simulationTable->showRecord(m_workstation->simulation());
+    m_optimizingChart->showRecord(m_workstation->simulation());
+    m_simulationTable->show();
+    m_optimizingChart->show();
+    m_commandLine->setFocus();
+}
+
+void TForm1::ShowBankrollChart() {
+    m_optimizingChart->show();
+    m_optimizingChart->raise();
+    m_commandLine->setFocus();
+}
+
+void TForm1::ShowBettingPreview() {
+    m_simulationTable->show();
+    m_simulationTable->raise();
+    m_commandLine->setFocus();
+}
+
+void TForm1::DisplayOptionsMenuItemClick() { m_displayOptions->exec(); }
+
+void TForm1::EnviromentSettingsMenuItemClick() { m_enviromentSettings->exec(); }
+
+void TForm1::About1Click() {
+    m_about->setReleaseDate(Text(kReleaseDate));
+    m_about->exec();
+}
+
+// A missing document is not reported: the desktop's handler decides what to show.
+void TForm1::OpenDocument(const char* fileName) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(PathText(m_settings.applicationDirectory / "Documents" / fileName)));
 }
 
 void TForm1::refreshGeneral() {
     const Workstation& workstation = *m_workstation;
     const ResearchDomainModel& domain = workstation.researchDomain();
-    m_dataBaseNameLabel->setText(Text(workstation.dataBaseNameLabel()));
+    const QString name = Text(workstation.dataBaseNameLabel());
+    m_dataBaseNameLabel->setText(name);
+    m_dataBaseNameLabel->setToolTip(name == QString::fromLatin1(Workstation::kNoDatabaseLoaded) ? QString() : name);
     m_dataBaseSizeLabel->setText(QString::number(workstation.dataBaseSize()));
     m_domainSizeLabel->setText(QString::number(domain.size()));
     m_compartmentInfimum->setText(QString::number(domain.lo()));
@@ -227,7 +494,7 @@ void TForm1::refreshGeneral() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    MessageBoxCloseDialogs dialogs(*this);
+    WindowCloseDialogs dialogs(*this, m_boxes);
     if (m_workstation->FormCloseQuery(dialogs)) {
         event->accept();
     } else {

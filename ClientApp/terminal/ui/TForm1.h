@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -8,8 +9,10 @@
 #include "config/Clock.h"
 #include "config/FileSystem.h"
 #include "terminal/Workstation.h"
+#include "terminal/ui/MessageBoxes.h"
 #include "terminal/ui/StatusScreenSink.h"
 
+class QAction;
 class QComboBox;
 class QLabel;
 class QListWidget;
@@ -18,53 +21,115 @@ class QProgressBar;
 
 namespace karvola::ui {
 
+class ClickableLabel;
+class OptimizationRelay;
+class TAboutKarvolaForm;
+class TDataPreviewForm;
+class TGeneralEnviromentSettingsForm;
+class TOptimizingChartForm;
+class TResearchDomainSpecForm;
+class TResultPeResultDisplayOptionsForm;
+class TSetupGeneralPropertiesForm;
+class TSimulationTableForm;
+
 struct MainWindowSettings {
     std::filesystem::path applicationDirectory;
     std::optional<std::string> dataBase;  // loaded at start instead of the configured one
     char decimalSeparator = '.';
 };
 
-// The main window: a view over the Workstation. Typed lines and menu items become
-// core calls; the labels and lists show the Workstation's state after each.
+// The main window: a view over the Workstation. Typed lines, menu items and
+// clicks become core calls; the labels and lists show the Workstation's state
+// after each. The other windows are created with it and live as long as it does.
 class TForm1 final : public QMainWindow {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TForm1)
 
 public:
-    TForm1(MainWindowSettings settings, FileSystem& files, const Clock& clock, QWidget* parent = nullptr);
+    TForm1(MainWindowSettings settings, FileSystem& files, const Clock& clock, MessageBoxes& boxes,
+           QWidget* parent = nullptr);
     ~TForm1() override;
 
     [[nodiscard]] QComboBox* commandLine() const { return m_commandLine; }
     [[nodiscard]] QPlainTextEdit* statusScreen() const { return m_statusScreen; }
+    [[nodiscard]] QProgressBar* progressBar() const { return m_progressBar; }
     [[nodiscard]] Workstation& workstation() { return *m_workstation; }
+    [[nodiscard]] TSetupGeneralPropertiesForm& generalProperties() const { return *m_generalProperties; }
+    [[nodiscard]] TResearchDomainSpecForm& researchDomainSpec() const { return *m_researchDomainSpec; }
+    [[nodiscard]] TDataPreviewForm& dataPreview() const { return *m_dataPreview; }
+    [[nodiscard]] TSimulationTableForm& simulationTable() const { return *m_simulationTable; }
+    [[nodiscard]] TOptimizingChartForm& optimizingChart() const { return *m_optimizingChart; }
+    // Whether the progress bar offers "Get wvector." (from start-up, and again
+    // from the start of a search until its end).
+    [[nodiscard]] bool offersGetWVector() const;
+
+    // Menu and click handlers, public so that they can be driven like a user would.
+    void CommandLineEnter(const QString& text);
+    bool SaveStatusScreen(const std::filesystem::path& file);
+    void SpeedButton1Click();
+    void CompartmentInfimumClick();
+    void CompartmentSupremumClick();
+    void BNDClick();
+    void GeneralPropertiesMenuItemClick();
+    void PreviewResearchDomain1Click();
+    void GetWVectorClick();
+    void ShowBankrollChart();
+    void ShowBettingPreview();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildWidgets();
+    QWidget* buildGeneralGroup(QWidget* parent);
+    QWidget* buildResearchDomainGroup(QWidget* parent);
     void buildMenus();
+    void attachWindowCommands();
+    void connectOptimizer();
     void ApplicationEvents1Idle();
     void CommandLineKeyPress();
     void LoadDataBaseMenuItemClick();
+    void SaveStatusScreenMenuItemClick();
+    void ClearCommandLineHistoryClick();
+    void DisplayOptionsMenuItemClick();
+    void EnviromentSettingsMenuItemClick();
+    void About1Click();
+    void OpenDocument(const char* fileName);
+    void ShowGeneralProperties();
+    void showSimulation();
     void refreshGeneral();
 
     MainWindowSettings m_settings;
+    FileSystem& m_files;
+    MessageBoxes& m_boxes;
+
     QPlainTextEdit* m_statusScreen = nullptr;
     QComboBox* m_commandLine = nullptr;
-    QLabel* m_dataBaseNameLabel = nullptr;
+    ClickableLabel* m_dataBaseNameLabel = nullptr;
     QLabel* m_dataBaseSizeLabel = nullptr;
     QLabel* m_domainSizeLabel = nullptr;
-    QLabel* m_compartmentInfimum = nullptr;
-    QLabel* m_compartmentSupremum = nullptr;
-    QLabel* m_bnd = nullptr;
+    ClickableLabel* m_compartmentInfimum = nullptr;
+    ClickableLabel* m_compartmentSupremum = nullptr;
+    ClickableLabel* m_bnd = nullptr;
     QPlainTextEdit* m_restrictionsMemo = nullptr;
     QListWidget* m_categories = nullptr;
     QListWidget* m_bookmakers = nullptr;
     QProgressBar* m_progressBar = nullptr;
+    QAction* m_getWVectorAction = nullptr;
+
+    TResearchDomainSpecForm* m_researchDomainSpec = nullptr;
+    TSetupGeneralPropertiesForm* m_generalProperties = nullptr;
+    TDataPreviewForm* m_dataPreview = nullptr;
+    TSimulationTableForm* m_simulationTable = nullptr;
+    TOptimizingChartForm* m_optimizingChart = nullptr;
+    TResultPeResultDisplayOptionsForm* m_displayOptions = nullptr;
+    TGeneralEnviromentSettingsForm* m_enviromentSettings = nullptr;
+    TAboutKarvolaForm* m_about = nullptr;
+
     std::unique_ptr<StatusScreenSink> m_sink;
     std::unique_ptr<Workstation> m_workstation;
-    std::unique_ptr<OptimizationObserver> m_progress;
+    OptimizationRelay* m_optimization = nullptr;
 };
 
 }  // namespace karvola::ui

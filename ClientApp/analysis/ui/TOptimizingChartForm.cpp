@@ -1,0 +1,258 @@
+#include "analysis/ui/TOptimizingChartForm.h"
+
+#include <QAction>
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineSeries>
+#include <QList>
+#include <QLogValueAxis>
+#include <QMargins>
+#include <QPen>
+#include <QPixmap>
+#include <QPointF>
+#include <QSet>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <string>
+
+#include "terminal/ui/MessageBoxes.h"
+
+namespace karvola::ui {
+
+namespace {
+
+constexpr std::size_t kMaxDateLabels = 6;
+// The chart draws its title as HTML.
+constexpr QLatin1String kTitleLineBreak("<br>");
+
+QString titleLine() {
+    return QStringLiteral("Bankroll Multiplier function in time");
+}
+QString bitmapFilter() {
+    return QStringLiteral("Windows Bitmap BMP (*.bmp)");
+}
+QString pngFilter() {
+    return QStringLiteral("PNG (*.png)");
+}
+
+// The span the vertical axis shows.
+struct ValueRange {
+    double low = 0.0;
+    double high = 1.0;
+};
+
+// Infinite bankrolls (a float overflow) would stretch the axis to nothing, so
+// only finite ones set it.
+ValueRange linearRange(const std::vector<ChartPoint>& points) {
+    bool any = false;
+    ValueRange range;
+    for (const ChartPoint& point : points) {
+        const double value = point.bankroll;
+        if (!std::isfinite(value)) continue;
+        range.low = any ? std::min(range.low, value) : value;
+        range.high = any ? std::max(range.high, value) : value;
+        any = true;
+    }
+    if (!any) return {0.0, 1.0};
+    if (range.low == range.high) {
+        const double margin = range.low == 0.0 ? 1.0 : std::fabs(range.low) * 0.1;
+        range.low -= margin;
+        range.high += margin;
+    }
+    return range;
+}
+
+// Whole decades around the positive finite bankrolls; a logarithm has nothing
+// to say about the others.
+ValueRange logarithmicRange(const std::vector<ChartPoint>& points) {
+    bool any = false;
+    double lowExponent = 0.0;
+    double highExponent = 0.0;
+    for (const ChartPoint& point : points) {
+        const double value = point.bankroll;
+        if (!std::isfinite(value) || value <= 0.0) continue;
+        const double exponent = std::log10(value);
+        lowExponent = any ? std::min(lowExponent, exponent) : exponent;
+        highExponent = any ? std::max(highExponent, exponent) : exponent;
+        any = true;
+    }
+    lowExponent = any ? std::floor(lowExponent) : -1.0;
+    highExponent = any ? std::max(std::ceil(highExponent), lowExponent + 1.0) : 1.0;
+    // A hair beyond the decades, or rounding in the axis drops their labels.
+    return {std::pow(10.0, lowExponent) * (1.0 - 1e-9), std::pow(10.0, highExponent) * (1.0 + 1e-9)};
+}
+
+// Where a bankroll is drawn: values the axis cannot show (zero and negative ones
+// on the logarithmic scale, NaN, infinities) sit at its nearer edge, so the line
+// stays whole and the axis never sees a value it cannot map.
+double plottedValue(float bankroll, const ValueRange& range) {
+    const double value = bankroll;
+    if (std::isnan(value)) return range.low;
+    return std::clamp(value, range.low, range.high);
+}
+
+}  // namespace
+
+TOptimizingChartForm::TOptimizingChartForm(MessageBoxes& boxes, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_boxes(boxes) {
+    setWindowTitle(QStringLiteral("Bankroll Multiplier Chart..."));
+
+    m_chartView = new QChartView(this);
+    m_chart = m_chartView->chart();
+    m_chartView->setRenderHint(QPainter::Antialiasing);
+    m_chart->legend()->hide();
+    QMargins margins = m_chart->margins();
+    margins.setRight(margins.right() + 30);  // room for half of the last date label
+    m_chart->setMargins(margins);
+
+    m_series1 = new QLineSeries(m_chart);
+    m_series1->setObjectName(QStringLiteral("Series1"));
+    m_series1->setPen(QPen(QColor(Qt::red), 1.5));
+    m_chart->addSeries(m_series1);
+
+    m_dateAxis = new QCategoryAxis(m_chart);
+    m_dateAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    m_chart->addAxis(m_dateAxis, Qt::AlignBottom);
+    m_series1->attachAxis(m_dateAxis);
+
+    // Both scales stay in the chart and the hidden one holds no series: removing
+    // an axis leaves its drawing behind until the event loop deletes it.
+    m_decimalAxis = new QValueAxis(m_chart);
+    m_decimalAxis->setLabelFormat(QStringLiteral("%g"));
+    m_chart->addAxis(m_decimalAxis, Qt::AlignLeft);
+    m_series1->attachAxis(m_decimalAxis);
+    m_logarithmicAxis = new QLogValueAxis(m_chart);
+    m_logarithmicAxis->setBase(10.0);
+    m_logarithmicAxis->setLabelFormat(QStringLiteral("%g"));
+    m_logarithmicAxis->hide();
+    m_chart->addAxis(m_logarithmicAxis, Qt::AlignLeft);
+
+    m_saveChartAsMenuItem = new QAction(QStringLiteral("Save Chart As..."), this);
+    m_scaleMenuItem = new QAction(this);
+    connect(m_saveChartAsMenuItem, &QAction::triggered, this, &TOptimizingChartForm::SaveChartAsClick);
+    connect(m_scaleMenuItem, &QAction::triggered, this, &TOptimizingChartForm::toggleScale);
+    m_chartView->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_chartView->addAction(m_saveChartAsMenuItem);
+    m_chartView->addAction(m_scaleMenuItem);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_chartView);
+    resize(800, 500);
+
+    plot();
+}
+
+TOptimizingChartForm::~TOptimizingChartForm() = default;
+
+void TOptimizingChartForm::showRecord(const SimulationRecord& record) {
+    m_points = record.points;
+    plot();
+}
+
+void TOptimizingChartForm::clearSeries() {
+    m_points.clear();
+    plot();
+}
+
+void TOptimizingChartForm::toggleScale() {
+    m_logarithmic = !m_logarithmic;
+    plot();
+}
+
+QString TOptimizingChartForm::scaleToggleCaption() const {
+    return m_scaleMenuItem->text();
+}
+
+QString TOptimizingChartForm::chartTitle() const {
+    QString title = m_chart->title();
+    return title.replace(kTitleLineBreak, QStringLiteral("\n"));
+}
+
+void TOptimizingChartForm::plot() {
+    ValueRange range = m_logarithmic ? logarithmicRange(m_points) : linearRange(m_points);
+    // Emptied before the axis changes, so no axis ever holds a point it cannot map.
+    m_series1->clear();
+    useVerticalAxis(m_logarithmic);
+    if (m_logarithmic) {
+        m_logarithmicAxis->setRange(range.low, range.high);
+    } else {
+        m_decimalAxis->setRange(range.low, range.high);
+        m_decimalAxis->applyNiceNumbers();
+        range = {m_decimalAxis->min(), m_decimalAxis->max()};  // the edges as drawn
+    }
+
+    QList<QPointF> points;
+    points.reserve(static_cast<qsizetype>(m_points.size()));
+    for (std::size_t i = 0; i < m_points.size(); ++i)
+        points << QPointF(static_cast<double>(i + 1), plottedValue(m_points[i].bankroll, range));
+    m_series1->replace(points);
+    labelDates();
+
+    m_chart->setTitle(titleLine() + kTitleLineBreak +
+                      (m_logarithmic ? QStringLiteral("(logarithmic scale)") : QStringLiteral("(decimal scale)")));
+    m_scaleMenuItem->setText(m_logarithmic ? QStringLiteral("Decimal Scale") : QStringLiteral("Logharitmic Scale"));
+}
+
+void TOptimizingChartForm::useVerticalAxis(bool logarithmic) {
+    QAbstractAxis* wanted = logarithmic ? static_cast<QAbstractAxis*>(m_logarithmicAxis) : m_decimalAxis;
+    QAbstractAxis* other = logarithmic ? static_cast<QAbstractAxis*>(m_decimalAxis) : m_logarithmicAxis;
+    if (m_series1->attachedAxes().contains(wanted)) return;
+    m_series1->detachAxis(other);
+    other->hide();
+    m_series1->attachAxis(wanted);
+    wanted->show();
+}
+
+// A handful of the points' dates under the axis, spread evenly; a date already
+// shown is not repeated.
+void TOptimizingChartForm::labelDates() {
+    for (const QString& label : m_dateAxis->categoriesLabels()) m_dateAxis->remove(label);
+    const std::size_t count = m_points.size();
+    m_dateAxis->setStartValue(1.0);
+    m_dateAxis->setRange(1.0, static_cast<double>(std::max<std::size_t>(count, 2)));
+    if (count == 0) return;
+
+    const std::size_t labels = std::min(count, kMaxDateLabels);
+    QSet<QString> shown;
+    for (std::size_t k = 0; k < labels; ++k) {
+        const std::size_t index = labels == 1 ? 0 : (k * (count - 1) + (labels - 1) / 2) / (labels - 1);
+        const std::string& text = m_points[index].label;
+        const QString label = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+        if (label.isEmpty() || shown.contains(label)) continue;
+        shown.insert(label);
+        m_dateAxis->append(label, static_cast<double>(index + 1));
+    }
+}
+
+bool TOptimizingChartForm::saveChart(const QString& file) const {
+    const QPixmap picture = m_chartView->grab();
+    if (picture.isNull()) return false;
+    const bool png = file.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
+    return picture.save(file, png ? "PNG" : "BMP");
+}
+
+void TOptimizingChartForm::SaveChartAsClick() {
+    QFileDialog dialog(this, QStringLiteral("Save Chart As..."));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({bitmapFilter(), pngFilter()});
+    dialog.setDefaultSuffix(QStringLiteral("bmp"));
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        dialog.setDefaultSuffix(filter == pngFilter() ? QStringLiteral("png") : QStringLiteral("bmp"));
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+
+    const QString file = dialog.selectedFiles().constFirst();
+    if (!saveChart(file)) {
+        m_boxes.inform(this, QStringLiteral("Error"),
+                       QStringLiteral("Unable to save the chart to ") + QDir::toNativeSeparators(file));
+    }
+}
+
+}  // namespace karvola::ui

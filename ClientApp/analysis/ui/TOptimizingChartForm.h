@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <vector>
+
+#include "analysis/Simulation.h"
+
+class QAction;
+class QCategoryAxis;
+class QChart;
+class QChartView;
+class QLineSeries;
+class QLogValueAxis;
+class QValueAxis;
+
+namespace karvola::ui {
+
+class MessageBoxes;
+
+// The "Bankroll Multiplier Chart..." window: the bankroll after each bet of the
+// last simulation, on a decimal or logarithmic scale chosen from its context menu.
+class TOptimizingChartForm final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TOptimizingChartForm)
+
+public:
+    explicit TOptimizingChartForm(MessageBoxes& boxes, QWidget* parent = nullptr);
+    ~TOptimizingChartForm() override;
+
+    // Replaces the points with the record's.
+    void showRecord(const SimulationRecord& record);
+    void clearSeries();
+
+    // The scale stays as chosen for every later simulation.
+    void toggleScale();
+    [[nodiscard]] bool isLogarithmic() const { return m_logarithmic; }
+    [[nodiscard]] QString scaleToggleCaption() const;
+    // Both title lines, separated by "\n".
+    [[nodiscard]] QString chartTitle() const;
+
+    // The chart as drawn: PNG for a ".png" file, else a Windows bitmap. False when
+    // the file cannot be written.
+    bool saveChart(const QString& file) const;
+    // Asks for a file and saves the chart to it; a failure is reported in a box.
+    void SaveChartAsClick();
+
+private:
+    void plot();
+    void useVerticalAxis(bool logarithmic);
+    void labelDates();
+
+    MessageBoxes& m_boxes;
+    std::vector<ChartPoint> m_points;
+    bool m_logarithmic = false;
+    QChartView* m_chartView = nullptr;
+    QChart* m_chart = nullptr;                   // owned by m_chartView
+    QLineSeries* m_series1 = nullptr;            // owned by m_chart
+    QCategoryAxis* m_dateAxis = nullptr;         // owned by m_chart
+    QValueAxis* m_decimalAxis = nullptr;         // owned by m_chart
+    QLogValueAxis* m_logarithmicAxis = nullptr;  // owned by m_chart
+    QAction* m_saveChartAsMenuItem = nullptr;
+    QAction* m_scaleMenuItem = nullptr;
+};
+
+}  // namespace karvola::ui

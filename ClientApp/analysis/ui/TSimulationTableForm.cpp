@@ -1,0 +1,71 @@
+#include "analysis/ui/TSimulationTableForm.h"
+
+#include <QHeaderView>
+#include <QList>
+#include <QStringList>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <array>
+#include <string>
+
+namespace karvola::ui {
+
+namespace {
+
+QString fromCoreText(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QStringList cellsOf(const BetsPreviewRow& row) {
+    const std::array<const std::string*, 12> cells = {&row.number,       &row.date,  &row.category, &row.teams,
+                                                      &row.odds1,        &row.odds0, &row.odds2,    &row.decision,
+                                                      &row.decisionOdds, &row.stake, &row.result,   &row.bankroll};
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(cells.size()));
+    for (const std::string* cell : cells) texts << fromCoreText(*cell);
+    return texts;
+}
+
+}  // namespace
+
+TSimulationTableForm::TSimulationTableForm(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_simListView(new QTreeWidget(this)) {
+    setWindowTitle(QStringLiteral("Bets Preview"));
+
+    m_simListView->setObjectName(QStringLiteral("SimListView"));
+    m_simListView->setRootIsDecorated(false);
+    m_simListView->setItemsExpandable(false);
+    m_simListView->setUniformRowHeights(true);  // lets the view skip measuring every row
+    m_simListView->setAlternatingRowColors(true);
+    m_simListView->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_simListView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_simListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_simListView->setSortingEnabled(false);
+    QStringList headers;
+    for (const char* column : kBetsPreviewColumns) headers << QString::fromLatin1(column);
+    m_simListView->setHeaderLabels(headers);
+    m_simListView->header()->setStretchLastSection(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_simListView);
+
+    resize(960, 420);
+}
+
+TSimulationTableForm::~TSimulationTableForm() = default;
+
+void TSimulationTableForm::showRecord(const SimulationRecord& record) {
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(record.rows.size()));
+    for (const BetsPreviewRow& row : record.rows) items << new QTreeWidgetItem(cellsOf(row));
+
+    // One insertion and one layout instead of one per row.
+    m_simListView->setUpdatesEnabled(false);
+    m_simListView->clear();
+    m_simListView->addTopLevelItems(items);  // the view takes the items
+    for (int column = 0; column < m_simListView->columnCount(); ++column) m_simListView->resizeColumnToContents(column);
+    m_simListView->setUpdatesEnabled(true);
+}
+
+}  // namespace karvola::ui

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+class QDialog;
+class QPushButton;
+class QWidget;
+
+namespace karvola::ui {
+
+// The frame the settings dialogs share: a black tool window, centred on its
+// parent, with one tab above the flat "[   OK   ]" and "[  Cancel  ]" buttons.
+// The widgets belong to the dialog; the frame only hands them out.
+class SettingsDialogFrame final {
+public:
+    SettingsDialogFrame(QDialog& dialog, const QString& caption, const QString& tabCaption);
+
+    // The tab's page, for the dialog's own controls.
+    [[nodiscard]] QWidget* page() const { return m_page; }
+    [[nodiscard]] QPushButton* okButton() const { return m_ok; }
+    [[nodiscard]] QPushButton* cancelButton() const { return m_cancel; }
+
+private:
+    QWidget* m_page = nullptr;
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
+};
+
+}  // namespace karvola::ui

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <string>
+#include <string_view>
+
+namespace karvola::ui {
+
+// The core's texts are 8-bit bytes; the windows show them as Latin-1.
+inline QString Text(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// What the user typed, as the core's 8-bit bytes; characters beyond Latin-1 become "?".
+inline std::string Bytes(const QString& text) {
+    const QByteArray bytes = text.toLatin1();
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+}  // namespace karvola::ui

@@ -1,0 +1,81 @@
+// karvola-screenshot: starts the main window on a data base, types command lines
+// into it as a user would and saves pictures of the main window, the Bets
+// Preview and the bankroll chart. Used by scripts/screenshot for the README.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QComboBox>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTimer>
+#include <cstdio>
+
+#include "analysis/ui/TOptimizingChartForm.h"
+#include "analysis/ui/TSimulationTableForm.h"
+#include "config/Clock.h"
+#include "config/FileSystem.h"
+#include "terminal/ui/MainWindowOptions.h"
+#include "terminal/ui/TForm1.h"
+
+namespace {
+
+void TypeLine(QComboBox& commandLine, const QString& line) {
+    commandLine.setFocus();
+    commandLine.setEditText(line);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(commandLine.lineEdit(), &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(commandLine.lineEdit(), &release);
+}
+
+bool Save(QWidget& window, const QDir& folder, const char* name) {
+    const QString file = folder.filePath(QString::fromLatin1(name));
+    const bool saved = window.grab().save(file, "PNG");
+    std::fprintf(stderr, "%s %s\n", saved ? "wrote" : "could not write", qPrintable(file));
+    return saved;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Karvola"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Pictures of Karvola's windows after the given command lines"));
+    parser.addHelpOption();
+    const karvola::ui::MainWindowOptions options(parser);
+    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Where the PNG pictures go."),
+                                 QStringLiteral("DIR"), QStringLiteral("."));
+    parser.addOption(out);
+    parser.addPositionalArgument(QStringLiteral("lines"), QStringLiteral("Command lines to type."),
+                                 QStringLiteral("[line...]"));
+    parser.process(application);
+    const karvola::ui::MainWindowSettings settings = options.settings(parser);
+
+    karvola::LocalFileSystem files;
+    karvola::SystemClock clock;
+    karvola::ui::QtMessageBoxes boxes;
+    karvola::ui::TForm1 window(settings, files, clock, boxes);
+    window.resize(1000, 680);
+    window.show();
+
+    const QDir folder(parser.value(out));
+    const QStringList lines = parser.positionalArguments();
+    int status = 0;
+    // Queued after the start-up sequence, which the window queued when it was built.
+    QTimer::singleShot(0, &window, [&] {
+        for (const QString& line : lines) TypeLine(*window.commandLine(), line);
+        window.workstation().optimizer().wait();
+        QTimer::singleShot(500, &window, [&] {
+            window.simulationTable().resize(1240, 420);
+            window.optimizingChart().resize(760, 460);
+            const bool saved = Save(window, folder, "main-window.png") &&
+                               Save(window.simulationTable(), folder, "bets-preview.png") &&
+                               Save(window.optimizingChart(), folder, "bankroll-chart.png");
+            status = saved ? 0 : 1;
+            QApplication::exit(status);
+        });
+    });
+    return QApplication::exec();
+}
