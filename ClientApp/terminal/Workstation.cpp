@@ -95,18 +95,27 @@ void Workstation::attachStrategyCommands() {
     dispatcher.attach("pe_result", [this](const CommandArguments& arguments) {
         RunPeResult(m_sink, arguments.rest, m_researchDomain.selection(), reportFormat());
     });
-    const auto simulationShown = [this] {
-        if (m_onSimulationShown) m_onSimulationShown();
+    // The error still reaches the dispatcher; the windows learn what was left first.
+    const auto simulate = [this](const auto& run) {
+        try {
+            run();
+        } catch (...) {
+            if (m_onSimulation) m_onSimulation(false);
+            throw;
+        }
+        if (m_onSimulation) m_onSimulation(true);
     };
-    dispatcher.attach("sim", [this, simulationShown](const CommandArguments& arguments) {
-        RunWvectorSimulation(m_sink, arguments.vector, arguments.fraction, simulationRange(),
-                             m_settings.decimalSeparator, m_simulation);
-        simulationShown();
+    dispatcher.attach("sim", [this, simulate](const CommandArguments& arguments) {
+        simulate([&] {
+            RunWvectorSimulation(m_sink, arguments.vector, arguments.fraction, simulationRange(),
+                                 m_settings.decimalSeparator, m_simulation);
+        });
     });
-    dispatcher.attach("pe_sim", [this, simulationShown](const CommandArguments& arguments) {
-        RunPredictionSimulation(m_sink, arguments.rest, arguments.fraction, simulationRange(),
-                                m_settings.decimalSeparator, m_simulation);
-        simulationShown();
+    dispatcher.attach("pe_sim", [this, simulate](const CommandArguments& arguments) {
+        simulate([&] {
+            RunPredictionSimulation(m_sink, arguments.rest, arguments.fraction, simulationRange(),
+                                    m_settings.decimalSeparator, m_simulation);
+        });
     });
     dispatcher.attach("opt", [this](const CommandArguments& arguments) {
         const auto bnd = ParseDecimal(m_researchDomain.bnd());

@@ -115,8 +115,12 @@ public:
     [[nodiscard]] ReportFormat reportFormat() const;
     // What the last sim or pe_sim left for the Bets Preview and the chart.
     [[nodiscard]] const SimulationRecord& simulation() const { return m_simulation; }
-    // Called after sim and pe_sim, where the window shows the Bets Preview and the chart.
-    void setSimulationShownCallback(std::function<void()> callback) { m_onSimulationShown = std::move(callback); }
+    // Called after every sim and pe_sim with what they left for the Bets Preview and
+    // the chart: completed, the window shows both; stopped by an error, it only
+    // refreshes them (the chart was emptied, the rows written so far stay).
+    void setSimulationCallback(std::function<void(bool completed)> callback) {
+        m_onSimulation = std::move(callback);
+    }
 
     [[nodiscard]] Optimizer& optimizer() { return m_optimizer; }
     [[nodiscard]] Terminal& terminal() { return m_terminal; }
@@ -148,7 +152,7 @@ private:
     ResearchDomainModel m_researchDomain;
     Terminal m_terminal;
     SimulationRecord m_simulation;
-    std::function<void()> m_onSimulationShown;
+    std::function<void(bool completed)> m_onSimulation;
     Optimizer m_optimizer;  // after the terminal: its worker uses the flags and the sink
     std::string m_dataBaseNameLabel = kNoDatabaseLoaded;
     int m_dataBaseSize = 0;

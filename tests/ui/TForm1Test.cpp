@@ -277,6 +277,13 @@ private slots:
         QVERIFY(m_window->simulationTable().isVisible());
         QVERIFY(m_window->optimizingChart().isVisible());
         QCOMPARE(rows->topLevelItemCount(), static_cast<int>(simulation.rows.size()));
+
+        // A pe_sim that stops on an error empties the chart without showing the windows.
+        m_window->optimizingChart().close();
+        type(QStringLiteral("pe_sim{0.05} ODDS1<2?BET1 ODDS1"));
+        QVERIFY(screenText().endsWith(QStringLiteral("Error : Invalid prediction keyword")));
+        QVERIFY(!m_window->optimizingChart().isVisible());
+        QCOMPARE(series->count(), 0);
     }
 
     void closingIsRefusedWhileOptimizing() {

@@ -280,7 +280,7 @@ void TForm1::attachWindowCommands() {
     });
     dispatcher.attach("sch", [this](const CommandArguments&) { ShowBankrollChart(); });
     dispatcher.attach("sbp", [this](const CommandArguments&) { ShowBettingPreview(); });
-    m_workstation->setSimulationShownCallback([this] { showSimulation(); });
+    m_workstation->setSimulationCallback([this](bool completed) { showSimulation(completed); });
     m_workstation->terminal().history().setClearedCallback([this] { m_commandLine->clear(); });
 }
 
@@ -440,9 +440,10 @@ void TForm1::GetWVectorClick() {
     m_commandLine->setFocus();
 }
 
-void TForm1::showSimulation() {
+void TForm1::showSimulation(bool completed) {
     m_simulationTable->showRecord(m_workstation->simulation());
     m_optimizingChart->showRecord(m_workstation->simulation());
+    if (!completed) return;
     m_simulationTable->show();
     m_optimizingChart->show();
     m_commandLine->setFocus();

@@ -97,7 +97,7 @@ private:
     void About1Click();
     void OpenDocument(const char* fileName);
     void ShowGeneralProperties();
-    void showSimulation();
+    void showSimulation(bool completed);
     void refreshGeneral();
 
     MainWindowSettings m_settings;
