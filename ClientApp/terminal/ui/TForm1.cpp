@@ -126,13 +126,15 @@ TForm1::~TForm1() {
 void TForm1::buildWidgets() {
     setWindowTitle(Text(kProductCaption));
     setMinimumSize(890, 599);
-    setStyleSheet(QStringLiteral("QMainWindow, QWidget#central { background: black; } "
-                                 "QGroupBox, QLabel { color: silver; } "
-                                 "QPushButton { color: silver; background: black; border: none; } "
-                                 "QPushButton:hover { color: white; }"));
+    setStyleSheet(QStringLiteral("QMainWindow { background: black; }"));
 
+    // The look is the central widget's, so that the dialogs the window owns keep their own.
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("central"));
+    central->setStyleSheet(QStringLiteral("QWidget#central { background: black; } "
+                                          "QGroupBox, QLabel { color: silver; } "
+                                          "QPushButton { color: silver; background: black; border: none; } "
+                                          "QPushButton:hover { color: white; }"));
     auto* layout = new QGridLayout(central);
     layout->addWidget(buildGeneralGroup(central), 0, 0, 2, 1);
     layout->addWidget(buildResearchDomainGroup(central), 0, 1);
