@@ -22,6 +22,7 @@
 #include <string>
 
 #include "terminal/ui/MessageBoxes.h"
+#include "terminal/ui/QtText.h"
 
 namespace karvola::ui {
 
@@ -223,8 +224,7 @@ void TOptimizingChartForm::labelDates() {
     QSet<QString> shown;
     for (std::size_t k = 0; k < labels; ++k) {
         const std::size_t index = labels == 1 ? 0 : (k * (count - 1) + (labels - 1) / 2) / (labels - 1);
-        const std::string& text = m_points[index].label;
-        const QString label = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+        const QString label = Text(m_points[index].label);
         if (label.isEmpty() || shown.contains(label)) continue;
         shown.insert(label);
         m_dateAxis->append(label, static_cast<double>(index + 1));

@@ -8,13 +8,11 @@
 #include <array>
 #include <string>
 
+#include "terminal/ui/QtText.h"
+
 namespace karvola::ui {
 
 namespace {
-
-QString fromCoreText(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QStringList cellsOf(const BetsPreviewRow& row) {
     const std::array<const std::string*, 12> cells = {&row.number,       &row.date,  &row.category, &row.teams,
@@ -22,7 +20,7 @@ QStringList cellsOf(const BetsPreviewRow& row) {
                                                       &row.decisionOdds, &row.stake, &row.result,   &row.bankroll};
     QStringList texts;
     texts.reserve(static_cast<qsizetype>(cells.size()));
-    for (const std::string* cell : cells) texts << fromCoreText(*cell);
+    for (const std::string* cell : cells) texts << Text(*cell);
     return texts;
 }
 

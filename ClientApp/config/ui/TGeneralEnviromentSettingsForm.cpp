@@ -21,14 +21,6 @@ namespace karvola::ui {
 
 namespace {
 
-// Paths are UTF-8 on this system, unlike the core's other texts.
-QString PathText(const std::string& path) {
-    return QString::fromStdString(path);
-}
-std::string PathOf(const QString& text) {
-    return text.toStdString();
-}
-
 QGroupBox* Group(const QString& title, QWidget* parent, QWidget* content, QWidget* besides = nullptr) {
     auto* group = new QGroupBox(title, parent);
     auto* layout = new QHBoxLayout(group);
@@ -122,16 +114,16 @@ void TGeneralEnviromentSettingsForm::BrowseSpeedButtonClick() {
     const QString text = m_dataSourceFileNameEdit->text();
     // With nothing typed the dialog starts in the application directory: "DataSource" counts as a file name.
     const std::filesystem::path current =
-        text.isEmpty() ? m_applicationDirectory / "DataSource" : std::filesystem::path(PathOf(text));
+        text.isEmpty() ? m_applicationDirectory / "DataSource" : PathOf(text);
     const DataSourceFileRequest request{QStringLiteral("Browse Default Data Source File Name..."),
-                                        PathText(current.parent_path().string()),
+                                        PathText(current.parent_path()),
                                         QStringLiteral("DataSource files (*.txt)"), QStringLiteral("txt")};
     const QString chosen = m_chooseFile(this, request);
     if (!chosen.isEmpty()) showDataSource(chosen);
 }
 
 void TGeneralEnviromentSettingsForm::OKSpeedButtonClick() {
-    m_config.SetDataSource(PathOf(m_dataSourceFileNameEdit->text()));
+    m_config.SetDataSource(PathOf(m_dataSourceFileNameEdit->text()).string());
     m_config.SetUIDKey(Bytes(m_uidEdit->text()));
     const int index = m_timeZoneComboBox->currentIndex();
     m_config.SetTimeZoneBias(index < 0 ? 0 : TimeZones::biasOf(static_cast<std::size_t>(index)).value_or(0));

@@ -13,13 +13,13 @@ namespace karvola::ui {
 
 namespace {
 
-struct CheckBoxSpec {
+struct CheckBoxEntry {
     const char* name;
     const char* caption;
 };
 
 // In the order of the report lines, which is the order of the options text.
-constexpr std::array<CheckBoxSpec, TResultPeResultDisplayOptionsForm::kPositions> kCheckBoxes = {{
+constexpr std::array<CheckBoxEntry, TResultPeResultDisplayOptionsForm::kPositions> kCheckBoxes = {{
     {"TotalNumberOfBetsCheckBox", "Total Number Of Bets"},
     {"WinningBetsCheckBox", "Number of Winning Bets"},
     {"AverageOddsCheckBox", "Average Odds"},

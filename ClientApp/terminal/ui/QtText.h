@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -16,5 +17,9 @@ inline std::string Bytes(const QString& text) {
     const QByteArray bytes = text.toLatin1();
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
+
+// File names are UTF-8 on this system, unlike the core's other texts.
+inline QString PathText(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+inline std::filesystem::path PathOf(const QString& text) { return text.toStdString(); }
 
 }  // namespace karvola::ui

@@ -42,8 +42,6 @@ namespace karvola::ui {
 
 namespace {
 
-QString PathText(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
-
 // The terminal's font: Courier New, or a metric-compatible monospace font.
 QFont TerminalFont() {
     QFont font(QStringLiteral("Courier New"));
@@ -78,7 +76,7 @@ public:
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QStringLiteral("txt"));
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-        return dialog.selectedFiles().constFirst().toStdString();
+        return PathOf(dialog.selectedFiles().constFirst()).string();
     }
 
 private:
@@ -109,8 +107,9 @@ TForm1::TForm1(MainWindowSettings settings, FileSystem& files, const Clock& cloc
     connectOptimizer();
     attachWindowCommands();
     buildMenus();
-    m_workstation->researchDomain().setChangedCallback([this] { refreshGeneral(); });
-    refreshGeneral();
+    m_workstation->researchDomain().setChangedCallback([this] { refreshResearchDomain(); });
+    refreshDataBase();
+    refreshResearchDomain();
     QTimer::singleShot(0, this, &TForm1::ApplicationEvents1Idle);
 }
 
@@ -307,7 +306,7 @@ void TForm1::ApplicationEvents1Idle() {
         const WaitCursor busy;
         m_workstation->StartUp(m_settings.dataBase);
     }
-    refreshGeneral();
+    refreshDataBase();
     setEnabled(true);
     m_commandLine->setFocus();
 }
@@ -323,7 +322,6 @@ void TForm1::CommandLineEnter(const QString& text) {
         const WaitCursor busy;
         m_workstation->terminal().CommandLineEnter(Bytes(text));
     }
-    refreshGeneral();
 }
 
 // A character typed while the terminal screen has the focus goes nowhere: the
@@ -350,8 +348,8 @@ void TForm1::LoadDataBaseMenuItemClick() {
     dialog.setDefaultSuffix(QStringLiteral("txt"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     const WaitCursor busy;
-    m_workstation->LoadDataBase(dialog.selectedFiles().constFirst().toStdString());
-    refreshGeneral();
+    m_workstation->LoadDataBase(PathOf(dialog.selectedFiles().constFirst()).string());
+    refreshDataBase();
 }
 
 void TForm1::SaveStatusScreenMenuItemClick() {
@@ -361,7 +359,7 @@ void TForm1::SaveStatusScreenMenuItemClick() {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("rtf"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    const std::filesystem::path file = dialog.selectedFiles().constFirst().toStdString();
+    const std::filesystem::path file = PathOf(dialog.selectedFiles().constFirst());
     if (!SaveStatusScreen(file)) {
         m_boxes.inform(this, QStringLiteral("Error"),
                        QStringLiteral("Could not write the terminal screen to '%1'.").arg(PathText(file)));
@@ -418,10 +416,7 @@ void TForm1::GeneralPropertiesMenuItemClick() {
     ShowGeneralProperties();
 }
 
-void TForm1::ShowGeneralProperties() {
-    m_generalProperties->exec();
-    refreshGeneral();
-}
+void TForm1::ShowGeneralProperties() { m_generalProperties->exec(); }
 
 void TForm1::PreviewResearchDomain1Click() {
     m_dataPreview->setWindowTitle(QStringLiteral("Preview Research Domain..."));
@@ -477,13 +472,19 @@ void TForm1::OpenDocument(const char* fileName) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(PathText(m_settings.applicationDirectory / "Documents" / fileName)));
 }
 
-void TForm1::refreshGeneral() {
+// What a data base load changes besides the research domain.
+void TForm1::refreshDataBase() {
     const Workstation& workstation = *m_workstation;
-    const ResearchDomainModel& domain = workstation.researchDomain();
     const QString name = Text(workstation.dataBaseNameLabel());
     m_dataBaseNameLabel->setText(name);
     m_dataBaseNameLabel->setToolTip(name == QString::fromLatin1(Workstation::kNoDatabaseLoaded) ? QString() : name);
     m_dataBaseSizeLabel->setText(QString::number(workstation.dataBaseSize()));
+    m_bookmakers->clear();
+    for (const auto& bookmaker : workstation.bookmakers()) m_bookmakers->addItem(Text(bookmaker));
+}
+
+void TForm1::refreshResearchDomain() {
+    const ResearchDomainModel& domain = m_workstation->researchDomain();
     m_domainSizeLabel->setText(QString::number(domain.size()));
     m_compartmentInfimum->setText(QString::number(domain.lo()));
     m_compartmentSupremum->setText(QString::number(domain.hi()));
@@ -492,8 +493,6 @@ void TForm1::refreshGeneral() {
     for (const auto& line : domain.restrictions()) m_restrictionsMemo->appendPlainText(Text(line));
     m_categories->clear();
     for (const auto& category : domain.categories()) m_categories->addItem(Text(category));
-    m_bookmakers->clear();
-    for (const auto& bookmaker : workstation.bookmakers()) m_bookmakers->addItem(Text(bookmaker));
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -98,7 +98,8 @@ private:
     void OpenDocument(const char* fileName);
     void ShowGeneralProperties();
     void showSimulation(bool completed);
-    void refreshGeneral();
+    void refreshDataBase();
+    void refreshResearchDomain();
 
     MainWindowSettings m_settings;
     FileSystem& m_files;
