@@ -27,7 +27,6 @@ int main(int argc, char** argv) {
     karvola::SystemClock clock;
     karvola::ui::QtMessageBoxes boxes;
     karvola::ui::TForm1 window(settings, files, clock, boxes);
-    window.resize(window.minimumSize());
     if (const QScreen* screen = window.screen()) {
         window.move(screen->availableGeometry().center() - window.rect().center());
     }

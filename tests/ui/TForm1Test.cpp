@@ -25,6 +25,7 @@
 #include "support/FileContent.h"
 #include "support/TemporaryDirectory.h"
 #include "terminal/ui/TForm1.h"
+#include "terminal/ui/TerminalScreen.h"
 #include "ui/RecordingMessageBoxes.h"
 
 namespace {

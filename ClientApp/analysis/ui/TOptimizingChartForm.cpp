@@ -103,6 +103,8 @@ double plottedValue(float bankroll, const ValueRange& range) {
 TOptimizingChartForm::TOptimizingChartForm(MessageBoxes& boxes, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_boxes(boxes) {
     setWindowTitle(QStringLiteral("Bankroll Multiplier Chart..."));
+    // Shown after every simulation while the user goes on typing commands.
+    setAttribute(Qt::WA_ShowWithoutActivating);
 
     m_chartView = new QChartView(this);
     m_chart = m_chartView->chart();

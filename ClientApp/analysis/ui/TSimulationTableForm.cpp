@@ -2,9 +2,12 @@
 
 #include <QHeaderView>
 #include <QList>
+#include <QScreen>
+#include <QScrollBar>
 #include <QStringList>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -29,6 +32,8 @@ QStringList cellsOf(const BetsPreviewRow& row) {
 TSimulationTableForm::TSimulationTableForm(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_simListView(new QTreeWidget(this)) {
     setWindowTitle(QStringLiteral("Bets Preview"));
+    // Shown after every simulation while the user goes on typing commands.
+    setAttribute(Qt::WA_ShowWithoutActivating);
 
     m_simListView->setObjectName(QStringLiteral("SimListView"));
     m_simListView->setRootIsDecorated(false);
@@ -64,6 +69,20 @@ void TSimulationTableForm::showRecord(const SimulationRecord& record) {
     m_simListView->addTopLevelItems(items);  // the view takes the items
     for (int column = 0; column < m_simListView->columnCount(); ++column) m_simListView->resizeColumnToContents(column);
     m_simListView->setUpdatesEnabled(true);
+    widenToColumns();
+}
+
+int TSimulationTableForm::columnsWidth() const {
+    int width = 2 * m_simListView->frameWidth() + m_simListView->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < m_simListView->columnCount(); ++column) width += m_simListView->columnWidth(column);
+    return width;
+}
+
+void TSimulationTableForm::widenToColumns() {
+    const QScreen* screen = this->screen();
+    const int available = screen == nullptr ? columnsWidth() : screen->availableGeometry().width();
+    const int wanted = std::min(columnsWidth(), available);
+    if (width() < wanted) resize(wanted, height());
 }
 
 }  // namespace karvola::ui

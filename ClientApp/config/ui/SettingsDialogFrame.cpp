@@ -2,27 +2,17 @@
 
 #include <QDialog>
 #include <QHBoxLayout>
-#include <QPalette>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "common/ui/KarvolaLook.h"
 #include "terminal/ui/DialogButtons.h"
 
 namespace karvola::ui {
 
 namespace {
-
-// Light text on black; edits and lists keep their own light field so typed text stays readable.
-QPalette BlackPalette(QPalette palette) {
-    const QColor black(Qt::black);
-    const QColor silver(0xC0, 0xC0, 0xC0);
-    palette.setColor(QPalette::Window, black);
-    palette.setColor(QPalette::WindowText, silver);
-    palette.setColor(QPalette::Button, black);
-    palette.setColor(QPalette::ButtonText, silver);
-    return palette;
-}
 
 QPushButton* FlatButton(const QString& caption, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
@@ -37,12 +27,13 @@ SettingsDialogFrame::SettingsDialogFrame(QDialog& dialog, const QString& caption
     dialog.setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     dialog.setWindowTitle(caption);
     dialog.setModal(true);
-    dialog.setPalette(BlackPalette(dialog.palette()));
+    look::ApplyDialogLook(dialog);
 
     auto* layout = new QVBoxLayout(&dialog);
     auto* tabs = new QTabWidget(&dialog);
     m_page = new QWidget(tabs);
     tabs->addTab(m_page, tabCaption);
+    tabs->tabBar()->setFocusPolicy(Qt::NoFocus);  // one page: nothing to switch to
     layout->addWidget(tabs);
 
     m_ok = FlatButton(QStringLiteral("[   OK   ]"), &dialog);
@@ -50,5 +41,7 @@ SettingsDialogFrame::SettingsDialogFrame(QDialog& dialog, const QString& caption
     layout->addLayout(ButtonRow({m_ok, m_cancel}));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
+
+void SettingsDialogFrame::finishTabOrder(QDialog& dialog) const { look::PutLastInTabOrder(dialog, {m_ok, m_cancel}); }
 
 }  // namespace karvola::ui

@@ -10,7 +10,8 @@ namespace karvola::ui {
 
 // The frame the settings dialogs share: a black tool window, centred on its
 // parent, with one tab above the flat "[   OK   ]" and "[  Cancel  ]" buttons.
-// The widgets belong to the dialog; the frame only hands them out.
+// The widgets belong to the dialog; the frame only hands them out. Once the
+// page is filled, finishTabOrder puts the buttons after the fields.
 class SettingsDialogFrame final {
 public:
     SettingsDialogFrame(QDialog& dialog, const QString& caption, const QString& tabCaption);
@@ -19,6 +20,7 @@ public:
     [[nodiscard]] QWidget* page() const { return m_page; }
     [[nodiscard]] QPushButton* okButton() const { return m_ok; }
     [[nodiscard]] QPushButton* cancelButton() const { return m_cancel; }
+    void finishTabOrder(QDialog& dialog) const;
 
 private:
     QWidget* m_page = nullptr;

@@ -76,6 +76,7 @@ TGeneralEnviromentSettingsForm::TGeneralEnviromentSettingsForm(MatchConfig& conf
     frame.cancelButton()->setObjectName(QStringLiteral("CancelSpeedButton"));
     connect(frame.okButton(), &QPushButton::clicked, this, &TGeneralEnviromentSettingsForm::OKSpeedButtonClick);
     connect(frame.cancelButton(), &QPushButton::clicked, this, &TGeneralEnviromentSettingsForm::CancelSpeedButtonClick);
+    frame.finishTabOrder(*this);
 }
 
 void TGeneralEnviromentSettingsForm::showEvent(QShowEvent* event) {

@@ -52,6 +52,7 @@ TResultPeResultDisplayOptionsForm::TResultPeResultDisplayOptionsForm(MatchConfig
     connect(frame.okButton(), &QPushButton::clicked, this, &TResultPeResultDisplayOptionsForm::OkSpeedButtonClick);
     connect(frame.cancelButton(), &QPushButton::clicked, this,
             &TResultPeResultDisplayOptionsForm::CancelSpeedButtonClick);
+    frame.finishTabOrder(*this);
 }
 
 void TResultPeResultDisplayOptionsForm::showEvent(QShowEvent* event) {

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "common/ui/KarvolaLook.h"
 #include "terminal/ui/DialogButtons.h"
 #include "terminal/ui/QtText.h"
 
@@ -13,6 +14,7 @@ namespace karvola::ui {
 TResearchDomainSpecForm::TResearchDomainSpecForm(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Research Domain Specification..."));
     setModal(true);
+    look::ApplyDialogLook(*this);
     resize(420, 460);
     m_checkList = new QListWidget(this);
     m_checkList->setObjectName(QStringLiteral("ResearchDomainCheckListBox"));
@@ -29,6 +31,7 @@ TResearchDomainSpecForm::TResearchDomainSpecForm(QWidget* parent) : QDialog(pare
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_checkList);
     layout->addLayout(ButtonRow({ok, cancel}));
+    look::PutLastInTabOrder(*this, {ok, cancel});
 }
 
 void TResearchDomainSpecForm::FillCategories(std::vector<CategoryChoice> categories) {

@@ -5,9 +5,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "common/ui/KarvolaLook.h"
 #include "terminal/ui/DialogButtons.h"
 #include "terminal/ui/QtText.h"
 
@@ -19,9 +21,12 @@ TSetupGeneralPropertiesForm::TSetupGeneralPropertiesForm(Workstation& workstatio
     setWindowTitle(QStringLiteral("Setup General Properties..."));
     setModal(true);
 
+    look::ApplyDialogLook(*this);
+
     auto* tabs = new QTabWidget(this);
     auto* page = new QWidget(tabs);
     tabs->addTab(page, QStringLiteral("Properties"));
+    tabs->tabBar()->setFocusPolicy(Qt::NoFocus);  // one page: nothing to switch to
     auto* grid = new QGridLayout(page);
     const auto addEdit = [this, page, grid](int row, QLabel*& label, const char* caption, const char* name) {
         label = new QLabel(QString::fromLatin1(caption), page);
@@ -51,6 +56,7 @@ TSetupGeneralPropertiesForm::TSetupGeneralPropertiesForm(Workstation& workstatio
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
     layout->addLayout(ButtonRow({ok, cancel}));
+    look::PutLastInTabOrder(*this, {ok, cancel});
     resize(460, 240);
 }
 
@@ -80,7 +86,10 @@ void TSetupGeneralPropertiesForm::showEvent(QShowEvent* event) {
 // only on a non-empty domain, nothing while the optimizer reads these values.
 void TSetupGeneralPropertiesForm::FormActivate() {
     const ResearchDomainModel& domain = m_workstation.researchDomain();
-    m_dataBaseNameEdit->setText(Text(m_workstation.dataBaseNameLabel()));
+    const bool loaded = m_workstation.dataBaseNameLabel() != Workstation::kNoDatabaseLoaded;
+    const QString name = loaded ? FileNameText(m_workstation.dataBaseNameLabel()) : Text(Workstation::kNoDatabaseLoaded);
+    m_dataBaseNameEdit->setText(name);
+    m_dataBaseNameEdit->setToolTip(loaded ? name : QString());
     m_infimumEdit->setText(QString::number(domain.lo()));
     m_supremumEdit->setText(QString::number(domain.hi()));
     m_bndEdit->setText(Text(domain.bnd()));

@@ -6,7 +6,7 @@
 namespace karvola::ui {
 
 // A value label of the General group that opens its dialog when clicked.
-class ClickableLabel final : public QLabel {
+class ClickableLabel : public QLabel {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ClickableLabel)
 

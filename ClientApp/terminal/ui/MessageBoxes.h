@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <memory>
 
 class QWidget;
 
@@ -19,16 +20,19 @@ public:
                                             QMessageBox::StandardButtons buttons) = 0;
 };
 
+// A message box wide enough for its whole caption: a short text would make a
+// box so narrow that the window manager cuts the caption, and the caption
+// often names the faulty field.
+[[nodiscard]] std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, QMessageBox::Icon icon,
+                                                          const QString& caption, const QString& text,
+                                                          QMessageBox::StandardButtons buttons);
+
 // The real, modal message boxes.
 class QtMessageBoxes final : public MessageBoxes {
 public:
-    void inform(QWidget* parent, const QString& caption, const QString& text) override {
-        QMessageBox::warning(parent, caption, text);
-    }
+    void inform(QWidget* parent, const QString& caption, const QString& text) override;
     QMessageBox::StandardButton ask(QWidget* parent, const QString& caption, const QString& text,
-                                    QMessageBox::StandardButtons buttons) override {
-        return QMessageBox::question(parent, caption, text, buttons);
-    }
+                                    QMessageBox::StandardButtons buttons) override;
 };
 
 }  // namespace karvola::ui

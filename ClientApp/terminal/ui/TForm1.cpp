@@ -6,11 +6,9 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -18,6 +16,9 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTextBlock>
 #include <QTimer>
 #include <QUrl>
@@ -25,6 +26,8 @@
 
 #include "analysis/ui/TOptimizingChartForm.h"
 #include "analysis/ui/TSimulationTableForm.h"
+#include "common/ui/KarvolaLook.h"
+#include "common/ui/WindowPlacement.h"
 #include "config/ui/TGeneralEnviromentSettingsForm.h"
 #include "config/ui/TResultPeResultDisplayOptionsForm.h"
 #include "database/ui/TDataPreviewForm.h"
@@ -34,22 +37,15 @@
 #include "terminal/TerminalScreenRtf.h"
 #include "terminal/ui/ClickableLabel.h"
 #include "terminal/ui/OptimizationRelay.h"
+#include "terminal/ui/PathLabel.h"
 #include "terminal/ui/QtText.h"
+#include "terminal/ui/TerminalScreen.h"
 #include "terminal/ui/WaitCursor.h"
 #include "tools/ui/TAboutKarvolaForm.h"
 
 namespace karvola::ui {
 
 namespace {
-
-// The terminal's font: Courier New, or a metric-compatible monospace font.
-QFont TerminalFont() {
-    QFont font(QStringLiteral("Courier New"));
-    font.setStyleHint(QFont::Monospace);
-    if (!QFontDatabase::families().contains(font.family())) font.setFamily(QStringLiteral("Liberation Mono"));
-    font.setPointSize(9);
-    return font;
-}
 
 // The close query's boxes on the window.
 class WindowCloseDialogs final : public Workstation::CloseQueryDialogs {
@@ -103,6 +99,11 @@ TForm1::TForm1(MainWindowSettings settings, FileSystem& files, const Clock& cloc
     m_enviromentSettings =
         new TGeneralEnviromentSettingsForm(m_workstation->config(), m_settings.applicationDirectory, m_boxes, this);
     m_about = new TAboutKarvolaForm(this);
+    for (QWidget* window : std::initializer_list<QWidget*>{m_researchDomainSpec, m_generalProperties, m_dataPreview,
+                                                           m_simulationTable, m_optimizingChart, m_displayOptions,
+                                                           m_enviromentSettings, m_about}) {
+        WindowPlacement::Keep(*window);
+    }
 
     connectOptimizer();
     attachWindowCommands();
@@ -110,6 +111,7 @@ TForm1::TForm1(MainWindowSettings settings, FileSystem& files, const Clock& cloc
     m_workstation->researchDomain().setChangedCallback([this] { refreshResearchDomain(); });
     refreshDataBase();
     refreshResearchDomain();
+    resize(defaultSize());
     QTimer::singleShot(0, this, &TForm1::ApplicationEvents1Idle);
 }
 
@@ -124,53 +126,58 @@ TForm1::~TForm1() {
 
 void TForm1::buildWidgets() {
     setWindowTitle(Text(kProductCaption));
-    setMinimumSize(890, 599);
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
     setStyleSheet(QStringLiteral("QMainWindow { background: black; }"));
 
-    // The look is the central widget's, so that the dialogs the window owns keep their own.
-    auto* central = new QWidget(this);
-    central->setObjectName(QStringLiteral("central"));
-    central->setStyleSheet(QStringLiteral("QWidget#central { background: black; } "
-                                          "QGroupBox, QLabel { color: silver; } "
-                                          "QPushButton { color: silver; background: black; border: none; } "
-                                          "QPushButton:hover { color: white; }"));
-    auto* layout = new QGridLayout(central);
-    layout->addWidget(buildGeneralGroup(central), 0, 0, 2, 1);
-    layout->addWidget(buildResearchDomainGroup(central), 0, 1);
+    // One tab page, "Main", holds everything. The look is the page's, so that
+    // the dialogs the window owns keep their own.
+    auto* tabs = new QTabWidget(this);
+    tabs->setObjectName(QStringLiteral("MainTabs"));
+    tabs->setStyleSheet(look::MainPageStyleSheet());
+    tabs->tabBar()->setFocusPolicy(Qt::NoFocus);  // one page: nothing to switch to
+    auto* page = new QWidget(tabs);
+    page->setObjectName(QStringLiteral("MainPage"));
+    tabs->addTab(page, QStringLiteral("Main"));
 
-    auto* terminal = new QWidget(central);
+    auto* layout = new QGridLayout(page);
+    layout->addWidget(buildGeneralGroup(page), 0, 0, 2, 1);
+    layout->addWidget(buildResearchDomainGroup(page), 0, 1);
+
+    auto* terminal = new QWidget(page);
     auto* terminalLayout = new QVBoxLayout(terminal);
     terminalLayout->setContentsMargins(0, 0, 0, 0);
-    m_statusScreen = new QPlainTextEdit(terminal);
+    m_statusScreen = new TerminalScreen(terminal);
     m_statusScreen->setObjectName(QStringLiteral("StatusScreen"));
-    m_statusScreen->setReadOnly(true);
-    m_statusScreen->setFont(TerminalFont());
-    m_statusScreen->setStyleSheet(QStringLiteral("background: black; color: silver;"));
-    m_statusScreen->installEventFilter(this);
+    connect(m_statusScreen, &TerminalScreen::printableKeyPressed, this,
+            [this] { m_commandLine->setFocus(Qt::OtherFocusReason); });
     m_commandLine = new QComboBox(terminal);
     m_commandLine->setObjectName(QStringLiteral("CommandLine"));
     m_commandLine->setEditable(true);
     m_commandLine->setInsertPolicy(QComboBox::NoInsert);
     m_commandLine->setMaxVisibleItems(20);
-    m_commandLine->setFont(TerminalFont());
+    m_commandLine->setFont(look::TerminalFont());
     connect(m_commandLine->lineEdit(), &QLineEdit::returnPressed, this, &TForm1::CommandLineKeyPress);
     terminalLayout->addWidget(m_statusScreen, 1);
     terminalLayout->addWidget(m_commandLine);
     layout->addWidget(terminal, 1, 1);
-    layout->setColumnStretch(1, 3);
+    // The General column keeps one width, since nothing in it sizes itself by
+    // the text it shows; the terminal takes the rest.
+    layout->setColumnStretch(0, 0);
+    layout->setColumnStretch(1, 1);
     layout->setRowStretch(1, 3);
 
-    m_progressBar = new QProgressBar(central);
+    m_progressBar = new QProgressBar(page);
     m_progressBar->setObjectName(QStringLiteral("WidleVectorOptimalisationProgressBar"));
     m_progressBar->setRange(0, 100);
     m_progressBar->setValue(0);
+    m_progressBar->setTextVisible(false);  // a percentage only while a search runs
     m_progressBar->setToolTip(QString::fromLatin1(Optimizer::kIdleHint));
     m_progressBar->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_getWVectorAction = new QAction(QStringLiteral("Get wvector."), m_progressBar);
     connect(m_getWVectorAction, &QAction::triggered, this, &TForm1::GetWVectorClick);
     m_progressBar->addAction(m_getWVectorAction);
     layout->addWidget(m_progressBar, 2, 0, 1, 2);
-    setCentralWidget(central);
+    setCentralWidget(tabs);
 }
 
 QWidget* TForm1::buildGeneralGroup(QWidget* parent) {
@@ -186,8 +193,7 @@ QWidget* TForm1::buildGeneralGroup(QWidget* parent) {
         return label;
     };
     caption(0, "Data Base:");
-    m_dataBaseNameLabel = value(0, new ClickableLabel, "DataBaseNameLabel");
-    m_dataBaseNameLabel->setMaximumWidth(190);
+    m_dataBaseNameLabel = value(0, new PathLabel, "DataBaseNameLabel");
     caption(1, "Data Base Size:");
     m_dataBaseSizeLabel = value(1, new QLabel, "DataBaseSizeLabel");
     caption(2, "Research Domain Size:");
@@ -201,12 +207,16 @@ QWidget* TForm1::buildGeneralGroup(QWidget* parent) {
     m_bnd = value(6, new ClickableLabel, "BND");
 
     auto* properties = new QPushButton(QStringLiteral("[ General Properties... ]"), general);
+    properties->setObjectName(QStringLiteral("GeneralPropertiesSpeedButton"));
     properties->setToolTip(QStringLiteral("Setup General Properties"));
+    properties->setFocusPolicy(Qt::NoFocus);  // a speed button: the keyboard stays on the command line
     grid->addWidget(properties, 7, 0, 1, 2);
     caption(8, "Research Domain Restrictions:", 2);
     m_restrictionsMemo = new QPlainTextEdit(general);
     m_restrictionsMemo->setObjectName(QStringLiteral("ResearchDomainRestrictViewMemo"));
     m_restrictionsMemo->setReadOnly(true);
+    // Its width comes from the column, never from the restrictions it shows.
+    m_restrictionsMemo->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
     grid->addWidget(m_restrictionsMemo, 9, 0, 1, 2);
 
     connect(m_dataBaseNameLabel, &ClickableLabel::clicked, this, &TForm1::GeneralPropertiesMenuItemClick);
@@ -231,6 +241,7 @@ QWidget* TForm1::buildResearchDomainGroup(QWidget* parent) {
     auto* specify = new QPushButton(QStringLiteral("[ Specify...]"), domain);
     specify->setObjectName(QStringLiteral("SpeedButton1"));
     specify->setToolTip(QStringLiteral("Specify uses research domain"));
+    specify->setFocusPolicy(Qt::NoFocus);  // a speed button: the keyboard stays on the command line
     connect(specify, &QPushButton::clicked, this, &TForm1::SpeedButton1Click);
     grid->addWidget(specify, 2, 0, 1, 2, Qt::AlignRight);
     domain->setMaximumHeight(190);
@@ -289,10 +300,14 @@ void TForm1::connectOptimizer() {
     m_optimization = new OptimizationRelay(this);
     connect(m_optimization, &OptimizationRelay::progress, m_progressBar, &QProgressBar::setValue);
     connect(m_optimization, &OptimizationRelay::hint, m_progressBar, &QWidget::setToolTip);
-    connect(m_optimization, &OptimizationRelay::started, this,
-            [this] { m_progressBar->addAction(m_getWVectorAction); });
-    connect(m_optimization, &OptimizationRelay::ended, this,
-            [this] { m_progressBar->removeAction(m_getWVectorAction); });
+    connect(m_optimization, &OptimizationRelay::started, this, [this] {
+        m_progressBar->addAction(m_getWVectorAction);
+        m_progressBar->setTextVisible(true);
+    });
+    connect(m_optimization, &OptimizationRelay::ended, this, [this] {
+        m_progressBar->removeAction(m_getWVectorAction);
+        m_progressBar->setTextVisible(false);
+    });
     m_workstation->optimizer().setObserver(m_optimization);
 }
 
@@ -308,7 +323,7 @@ void TForm1::ApplicationEvents1Idle() {
     }
     refreshDataBase();
     setEnabled(true);
-    m_commandLine->setFocus();
+    giveFocusToCommandLine();
 }
 
 void TForm1::CommandLineKeyPress() { CommandLineEnter(m_commandLine->currentText()); }
@@ -318,23 +333,11 @@ void TForm1::CommandLineEnter(const QString& text) {
     if (text.isEmpty()) return;
     m_commandLine->addItem(text);
     m_commandLine->setEditText(QString());
+    m_statusScreen->followOutput();  // the user wants to see what the command answers
     {
         const WaitCursor busy;
         m_workstation->terminal().CommandLineEnter(Bytes(text));
     }
-}
-
-// A character typed while the terminal screen has the focus goes nowhere: the
-// focus moves to the command line instead.
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_statusScreen && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<const QKeyEvent*>(event);
-        if (!key->text().isEmpty() && key->text().at(0).isPrint()) {
-            m_commandLine->setFocus();
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::LoadDataBaseMenuItemClick() {
@@ -346,7 +349,9 @@ void TForm1::LoadDataBaseMenuItemClick() {
                        QStringLiteral("Karvola Data Base (*.txt)"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("txt"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    giveFocusToCommandLine();
+    if (!chosen) return;
     const WaitCursor busy;
     m_workstation->LoadDataBase(PathOf(dialog.selectedFiles().constFirst()).string());
     refreshDataBase();
@@ -358,7 +363,9 @@ void TForm1::SaveStatusScreenMenuItemClick() {
                        QStringLiteral("Karvola Terminal Screens (*.rtf)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("rtf"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    giveFocusToCommandLine();
+    if (!chosen) return;
     const std::filesystem::path file = PathOf(dialog.selectedFiles().constFirst());
     if (!SaveStatusScreen(file)) {
         m_boxes.inform(this, QStringLiteral("Error"),
@@ -387,6 +394,7 @@ void TForm1::SpeedButton1Click() {
         m_researchDomainSpec->FillCategories(m_workstation->FillCategories());
     }
     m_researchDomainSpec->exec();
+    giveFocusToCommandLine();
     if (m_researchDomainSpec->cancelled()) return;
     const WaitCursor busy;
     m_workstation->ChooseCategories(m_researchDomainSpec->markedNames());
@@ -416,7 +424,10 @@ void TForm1::GeneralPropertiesMenuItemClick() {
     ShowGeneralProperties();
 }
 
-void TForm1::ShowGeneralProperties() { m_generalProperties->exec(); }
+void TForm1::ShowGeneralProperties() {
+    m_generalProperties->exec();
+    giveFocusToCommandLine();
+}
 
 void TForm1::PreviewResearchDomain1Click() {
     m_dataPreview->setWindowTitle(QStringLiteral("Preview Research Domain..."));
@@ -434,7 +445,7 @@ void TForm1::GetWVectorClick() {
     const std::string vector = Optimizer::BracketedVector(m_workstation->optimizer().hint());
     if (vector.empty()) return;
     m_commandLine->setEditText(m_commandLine->currentText() + Text(vector));
-    m_commandLine->setFocus();
+    giveFocusToCommandLine();
 }
 
 void TForm1::showSimulation(bool completed) {
@@ -443,28 +454,48 @@ void TForm1::showSimulation(bool completed) {
     if (!completed) return;
     m_simulationTable->show();
     m_optimizingChart->show();
-    m_commandLine->setFocus();
+    giveFocusToCommandLine();
 }
 
 void TForm1::ShowBankrollChart() {
     m_optimizingChart->show();
     m_optimizingChart->raise();
-    m_commandLine->setFocus();
+    giveFocusToCommandLine();
 }
 
 void TForm1::ShowBettingPreview() {
     m_simulationTable->show();
     m_simulationTable->raise();
-    m_commandLine->setFocus();
+    giveFocusToCommandLine();
 }
 
-void TForm1::DisplayOptionsMenuItemClick() { m_displayOptions->exec(); }
+void TForm1::DisplayOptionsMenuItemClick() {
+    m_displayOptions->exec();
+    giveFocusToCommandLine();
+}
 
-void TForm1::EnviromentSettingsMenuItemClick() { m_enviromentSettings->exec(); }
+void TForm1::EnviromentSettingsMenuItemClick() {
+    m_enviromentSettings->exec();
+    giveFocusToCommandLine();
+}
 
 void TForm1::About1Click() {
     m_about->setReleaseDate(Text(kReleaseDate));
     m_about->exec();
+    giveFocusToCommandLine();
+}
+
+// After a command or a dialog the next keystroke belongs to the command line,
+// even when a window that was just shown took the keyboard.
+void TForm1::giveFocusToCommandLine() {
+    activateWindow();
+    m_commandLine->setFocus(Qt::OtherFocusReason);
+}
+
+QSize TForm1::defaultSize() const {
+    QSize size = sizeHint().expandedTo(minimumSize());
+    if (const QScreen* screen = this->screen()) size = size.boundedTo(screen->availableGeometry().size());
+    return size;
 }
 
 // A missing document is not reported: the desktop's handler decides what to show.
@@ -475,9 +506,9 @@ void TForm1::OpenDocument(const char* fileName) {
 // What a data base load changes besides the research domain.
 void TForm1::refreshDataBase() {
     const Workstation& workstation = *m_workstation;
-    const QString name = Text(workstation.dataBaseNameLabel());
-    m_dataBaseNameLabel->setText(name);
-    m_dataBaseNameLabel->setToolTip(name == QString::fromLatin1(Workstation::kNoDatabaseLoaded) ? QString() : name);
+    const std::string& name = workstation.dataBaseNameLabel();
+    const bool loaded = name != Workstation::kNoDatabaseLoaded;
+    m_dataBaseNameLabel->setPath(loaded ? FileNameText(name) : Text(name), loaded);
     m_dataBaseSizeLabel->setText(QString::number(workstation.dataBaseSize()));
     m_bookmakers->clear();
     for (const auto& bookmaker : workstation.bookmakers()) m_bookmakers->addItem(Text(bookmaker));

@@ -23,6 +23,8 @@ namespace karvola::ui {
 
 class ClickableLabel;
 class OptimizationRelay;
+class PathLabel;
+class TerminalScreen;
 class TAboutKarvolaForm;
 class TDataPreviewForm;
 class TGeneralEnviromentSettingsForm;
@@ -46,12 +48,16 @@ class TForm1 final : public QMainWindow {
     Q_DISABLE_COPY_MOVE(TForm1)
 
 public:
+    // No larger than the window's design; the default size is what the contents ask for.
+    static constexpr int kMinimumWidth = 890;
+    static constexpr int kMinimumHeight = 599;
+
     TForm1(MainWindowSettings settings, FileSystem& files, const Clock& clock, MessageBoxes& boxes,
            QWidget* parent = nullptr);
     ~TForm1() override;
 
     [[nodiscard]] QComboBox* commandLine() const { return m_commandLine; }
-    [[nodiscard]] QPlainTextEdit* statusScreen() const { return m_statusScreen; }
+    [[nodiscard]] TerminalScreen* statusScreen() const { return m_statusScreen; }
     [[nodiscard]] QProgressBar* progressBar() const { return m_progressBar; }
     [[nodiscard]] Workstation& workstation() { return *m_workstation; }
     [[nodiscard]] TSetupGeneralPropertiesForm& generalProperties() const { return *m_generalProperties; }
@@ -59,6 +65,10 @@ public:
     [[nodiscard]] TDataPreviewForm& dataPreview() const { return *m_dataPreview; }
     [[nodiscard]] TSimulationTableForm& simulationTable() const { return *m_simulationTable; }
     [[nodiscard]] TOptimizingChartForm& optimizingChart() const { return *m_optimizingChart; }
+    [[nodiscard]] TResultPeResultDisplayOptionsForm& displayOptions() const { return *m_displayOptions; }
+    [[nodiscard]] TGeneralEnviromentSettingsForm& enviromentSettings() const { return *m_enviromentSettings; }
+    // Room for the terminal's banner and command list without wrapping, within the screen.
+    [[nodiscard]] QSize defaultSize() const;
     // Whether the progress bar offers "Get wvector." (from start-up, and again
     // from the start of a search until its end).
     [[nodiscard]] bool offersGetWVector() const;
@@ -75,10 +85,11 @@ public:
     void GetWVectorClick();
     void ShowBankrollChart();
     void ShowBettingPreview();
+    void DisplayOptionsMenuItemClick();
+    void EnviromentSettingsMenuItemClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildWidgets();
@@ -92,12 +103,11 @@ private:
     void LoadDataBaseMenuItemClick();
     void SaveStatusScreenMenuItemClick();
     void ClearCommandLineHistoryClick();
-    void DisplayOptionsMenuItemClick();
-    void EnviromentSettingsMenuItemClick();
     void About1Click();
     void OpenDocument(const char* fileName);
     void ShowGeneralProperties();
     void showSimulation(bool completed);
+    void giveFocusToCommandLine();
     void refreshDataBase();
     void refreshResearchDomain();
 
@@ -105,9 +115,9 @@ private:
     FileSystem& m_files;
     MessageBoxes& m_boxes;
 
-    QPlainTextEdit* m_statusScreen = nullptr;
+    TerminalScreen* m_statusScreen = nullptr;
     QComboBox* m_commandLine = nullptr;
-    ClickableLabel* m_dataBaseNameLabel = nullptr;
+    PathLabel* m_dataBaseNameLabel = nullptr;
     QLabel* m_dataBaseSizeLabel = nullptr;
     QLabel* m_domainSizeLabel = nullptr;
     ClickableLabel* m_compartmentInfimum = nullptr;

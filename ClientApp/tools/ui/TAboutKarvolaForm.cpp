@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "common/ui/KarvolaLook.h"
 #include "terminal/StartupBanner.h"
 #include "terminal/ui/ClickableLabel.h"
 #include "terminal/ui/QtText.h"
@@ -43,6 +44,7 @@ QLabel* CentredLabel(const QString& text, QWidget* parent) {
 TAboutKarvolaForm::TAboutKarvolaForm(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About Karvola..."));
     setModal(true);
+    look::ApplyDialogLook(*this);
     auto* layout = new QVBoxLayout(this);
 
     QLabel* product = CentredLabel(QStringLiteral("Karvola"), this);
