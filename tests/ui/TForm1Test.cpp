@@ -23,10 +23,7 @@
 #include "database/ui/TResearchDomainSpecForm.h"
 #include "database/ui/TSetupGeneralPropertiesForm.h"
 #include "support/FileContent.h"
-#include "support/TemporaryDirectory.h"
-#include "terminal/ui/TForm1.h"
-#include "terminal/ui/TerminalScreen.h"
-#include "ui/RecordingMessageBoxes.h"
+#include "ui/MainWindowFixture.h"
 
 namespace {
 
@@ -68,52 +65,41 @@ class TForm1Test final : public QObject {
 private slots:
     void init() {
         m_gate.close();
-        m_folder = std::make_unique<karvola::testing::TemporaryDirectory>();
-        m_boxes = std::make_unique<karvola::testing::RecordingMessageBoxes>();
-        karvola::ui::MainWindowSettings settings;
-        settings.applicationDirectory = m_folder->path();
-        settings.dataBase = (std::filesystem::path(KARVOLA_PROJECT_DATA_DIR) / "sample.txt").string();
-        m_window = std::make_unique<karvola::ui::TForm1>(settings, m_files, m_clock, *m_boxes);
-        m_window->show();
-        // The start-up sequence runs when the event loop first becomes idle.
-        QTRY_VERIFY(screenText().contains(QStringLiteral("DBMS : 760 items loaded.")));
-        QTRY_VERIFY(m_window->isEnabled());
+        m_main.start();
     }
 
     void cleanup() {
         m_gate.open();
-        m_window.reset();
-        m_boxes.reset();
-        m_folder.reset();
+        m_main.stop();
     }
 
     void enterEchoesDispatchesAndKeepsTheHistory() {
-        QLineEdit* edit = m_window->commandLine()->lineEdit();
+        QLineEdit* edit = window().commandLine()->lineEdit();
         QTest::keyClicks(edit, QStringLiteral("=2+3"));
         QTest::keyClick(edit, Qt::Key_Return);
         QVERIFY(screenText().endsWith(QStringLiteral(">=2+3\n5")));
-        QCOMPARE(m_window->commandLine()->count(), 1);
-        QCOMPARE(m_window->commandLine()->itemText(0), QStringLiteral("=2+3"));
+        QCOMPARE(window().commandLine()->count(), 1);
+        QCOMPARE(window().commandLine()->itemText(0), QStringLiteral("=2+3"));
         QCOMPARE(edit->text(), QString());
 
         // An empty line does nothing at all.
         const QString before = screenText();
         QTest::keyClick(edit, Qt::Key_Return);
         QCOMPARE(screenText(), before);
-        QCOMPARE(m_window->commandLine()->count(), 1);
+        QCOMPARE(window().commandLine()->count(), 1);
 
         type(QStringLiteral("histclr"));
         QVERIFY(screenText().endsWith(QStringLiteral("Command line history is clean")));
-        QCOMPARE(m_window->commandLine()->count(), 0);
+        QCOMPARE(window().commandLine()->count(), 0);
     }
 
     void aCharacterTypedOnTheScreenGoesToTheCommandLine() {
-        m_window->activateWindow();
-        m_window->statusScreen()->setFocus();
-        QTest::keyClick(m_window->statusScreen(), Qt::Key_A);
-        QWidget* focused = m_window->focusWidget();
-        QVERIFY(focused == m_window->commandLine() || m_window->commandLine()->isAncestorOf(focused));
-        QCOMPARE(m_window->commandLine()->currentText(), QString());
+        window().activateWindow();
+        window().statusScreen()->setFocus();
+        QTest::keyClick(window().statusScreen(), Qt::Key_A);
+        QWidget* focused = window().focusWidget();
+        QVERIFY(focused == window().commandLine() || window().commandLine()->isAncestorOf(focused));
+        QCOMPARE(window().commandLine()->currentText(), QString());
     }
 
     void commandsRefreshTheGeneralGroup() {
@@ -122,9 +108,9 @@ private slots:
         QCOMPARE(label("CompartmentInfimum"), QStringLiteral("1"));
         QCOMPARE(label("CompartmentSupremum"), QStringLiteral("760"));
         type(QStringLiteral("rsr ODDS1 > 2"));
-        const auto narrowed = QString::number(m_window->workstation().researchDomain().size());
+        const auto narrowed = QString::number(window().workstation().researchDomain().size());
         QCOMPARE(label("DomainSizeLabel"), narrowed);
-        QCOMPARE(m_window->findChild<QPlainTextEdit*>(QStringLiteral("ResearchDomainRestrictViewMemo"))->toPlainText(),
+        QCOMPARE(window().findChild<QPlainTextEdit*>(QStringLiteral("ResearchDomainRestrictViewMemo"))->toPlainText(),
                  QStringLiteral("100% domain\nAND\n ODDS1 > 2"));
     }
 
@@ -136,11 +122,11 @@ private slots:
             list->item(0)->setCheckState(Qt::Checked);
             static_cast<karvola::ui::TResearchDomainSpecForm*>(dialog)->OkSpeedButtonClick();
         });
-        m_window->SpeedButton1Click();
-        const auto& dataBase = m_window->workstation().dataBase().categories();
+        window().SpeedButton1Click();
+        const auto& dataBase = window().workstation().dataBase().categories();
         const auto& first = dataBase.front();
         QCOMPARE(firstItem, QString::fromLatin1(first.name) + QStringLiteral("(%1)").arg(first.count));
-        auto* categories = m_window->findChild<QListWidget*>(QStringLiteral("ResearchDomainListBox"));
+        auto* categories = window().findChild<QListWidget*>(QStringLiteral("ResearchDomainListBox"));
         QCOMPARE(categories->count(), 1);
         QCOMPARE(label("DomainSizeLabel"), QString::number(first.count));
 
@@ -151,7 +137,7 @@ private slots:
             dialog->findChild<QListWidget*>()->item(0)->setCheckState(Qt::Unchecked);
             static_cast<QDialog*>(dialog)->reject();
         });
-        m_window->SpeedButton1Click();
+        window().SpeedButton1Click();
         QCOMPARE(reopened, Qt::Checked);
         QCOMPARE(categories->count(), 1);
     }
@@ -186,15 +172,15 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, focus);
         type(QStringLiteral("struct *"));
-        auto& dialog = m_window->generalProperties();
+        auto& dialog = window().generalProperties();
         dialog.show();
         dialog.edit(Field::Infimum)->setText(lo);
         dialog.edit(Field::Supremum)->setText(hi);
         dialog.edit(Field::Bnd)->setText(bnd);
         dialog.OkButtonClick();
 
-        QCOMPARE(m_boxes->captions, QStringList{caption});
-        if (!text.isEmpty()) QCOMPARE(m_boxes->texts, QStringList{text});
+        QCOMPARE(m_main.boxes().captions, QStringList{caption});
+        if (!text.isEmpty()) QCOMPARE(m_main.boxes().texts, QStringList{text});
         QCOMPARE(dialog.focusWidget(), dialog.edit(static_cast<Field>(focus)));
         QVERIFY(dialog.isVisible());
         QCOMPARE(label("CompartmentSupremum"), QStringLiteral("760"));
@@ -203,39 +189,39 @@ private slots:
 
     void propertiesDialogStoresTruncatedRangeAndBnd() {
         type(QStringLiteral("struct *"));
-        auto& dialog = m_window->generalProperties();
+        auto& dialog = window().generalProperties();
         dialog.show();
         dialog.edit(Field::Infimum)->setText(QStringLiteral("2.9"));
         dialog.edit(Field::Supremum)->setText(QStringLiteral("4"));
         dialog.edit(Field::Bnd)->setText(QStringLiteral("100"));
         dialog.OkButtonClick();
-        QVERIFY(m_boxes->captions.isEmpty());
+        QVERIFY(m_main.boxes().captions.isEmpty());
         QVERIFY(!dialog.isVisible());
         QTRY_COMPARE(label("CompartmentInfimum"), QStringLiteral("2"));
         QCOMPARE(label("CompartmentSupremum"), QStringLiteral("4"));
         QCOMPARE(label("BND"), QStringLiteral("100"));
 
         // The preview numbers its rows from 1, whatever their positions in the domain.
-        m_window->PreviewResearchDomain1Click();
-        QTreeWidget* list = m_window->dataPreview().listView();
+        window().PreviewResearchDomain1Click();
+        QTreeWidget* list = window().dataPreview().listView();
         QCOMPARE(list->topLevelItemCount(), 3);
         QCOMPARE(list->topLevelItem(2)->text(0), QStringLiteral("3"));
-        QCOMPARE(m_window->dataPreview().windowTitle(), QStringLiteral("Preview Research Domain..."));
-        m_window->dataPreview().close();
+        QCOMPARE(window().dataPreview().windowTitle(), QStringLiteral("Preview Research Domain..."));
+        window().dataPreview().close();
         QCOMPARE(list->topLevelItemCount(), 0);
     }
 
     // Each way of opening the dialog puts the focus where the user meant to type.
     void propertiesDialogOpensOnTheClickedValue() {
         type(QStringLiteral("struct *"));
-        auto& dialog = m_window->generalProperties();
+        auto& dialog = window().generalProperties();
         const auto focusWhenOpened = [this, &dialog](auto open) {
             QWidget* focused = nullptr;
             whenModal([&focused, &dialog](QWidget*) {
                 focused = dialog.focusWidget();
                 dialog.reject();
             });
-            (m_window.get()->*open)();
+            (window().*open)();
             return focused;
         };
         QCOMPARE(focusWhenOpened(&karvola::ui::TForm1::CompartmentSupremumClick), dialog.edit(Field::Supremum));
@@ -243,15 +229,15 @@ private slots:
         QCOMPARE(focusWhenOpened(&karvola::ui::TForm1::GeneralPropertiesMenuItemClick), dialog.edit(Field::Infimum));
 
         // While the optimizer runs nothing can be edited.
-        m_window->workstation().terminal().flags().OptimizationRunning = true;
+        window().workstation().terminal().flags().OptimizationRunning = true;
         bool anyEnabled = true;
         whenModal([&anyEnabled, &dialog](QWidget*) {
             anyEnabled = dialog.edit(Field::Infimum)->isEnabled() || dialog.edit(Field::Supremum)->isEnabled() ||
                          dialog.edit(Field::Bnd)->isEnabled();
             dialog.OkButtonClick();
         });
-        m_window->BNDClick();
-        m_window->workstation().terminal().flags().OptimizationRunning = false;
+        window().BNDClick();
+        window().workstation().terminal().flags().OptimizationRunning = false;
         QVERIFY(!anyEnabled);
         QCOMPARE(label("CompartmentSupremum"), QStringLiteral("760"));
     }
@@ -259,42 +245,42 @@ private slots:
     void simShowsTheBetsPreviewAndTheChart() {
         type(QStringLiteral("struct *"));
         type(QStringLiteral("sim [1.5 2.5 1.2] 0.05"));
-        const auto& simulation = m_window->workstation().simulation();
+        const auto& simulation = window().workstation().simulation();
         QVERIFY(!simulation.rows.empty());
-        QVERIFY(m_window->simulationTable().isVisible());
-        QVERIFY(m_window->optimizingChart().isVisible());
-        auto* rows = m_window->simulationTable().findChild<QTreeWidget*>(QStringLiteral("SimListView"));
+        QVERIFY(window().simulationTable().isVisible());
+        QVERIFY(window().optimizingChart().isVisible());
+        auto* rows = window().simulationTable().findChild<QTreeWidget*>(QStringLiteral("SimListView"));
         QCOMPARE(rows->topLevelItemCount(), static_cast<int>(simulation.rows.size()));
-        auto* series = m_window->optimizingChart().findChild<QChartView*>()->chart()->findChild<QLineSeries*>(
+        auto* series = window().optimizingChart().findChild<QChartView*>()->chart()->findChild<QLineSeries*>(
             QStringLiteral("Series1"));
         QCOMPARE(series->count(), static_cast<int>(simulation.points.size()));
         QVERIFY(screenText().contains(QStringLiteral(" Bankroll multiplier ")));
 
         // sch and sbp bring the closed windows back with the same content.
-        m_window->simulationTable().close();
-        m_window->optimizingChart().close();
+        window().simulationTable().close();
+        window().optimizingChart().close();
         type(QStringLiteral("sbp"));
         type(QStringLiteral("sch"));
-        QVERIFY(m_window->simulationTable().isVisible());
-        QVERIFY(m_window->optimizingChart().isVisible());
+        QVERIFY(window().simulationTable().isVisible());
+        QVERIFY(window().optimizingChart().isVisible());
         QCOMPARE(rows->topLevelItemCount(), static_cast<int>(simulation.rows.size()));
 
         // A pe_sim that stops on an error empties the chart without showing the windows.
-        m_window->optimizingChart().close();
+        window().optimizingChart().close();
         type(QStringLiteral("pe_sim{0.05} ODDS1<2?BET1 ODDS1"));
         QVERIFY(screenText().endsWith(QStringLiteral("Error : Invalid prediction keyword")));
-        QVERIFY(!m_window->optimizingChart().isVisible());
+        QVERIFY(!window().optimizingChart().isVisible());
         QCOMPARE(series->count(), 0);
     }
 
     void closingIsRefusedWhileOptimizing() {
-        m_window->workstation().terminal().flags().OptimizationRunning = true;
-        QVERIFY(!m_window->close());
-        m_window->workstation().terminal().flags().OptimizationRunning = false;
-        QCOMPARE(m_boxes->captions, QStringList{QStringLiteral("Exit Refuse")});
-        QCOMPARE(m_boxes->texts, QStringList{QStringLiteral(
+        window().workstation().terminal().flags().OptimizationRunning = true;
+        QVERIFY(!window().close());
+        window().workstation().terminal().flags().OptimizationRunning = false;
+        QCOMPARE(m_main.boxes().captions, QStringList{QStringLiteral("Exit Refuse")});
+        QCOMPARE(m_main.boxes().texts, QStringList{QStringLiteral(
                                      "Optimization in progress...\n Please type 'break' in command line to stop the engine.")});
-        QVERIFY(m_window->isVisible());
+        QVERIFY(window().isVisible());
     }
 
     void closingAChangedBaseAsksToSave_data() {
@@ -310,44 +296,45 @@ private slots:
         QFETCH(int, answer);
         QFETCH(bool, closes);
         QFETCH(bool, saved);
-        const auto file = m_folder->path() / "renamed.txt";
-        m_window->workstation().dataBase().SetDataBaseName(file.string());
-        m_boxes->answers.push_back(static_cast<QMessageBox::StandardButton>(answer));
-        QCOMPARE(m_window->close(), closes);
-        QCOMPARE(m_boxes->captions, QStringList{QStringLiteral("Confirmation...")});
-        QCOMPARE(m_boxes->texts, QStringList{QStringLiteral("Data Base has been changed. Do you want to save it?")});
+        const auto file = m_main.folder() / "renamed.txt";
+        window().workstation().dataBase().SetDataBaseName(file.string());
+        m_main.boxes().answers.push_back(static_cast<QMessageBox::StandardButton>(answer));
+        QCOMPARE(window().close(), closes);
+        QCOMPARE(m_main.boxes().captions, QStringList{QStringLiteral("Confirmation...")});
+        QCOMPARE(m_main.boxes().texts, QStringList{QStringLiteral("Data Base has been changed. Do you want to save it?")});
         QCOMPARE(std::filesystem::exists(file), saved);
     }
 
     void quitClosesLikeTheMenu() {
         type(QStringLiteral("quit"));
-        QTRY_VERIFY(!m_window->isVisible());
+        QTRY_VERIFY(!window().isVisible());
     }
 
     void theTerminalIsSavedAsRichText() {
         type(QStringLiteral("echo {braces} and \\ back"));
-        const auto file = m_folder->path() / "WorkSpace" / "terminal_screen1.rtf";
+        const auto file = m_main.folder() / "WorkSpace" / "terminal_screen1.rtf";
         std::filesystem::create_directories(file.parent_path());
-        QVERIFY(m_window->SaveStatusScreen(file));
+        QVERIFY(window().SaveStatusScreen(file));
         const std::string rtf = karvola::testing::ReadFileContent(file);
         QVERIFY(rtf.starts_with("{\\rtf1"));
         QVERIFY(rtf.find("DBMS : 760 items loaded.") != std::string::npos);
         QVERIFY(rtf.find("\\{braces\\} and \\\\ back") != std::string::npos);
-        QVERIFY(!m_window->SaveStatusScreen(m_folder->path() / "missing" / "screen.rtf"));
+        QVERIFY(!window().SaveStatusScreen(m_main.folder() / "missing" / "screen.rtf"));
     }
 
     // The window stays usable while the optimizer works: result runs, the busy
     // commands are refused, and break stops the search.
     void optThenBreakWhileResultIsTyped() {
-        m_window->workstation().optimizer().setThreadStarter(m_gate.starter());
+        window().workstation().optimizer().setThreadStarter(m_gate.starter());
+        QVERIFY(!window().progressBar()->isTextVisible());  // no bare "0%" while idle
         type(QStringLiteral("struct *"));
         type(QStringLiteral("opt 0.4"));
-        QVERIFY(m_window->workstation().IsOptimizing());
-        QVERIFY(m_window->offersGetWVector());
+        QVERIFY(window().workstation().IsOptimizing());
+        QVERIFY(window().offersGetWVector());
 
         // No best vector yet: "Get wvector." leaves the command line alone.
-        m_window->GetWVectorClick();
-        QCOMPARE(m_window->commandLine()->currentText(), QString());
+        window().GetWVectorClick();
+        QCOMPARE(window().commandLine()->currentText(), QString());
 
         type(QStringLiteral("result [1.5 2.5 1.2]"));
         QVERIFY(screenText().contains(QStringLiteral("Total number of bets:")));
@@ -357,44 +344,31 @@ private slots:
         QVERIFY(screenText().endsWith(QStringLiteral("wait...")));
         m_gate.open();
         QTRY_VERIFY(screenText().endsWith(QStringLiteral("Optimization terminated.")));
-        QTRY_VERIFY(!m_window->offersGetWVector());
-        QCOMPARE(m_window->progressBar()->value(), 0);
-        QCOMPARE(m_window->progressBar()->toolTip(), QStringLiteral("No optimization at the moment"));
+        QTRY_VERIFY(!window().offersGetWVector());
+        QCOMPARE(window().progressBar()->value(), 0);
+        QCOMPARE(window().progressBar()->toolTip(), QStringLiteral("No optimization at the moment"));
+        QVERIFY(!window().progressBar()->isTextVisible());
     }
 
     void aCompleteSearchReportsThroughTheWindow() {
         type(QStringLiteral("struct *"));
         type(QStringLiteral("opt 0.4"));
-        QTRY_VERIFY_WITH_TIMEOUT(!m_window->workstation().IsOptimizing(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!window().workstation().IsOptimizing(), 20000);
         QTRY_VERIFY(screenText().contains(QStringLiteral("Optimal Kelly's Fraction")));
-        QTRY_COMPARE(m_window->progressBar()->value(), 0);
+        QTRY_COMPARE(window().progressBar()->value(), 0);
     }
 
 private:
-    QString screenText() const { return m_window->statusScreen()->toPlainText(); }
-    QString label(const char* name) const {
-        return m_window->findChild<QLabel*>(QString::fromLatin1(name))->text();
-    }
-    void type(const QString& line) {
-        QLineEdit* edit = m_window->commandLine()->lineEdit();
-        QTest::keyClicks(edit, line);
-        QTest::keyClick(edit, Qt::Key_Return);
-    }
-    // Acts on the next modal dialog once its event loop runs.
+    karvola::ui::TForm1& window() const { return m_main.window(); }
+    QString screenText() const { return m_main.screenText(); }
+    QString label(const char* name) const { return m_main.label(name); }
+    void type(const QString& line) const { m_main.type(line); }
     static void whenModal(std::function<void(QWidget*)> action) {
-        QTimer::singleShot(0, [action = std::move(action)] {
-            QWidget* dialog = QApplication::activeModalWidget();
-            QVERIFY(dialog != nullptr);
-            action(dialog);
-        });
+        karvola::testing::MainWindowFixture::whenModal(std::move(action));
     }
 
-    std::unique_ptr<karvola::testing::TemporaryDirectory> m_folder;
-    std::unique_ptr<karvola::testing::RecordingMessageBoxes> m_boxes;
-    karvola::LocalFileSystem m_files;
-    karvola::SystemClock m_clock;
     WorkerGate m_gate;  // outlives the window, whose optimizer joins the workers it holds
-    std::unique_ptr<karvola::ui::TForm1> m_window;
+    karvola::testing::MainWindowFixture m_main;
 };
 
 }  // namespace

@@ -111,7 +111,8 @@ TForm1::TForm1(MainWindowSettings settings, FileSystem& files, const Clock& cloc
     m_workstation->researchDomain().setChangedCallback([this] { refreshResearchDomain(); });
     refreshDataBase();
     refreshResearchDomain();
-    resize(defaultSize());
+    m_defaultSize = contentSize();
+    resize(m_defaultSize);
     QTimer::singleShot(0, this, &TForm1::ApplicationEvents1Idle);
 }
 
@@ -182,6 +183,7 @@ void TForm1::buildWidgets() {
 
 QWidget* TForm1::buildGeneralGroup(QWidget* parent) {
     auto* general = new QGroupBox(QStringLiteral(" General "), parent);
+    general->setObjectName(QStringLiteral("GeneralGroup"));
     auto* grid = new QGridLayout(general);
     const auto caption = [general, grid](int row, const char* text, int columns = 1) {
         grid->addWidget(new QLabel(QString::fromLatin1(text), general), row, 0, 1, columns);
@@ -492,7 +494,8 @@ void TForm1::giveFocusToCommandLine() {
     m_commandLine->setFocus(Qt::OtherFocusReason);
 }
 
-QSize TForm1::defaultSize() const {
+QSize TForm1::contentSize() const {
+    ensurePolished();  // the style sheets decide frames and margins
     QSize size = sizeHint().expandedTo(minimumSize());
     if (const QScreen* screen = this->screen()) size = size.boundedTo(screen->availableGeometry().size());
     return size;

@@ -67,8 +67,9 @@ public:
     [[nodiscard]] TOptimizingChartForm& optimizingChart() const { return *m_optimizingChart; }
     [[nodiscard]] TResultPeResultDisplayOptionsForm& displayOptions() const { return *m_displayOptions; }
     [[nodiscard]] TGeneralEnviromentSettingsForm& enviromentSettings() const { return *m_enviromentSettings; }
-    // Room for the terminal's banner and command list without wrapping, within the screen.
-    [[nodiscard]] QSize defaultSize() const;
+    // The size the window opens with: room for the terminal's banner and
+    // command list without wrapping, within the screen.
+    [[nodiscard]] QSize defaultSize() const { return m_defaultSize; }
     // Whether the progress bar offers "Get wvector." (from start-up, and again
     // from the start of a search until its end).
     [[nodiscard]] bool offersGetWVector() const;
@@ -87,6 +88,7 @@ public:
     void ShowBettingPreview();
     void DisplayOptionsMenuItemClick();
     void EnviromentSettingsMenuItemClick();
+    void LoadDataBaseMenuItemClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -100,7 +102,6 @@ private:
     void connectOptimizer();
     void ApplicationEvents1Idle();
     void CommandLineKeyPress();
-    void LoadDataBaseMenuItemClick();
     void SaveStatusScreenMenuItemClick();
     void ClearCommandLineHistoryClick();
     void About1Click();
@@ -108,10 +109,12 @@ private:
     void ShowGeneralProperties();
     void showSimulation(bool completed);
     void giveFocusToCommandLine();
+    [[nodiscard]] QSize contentSize() const;
     void refreshDataBase();
     void refreshResearchDomain();
 
     MainWindowSettings m_settings;
+    QSize m_defaultSize;
     FileSystem& m_files;
     MessageBoxes& m_boxes;
 
