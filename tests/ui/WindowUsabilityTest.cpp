@@ -43,10 +43,17 @@ bool ShowsNewestLine(const TerminalScreen& screen) {
     return layout->lineForTextPosition(bottom.positionInBlock()).lineNumber() == layout->lineCount() - 1;
 }
 
-// How far apart the lightest and the darkest pixel of a widget as drawn are:
-// 0 for one colour, 1 for black and white.
-double Contrast(QWidget& widget) {
-    const QImage image = widget.grab().toImage();
+// How far apart the lightest and the darkest pixel of a widget are as its
+// window shows it (the dialog's background included): 0 for one colour, 1 for
+// black and white.
+double Contrast(const QWidget& widget) {
+    const QWidget* window = widget.window();
+    const QPoint origin = widget.mapTo(window, QPoint(0, 0));
+    const QImage image =
+        window->screen()
+            ->grabWindow(window->winId(), origin.x(), origin.y(), widget.width(), widget.height())
+            .toImage();
+    if (image.isNull()) return 0.0;
     int lightest = 0;
     int darkest = 255;
     for (int y = 0; y < image.height(); ++y) {
@@ -120,6 +127,17 @@ private slots:
         QTRY_VERIFY(ShowsNewestLine(screen));
         window().resize(window().defaultSize());
         QTRY_VERIFY(ShowsNewestLine(screen));
+    }
+
+    // Lines that wrap are laid out only when drawn, so the screen learns late
+    // how many lines they take; the newest line must stay in view all the same.
+    void wrappedLinesDoNotPushTheNewestLineOutOfView() {
+        TerminalScreen& screen = *window().statusScreen();
+        window().resize(TForm1::kMinimumWidth, TForm1::kMinimumHeight);
+        karvola::TerminalSink& sink = window().workstation().terminal().sink();
+        for (int i = 0; i < 30; ++i) sink.appendLine(std::string(120, '-') + std::to_string(i));
+        QTest::qWait(50);  // drawn
+        QVERIFY(ShowsNewestLine(screen));
     }
 
     // While the user reads further up, output from elsewhere (the optimizer's
