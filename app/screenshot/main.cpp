@@ -1,6 +1,7 @@
-// karvola-screenshot: starts the main window on a data base, types command lines
-// into it as a user would and saves pictures of the main window, the Bets
-// Preview and the bankroll chart. Used by scripts/screenshot for the README.
+// karvola-screenshot: starts the main window on a data base, takes its picture
+// right after start-up, types command lines into it as a user would and saves
+// pictures of the main window, the Bets Preview, the bankroll chart and the two
+// settings dialogs. Used by scripts/screenshot for the README.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QComboBox>
@@ -9,9 +10,12 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <cstdio>
+#include <utility>
 
 #include "analysis/ui/TOptimizingChartForm.h"
 #include "analysis/ui/TSimulationTableForm.h"
+#include "config/ui/TGeneralEnviromentSettingsForm.h"
+#include "config/ui/TResultPeResultDisplayOptionsForm.h"
 #include "config/Clock.h"
 #include "config/FileSystem.h"
 #include "terminal/ui/MainWindowOptions.h"
@@ -29,6 +33,7 @@ void TypeLine(QComboBox& commandLine, const QString& line) {
 }
 
 bool Save(QWidget& window, const QDir& folder, const char* name) {
+    QApplication::processEvents();  // laid out and drawn
     const QString file = folder.filePath(QString::fromLatin1(name));
     const bool saved = window.grab().save(file, "PNG");
     std::fprintf(stderr, "%s %s\n", saved ? "wrote" : "could not write", qPrintable(file));
@@ -57,7 +62,6 @@ int main(int argc, char** argv) {
     karvola::SystemClock clock;
     karvola::ui::QtMessageBoxes boxes;
     karvola::ui::TForm1 window(settings, files, clock, boxes);
-    window.resize(1000, 680);
     window.show();
 
     const QDir folder(parser.value(out));
@@ -65,14 +69,19 @@ int main(int argc, char** argv) {
     int status = 0;
     // Queued after the start-up sequence, which the window queued when it was built.
     QTimer::singleShot(0, &window, [&] {
+        bool saved = Save(window, folder, "main-window-start.png");
         for (const QString& line : lines) TypeLine(*window.commandLine(), line);
         window.workstation().optimizer().wait();
-        QTimer::singleShot(500, &window, [&] {
-            window.simulationTable().resize(1240, 420);
-            window.optimizingChart().resize(760, 460);
-            const bool saved = Save(window, folder, "main-window.png") &&
-                               Save(window.simulationTable(), folder, "bets-preview.png") &&
-                               Save(window.optimizingChart(), folder, "bankroll-chart.png");
+        QTimer::singleShot(500, &window, [&, saved]() mutable {
+            saved = saved && Save(window, folder, "main-window.png") &&
+                    Save(window.simulationTable(), folder, "bets-preview.png") &&
+                    Save(window.optimizingChart(), folder, "bankroll-chart.png");
+            for (auto [dialog, name] : {std::pair<QDialog*, const char*>{&window.displayOptions(), "display-options.png"},
+                                        {&window.enviromentSettings(), "environment-settings.png"}}) {
+                dialog->show();
+                saved = saved && Save(*dialog, folder, name);
+                dialog->reject();
+            }
             status = saved ? 0 : 1;
             QApplication::exit(status);
         });

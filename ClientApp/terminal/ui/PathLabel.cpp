@@ -8,7 +8,7 @@ namespace karvola::ui {
 namespace {
 
 // What the label asks for, whatever it shows: room for a short path.
-constexpr int kPreferredCharacters = 24;
+constexpr int kPreferredCharacters = 28;
 constexpr int kMinimumCharacters = 8;
 
 }  // namespace
