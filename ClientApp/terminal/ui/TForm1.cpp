@@ -99,10 +99,12 @@ TForm1::TForm1(MainWindowSettings settings, FileSystem& files, const Clock& cloc
     m_enviromentSettings =
         new TGeneralEnviromentSettingsForm(m_workstation->config(), m_settings.applicationDirectory, m_boxes, this);
     m_about = new TAboutKarvolaForm(this);
-    for (QWidget* window : std::initializer_list<QWidget*>{m_researchDomainSpec, m_generalProperties, m_dataPreview,
-                                                           m_simulationTable, m_optimizingChart, m_displayOptions,
+    for (QWidget* dialog : std::initializer_list<QWidget*>{m_researchDomainSpec, m_generalProperties, m_displayOptions,
                                                            m_enviromentSettings, m_about}) {
-        WindowPlacement::Keep(*window);
+        WindowPlacement::Keep(*dialog, WindowPlacement::FirstShowing::CentredOnParent);
+    }
+    for (QWidget* window : std::initializer_list<QWidget*>{m_dataPreview, m_simulationTable, m_optimizingChart}) {
+        WindowPlacement::Keep(*window, WindowPlacement::FirstShowing::ByWindowManager);
     }
 
     connectOptimizer();
