@@ -12,9 +12,9 @@
 #include <string>
 #include <string_view>
 
-#include "config/FileSystem.h"
+#include "common/FileSystem.h"
 #include "database/MatchDBMS.h"
-#include "terminal/TerminalSink.h"
+#include "common/TerminalSink.h"
 
 namespace {
 

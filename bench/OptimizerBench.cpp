@@ -23,10 +23,10 @@
 #include "analysis/StrategyReports.h"
 #include "analysis/WvectorRule.h"
 #include "analysis/WvectorSearch.h"
-#include "config/FileSystem.h"
+#include "common/FileSystem.h"
 #include "database/MatchDBMS.h"
 #include "database/ResearchDomainBuilder.h"
-#include "terminal/TerminalSink.h"
+#include "common/TerminalSink.h"
 
 namespace {
 

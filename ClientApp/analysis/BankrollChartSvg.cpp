@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "terminal/NumberTexts.h"
-#include "terminal/TextEncoding.h"
+#include "common/NumberTexts.h"
+#include "common/TextEncoding.h"
 
 namespace karvola {
 

@@ -1,6 +1,6 @@
 #include "analysis/BetsPreviewText.h"
 
-#include "terminal/TextEncoding.h"
+#include "common/TextEncoding.h"
 
 #include <algorithm>
 #include <array>

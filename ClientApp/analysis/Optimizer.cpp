@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "analysis/WvectorRule.h"
-#include "terminal/NumberTexts.h"
+#include "common/NumberTexts.h"
 
 namespace karvola {
 

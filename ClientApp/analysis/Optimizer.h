@@ -9,8 +9,8 @@
 #include "analysis/StrategyReports.h"
 #include "analysis/WvectorSearch.h"
 #include "database/basic_record_t.h"
-#include "terminal/OptimizationFlags.h"
-#include "terminal/TerminalSink.h"
+#include "common/OptimizationFlags.h"
+#include "common/TerminalSink.h"
 
 namespace karvola {
 

@@ -2,7 +2,7 @@
 
 #include "expressions/NumericExpression.h"
 #include "expressions/PredictExpression.h"
-#include "terminal/NumberTexts.h"
+#include "common/NumberTexts.h"
 
 namespace karvola {
 

@@ -14,7 +14,7 @@
 #include "analysis/PredictionBets.h"
 #include "analysis/WvectorRule.h"
 #include "expressions/PredictExpression.h"
-#include "terminal/NumberTexts.h"
+#include "common/NumberTexts.h"
 
 namespace karvola {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/wvector.h"
+#include "common/wvector.h"
 #include "database/basic_record_t.h"
-#include "terminal/TerminalSink.h"
+#include "common/TerminalSink.h"
 
 namespace karvola {
 

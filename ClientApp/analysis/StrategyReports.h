@@ -5,9 +5,9 @@
 #include <string_view>
 
 #include "analysis/statistics_t.h"
-#include "analysis/wvector.h"
+#include "common/wvector.h"
 #include "database/basic_record_t.h"
-#include "terminal/TerminalSink.h"
+#include "common/TerminalSink.h"
 
 namespace karvola {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "analysis/statistics_t.h"
-#include "analysis/wvector.h"
+#include "common/wvector.h"
 #include "database/basic_record_t.h"
 
 namespace karvola {

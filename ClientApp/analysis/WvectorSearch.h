@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "analysis/statistics_t.h"
-#include "analysis/wvector.h"
+#include "common/wvector.h"
 #include "database/basic_record_t.h"
 
 namespace karvola {

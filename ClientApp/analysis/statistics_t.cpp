@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "terminal/NumberTexts.h"
+#include "common/NumberTexts.h"
 
 namespace karvola {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "config/Clock.h"
+#include "common/Clock.h"
 
 namespace karvola {
 

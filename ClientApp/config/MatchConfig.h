@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "config/Clock.h"
-#include "config/FileSystem.h"
+#include "common/Clock.h"
+#include "common/FileSystem.h"
 
 namespace karvola {
 

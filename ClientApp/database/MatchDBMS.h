@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "config/FileSystem.h"
+#include "common/FileSystem.h"
 #include "database/data_base_record_t.h"
-#include "terminal/TerminalSink.h"
+#include "common/TerminalSink.h"
 
 namespace karvola {
 

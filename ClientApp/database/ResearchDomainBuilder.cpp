@@ -11,7 +11,7 @@
 
 #include "config/DateTimeManager.h"
 #include "expressions/LogicExpression.h"
-#include "terminal/NumberTexts.h"
+#include "common/NumberTexts.h"
 
 namespace karvola {
 

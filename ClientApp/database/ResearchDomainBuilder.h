@@ -7,7 +7,7 @@
 
 #include "database/basic_record_t.h"
 #include "database/data_base_record_t.h"
-#include "terminal/TerminalSink.h"
+#include "common/TerminalSink.h"
 
 namespace karvola {
 

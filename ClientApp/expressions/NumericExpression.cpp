@@ -10,7 +10,7 @@
 #include <string>
 #include <system_error>
 
-#include "terminal/NumberTexts.h"
+#include "common/NumberTexts.h"
 
 namespace karvola {
 

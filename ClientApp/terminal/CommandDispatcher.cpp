@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "expressions/NumericExpression.h"
-#include "terminal/NumberTexts.h"
+#include "common/NumberTexts.h"
 
 namespace karvola {
 

@@ -6,11 +6,11 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/wvector.h"
+#include "common/wvector.h"
 #include "expressions/Tokenizer.h"
 #include "terminal/CommandHistory.h"
-#include "terminal/OptimizationFlags.h"
-#include "terminal/TerminalSink.h"
+#include "common/OptimizationFlags.h"
+#include "common/TerminalSink.h"
 
 namespace karvola {
 

@@ -4,11 +4,9 @@
 #include <string_view>
 #include <vector>
 
-namespace karvola {
+#include "common/Version.h"
 
-inline constexpr std::string_view kProductCaption = "Karvola BETA Edition v.5.0.3";
-inline constexpr std::string_view kReleaseDate = "Apr 22 2009";
-inline constexpr std::string_view kMakerWebAddress = "www.karvola.example";
+namespace karvola {
 
 // The lines written after start-up: the banner, the release and the list of
 // commands (the small commands such as echo and rem exist but are not listed).

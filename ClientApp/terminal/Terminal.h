@@ -4,8 +4,8 @@
 
 #include "terminal/CommandDispatcher.h"
 #include "terminal/CommandHistory.h"
-#include "terminal/OptimizationFlags.h"
-#include "terminal/TerminalSink.h"
+#include "common/OptimizationFlags.h"
+#include "common/TerminalSink.h"
 
 namespace karvola {
 

@@ -4,7 +4,7 @@
 #include <span>
 #include <string>
 
-#include "config/FileSystem.h"
+#include "common/FileSystem.h"
 
 namespace karvola {
 

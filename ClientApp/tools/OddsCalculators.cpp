@@ -7,7 +7,7 @@
 
 #include "expressions/NumericExpression.h"
 #include "terminal/CommandDispatcher.h"
-#include "terminal/NumberTexts.h"
+#include "common/NumberTexts.h"
 
 namespace karvola {
 

@@ -3,7 +3,7 @@
 #include <span>
 #include <string>
 
-#include "terminal/TerminalSink.h"
+#include "common/TerminalSink.h"
 
 namespace karvola {
 

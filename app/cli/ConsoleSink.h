@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <mutex>
 
-#include "terminal/TerminalSink.h"
+#include "common/TerminalSink.h"
 
 namespace karvola::cli {
 

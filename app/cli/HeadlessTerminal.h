@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "LineSources.h"
-#include "config/Clock.h"
-#include "config/FileSystem.h"
+#include "common/Clock.h"
+#include "common/FileSystem.h"
 #include "terminal/Terminal.h"
-#include "terminal/TerminalSink.h"
+#include "common/TerminalSink.h"
 #include "analysis/BankrollChartSvg.h"
 #include "analysis/BetsPreviewText.h"
-#include "terminal/Workstation.h"
+#include "workstation/Workstation.h"
 
 namespace karvola::cli {
 

@@ -15,10 +15,10 @@
 #include "LineSources.h"
 #include "SignalWatcher.h"
 #include "config/ApplicationDirectory.h"
-#include "config/Clock.h"
-#include "config/FileSystem.h"
-#include "terminal/NumberTexts.h"
-#include "terminal/StartupBanner.h"
+#include "common/Clock.h"
+#include "common/FileSystem.h"
+#include "common/NumberTexts.h"
+#include "common/Version.h"
 
 namespace {
 
@@ -115,7 +115,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (parsed.options.version) {
-        std::printf("karvola-cli 5.0.3 (%s)\n", std::string(karvola::kProductCaption).c_str());
+        std::printf("karvola-cli %s (%s)\n", std::string(karvola::kVersion).c_str(),
+                    std::string(karvola::kProductCaption).c_str());
         return 0;
     }
     return Run(parsed.options);

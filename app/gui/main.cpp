@@ -4,8 +4,8 @@
 #include <QScreen>
 #include <csignal>
 
-#include "config/Clock.h"
-#include "config/FileSystem.h"
+#include "common/Clock.h"
+#include "common/FileSystem.h"
 #include "terminal/ui/MainWindowOptions.h"
 #include "terminal/ui/TForm1.h"
 

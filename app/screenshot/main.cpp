@@ -16,8 +16,8 @@
 #include "analysis/ui/TSimulationTableForm.h"
 #include "config/ui/TGeneralEnviromentSettingsForm.h"
 #include "config/ui/TResultPeResultDisplayOptionsForm.h"
-#include "config/Clock.h"
-#include "config/FileSystem.h"
+#include "common/Clock.h"
+#include "common/FileSystem.h"
 #include "terminal/ui/MainWindowOptions.h"
 #include "terminal/ui/TForm1.h"
 

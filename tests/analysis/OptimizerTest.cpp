@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "analysis/Optimizer.h"
-#include "terminal/OptimizationFlags.h"
+#include "common/OptimizationFlags.h"
 
 namespace karvola {
 namespace {

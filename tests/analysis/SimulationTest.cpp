@@ -15,7 +15,7 @@
 #include "analysis/BetsPreviewText.h"
 #include "analysis/Simulation.h"
 #include "support/RecordingSink.h"
-#include "terminal/NumberTexts.h"
+#include "common/NumberTexts.h"
 
 namespace karvola {
 namespace {

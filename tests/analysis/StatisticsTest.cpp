@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "analysis/statistics_t.h"
-#include "terminal/NumberTexts.h"
+#include "common/NumberTexts.h"
 
 namespace karvola {
 namespace {

@@ -11,7 +11,7 @@
 #include "analysis/WvectorRule.h"
 #include "expressions/PredictExpression.h"
 #include "support/RecordingSink.h"
-#include "terminal/NumberTexts.h"
+#include "common/NumberTexts.h"
 
 namespace karvola {
 namespace {

@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "config/FileSystem.h"
+#include "common/FileSystem.h"
 #include "support/FileContent.h"
 #include "support/FileSizeLimit.h"
 #include "support/TemporaryDirectory.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "config/FileSystem.h"
+#include "common/FileSystem.h"
 #include "config/MatchConfig.h"
 #include "support/FileContent.h"
 #include "support/FileSizeLimit.h"

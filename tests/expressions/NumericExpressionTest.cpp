@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "terminal/NumberTexts.h"
+#include "common/NumberTexts.h"
 
 namespace karvola {
 namespace {

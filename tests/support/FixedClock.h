@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-#include "config/Clock.h"
+#include "common/Clock.h"
 
 namespace karvola::testing {
 

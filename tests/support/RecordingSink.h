@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "terminal/TerminalSink.h"
+#include "common/TerminalSink.h"
 
 namespace karvola::testing {
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "expressions/NumericExpression.h"
-#include "terminal/NumberTexts.h"
+#include "common/NumberTexts.h"
 
 namespace karvola {
 namespace {

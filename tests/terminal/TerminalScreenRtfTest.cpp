@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "config/FileSystem.h"
+#include "common/FileSystem.h"
 #include "support/FileContent.h"
 #include "support/TemporaryDirectory.h"
 #include "terminal/TerminalScreenRtf.h"

@@ -7,7 +7,7 @@
 
 #include "support/RecordingSink.h"
 #include "support/TemporaryDirectory.h"
-#include "terminal/Workstation.h"
+#include "workstation/Workstation.h"
 
 namespace karvola {
 namespace {

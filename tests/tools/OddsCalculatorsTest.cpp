@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "support/RecordingSink.h"
-#include "terminal/NumberTexts.h"
+#include "common/NumberTexts.h"
 
 namespace karvola {
 namespace {

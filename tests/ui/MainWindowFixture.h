@@ -10,8 +10,8 @@
 #include <functional>
 #include <memory>
 
-#include "config/Clock.h"
-#include "config/FileSystem.h"
+#include "common/Clock.h"
+#include "common/FileSystem.h"
 #include "support/TemporaryDirectory.h"
 #include "terminal/ui/TForm1.h"
 #include "terminal/ui/TerminalScreen.h"

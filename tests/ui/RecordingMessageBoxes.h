@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <deque>
 
-#include "terminal/ui/MessageBoxes.h"
+#include "common/ui/MessageBoxes.h"
 
 namespace karvola::testing {
 

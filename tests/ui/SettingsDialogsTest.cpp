@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "config/FileSystem.h"
+#include "common/FileSystem.h"
 #include "config/MatchConfig.h"
 #include "config/ui/TGeneralEnviromentSettingsForm.h"
 #include "config/ui/TResultPeResultDisplayOptionsForm.h"

@@ -15,10 +15,10 @@
 #include <functional>
 #include <mutex>
 
-#include "config/Clock.h"
+#include "common/Clock.h"
 #include "analysis/ui/TOptimizingChartForm.h"
 #include "analysis/ui/TSimulationTableForm.h"
-#include "config/FileSystem.h"
+#include "common/FileSystem.h"
 #include "database/ui/TDataPreviewForm.h"
 #include "database/ui/TResearchDomainSpecForm.h"
 #include "database/ui/TSetupGeneralPropertiesForm.h"

@@ -21,7 +21,7 @@
 #include "config/ui/TResultPeResultDisplayOptionsForm.h"
 #include "database/ui/TResearchDomainSpecForm.h"
 #include "database/ui/TSetupGeneralPropertiesForm.h"
-#include "terminal/ui/MessageBoxes.h"
+#include "common/ui/MessageBoxes.h"
 #include "ui/MainWindowFixture.h"
 
 // What a person sitting at the window meets in the first minute: a terminal that

@@ -21,8 +21,8 @@
 #include <cstddef>
 #include <string>
 
-#include "terminal/ui/MessageBoxes.h"
-#include "terminal/ui/QtText.h"
+#include "common/ui/MessageBoxes.h"
+#include "common/ui/QtText.h"
 
 namespace karvola::ui {
 

@@ -11,7 +11,7 @@
 #include <array>
 #include <string>
 
-#include "terminal/ui/QtText.h"
+#include "common/ui/QtText.h"
 
 namespace karvola::ui {
 

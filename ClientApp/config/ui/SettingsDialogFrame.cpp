@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "common/ui/KarvolaLook.h"
-#include "terminal/ui/DialogButtons.h"
+#include "common/ui/DialogButtons.h"
 
 namespace karvola::ui {
 

@@ -15,7 +15,7 @@
 
 #include "config/TimeZones.h"
 #include "config/ui/SettingsDialogFrame.h"
-#include "terminal/ui/QtText.h"
+#include "common/ui/QtText.h"
 
 namespace karvola::ui {
 

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "config/MatchConfig.h"
-#include "terminal/ui/MessageBoxes.h"
+#include "common/ui/MessageBoxes.h"
 
 class QComboBox;
 class QLineEdit;

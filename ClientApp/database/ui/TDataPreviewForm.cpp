@@ -5,7 +5,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "terminal/ui/QtText.h"
+#include "common/ui/QtText.h"
 
 namespace karvola::ui {
 

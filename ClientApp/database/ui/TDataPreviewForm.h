@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "terminal/Workstation.h"
+#include "workstation/Workstation.h"
 
 class QTreeWidget;
 

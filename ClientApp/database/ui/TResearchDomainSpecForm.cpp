@@ -6,8 +6,8 @@
 #include <QVBoxLayout>
 
 #include "common/ui/KarvolaLook.h"
-#include "terminal/ui/DialogButtons.h"
-#include "terminal/ui/QtText.h"
+#include "common/ui/DialogButtons.h"
+#include "common/ui/QtText.h"
 
 namespace karvola::ui {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "terminal/Workstation.h"
+#include "workstation/Workstation.h"
 
 class QListWidget;
 

@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 
 #include "common/ui/KarvolaLook.h"
-#include "terminal/ui/DialogButtons.h"
-#include "terminal/ui/QtText.h"
+#include "common/ui/DialogButtons.h"
+#include "common/ui/QtText.h"
 
 namespace karvola::ui {
 

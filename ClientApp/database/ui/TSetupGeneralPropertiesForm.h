@@ -2,8 +2,8 @@
 
 #include <QDialog>
 
-#include "terminal/Workstation.h"
-#include "terminal/ui/MessageBoxes.h"
+#include "workstation/Workstation.h"
+#include "common/ui/MessageBoxes.h"
 
 class QLabel;
 class QLineEdit;

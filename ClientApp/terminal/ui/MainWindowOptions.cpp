@@ -3,7 +3,7 @@
 #include <QCommandLineParser>
 
 #include "config/ApplicationDirectory.h"
-#include "terminal/NumberTexts.h"
+#include "common/NumberTexts.h"
 
 namespace karvola::ui {
 

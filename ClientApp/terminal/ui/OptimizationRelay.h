@@ -4,7 +4,7 @@
 #include <QString>
 
 #include "analysis/Optimizer.h"
-#include "terminal/ui/QtText.h"
+#include "common/ui/QtText.h"
 
 namespace karvola::ui {
 

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "terminal/ui/ClickableLabel.h"
+#include "common/ui/ClickableLabel.h"
 
 namespace karvola::ui {
 

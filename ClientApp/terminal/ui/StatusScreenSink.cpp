@@ -4,7 +4,7 @@
 #include <QMetaObject>
 #include <QThread>
 
-#include "terminal/ui/QtText.h"
+#include "common/ui/QtText.h"
 
 namespace karvola::ui {
 

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QPlainTextEdit>
 
-#include "terminal/TerminalSink.h"
+#include "common/TerminalSink.h"
 
 namespace karvola::ui {
 

@@ -33,14 +33,14 @@
 #include "database/ui/TDataPreviewForm.h"
 #include "database/ui/TResearchDomainSpecForm.h"
 #include "database/ui/TSetupGeneralPropertiesForm.h"
-#include "terminal/StartupBanner.h"
+#include "common/Version.h"
 #include "terminal/TerminalScreenRtf.h"
-#include "terminal/ui/ClickableLabel.h"
+#include "common/ui/ClickableLabel.h"
 #include "terminal/ui/OptimizationRelay.h"
 #include "terminal/ui/PathLabel.h"
-#include "terminal/ui/QtText.h"
+#include "common/ui/QtText.h"
 #include "terminal/ui/TerminalScreen.h"
-#include "terminal/ui/WaitCursor.h"
+#include "common/ui/WaitCursor.h"
 #include "tools/ui/TAboutKarvolaForm.h"
 
 namespace karvola::ui {

@@ -6,10 +6,10 @@
 #include <optional>
 #include <string>
 
-#include "config/Clock.h"
-#include "config/FileSystem.h"
-#include "terminal/Workstation.h"
-#include "terminal/ui/MessageBoxes.h"
+#include "common/Clock.h"
+#include "common/FileSystem.h"
+#include "workstation/Workstation.h"
+#include "common/ui/MessageBoxes.h"
 #include "terminal/ui/StatusScreenSink.h"
 
 class QAction;

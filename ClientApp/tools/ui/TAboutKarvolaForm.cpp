@@ -9,9 +9,9 @@
 #include <QVBoxLayout>
 
 #include "common/ui/KarvolaLook.h"
-#include "terminal/StartupBanner.h"
-#include "terminal/ui/ClickableLabel.h"
-#include "terminal/ui/QtText.h"
+#include "common/Version.h"
+#include "common/ui/ClickableLabel.h"
+#include "common/ui/QtText.h"
 
 namespace karvola::ui {
 
@@ -54,7 +54,7 @@ TAboutKarvolaForm::TAboutKarvolaForm(QWidget* parent) : QDialog(parent) {
     product->setFont(productFont);
     layout->addWidget(product);
     layout->addWidget(CentredLabel(QStringLiteral("The Professional Odds Analysis System"), this));
-    layout->addWidget(CentredLabel(QStringLiteral("Version 5.0.3 BETA"), this));
+    layout->addWidget(CentredLabel(Text(kAboutVersion), this));
     m_releaseDateLabel = CentredLabel(QStringLiteral("Release Date: "), this);
     m_releaseDateLabel->setObjectName(QStringLiteral("ReleaseDateLabel"));
     layout->addWidget(m_releaseDateLabel);

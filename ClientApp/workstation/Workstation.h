@@ -12,13 +12,13 @@
 #include "analysis/Optimizer.h"
 #include "analysis/Simulation.h"
 #include "analysis/StrategyReports.h"
-#include "config/Clock.h"
-#include "config/FileSystem.h"
+#include "common/Clock.h"
+#include "common/FileSystem.h"
 #include "config/MatchConfig.h"
 #include "database/MatchDBMS.h"
 #include "database/ResearchDomainModel.h"
 #include "terminal/Terminal.h"
-#include "terminal/TerminalSink.h"
+#include "common/TerminalSink.h"
 
 namespace karvola {
 

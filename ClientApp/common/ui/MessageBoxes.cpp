@@ -1,4 +1,4 @@
-#include "terminal/ui/MessageBoxes.h"
+#include "common/ui/MessageBoxes.h"
 
 #include <QApplication>
 #include <QFontMetrics>

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "config/FileSystem.h"
+#include "common/FileSystem.h"
 
 namespace karvola {
 

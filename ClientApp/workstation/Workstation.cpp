@@ -1,4 +1,4 @@
-#include "terminal/Workstation.h"
+#include "workstation/Workstation.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +8,7 @@
 
 #include "database/ResearchDomainBuilder.h"
 #include "expressions/NumericExpression.h"
-#include "terminal/NumberTexts.h"
+#include "common/NumberTexts.h"
 #include "terminal/StartupBanner.h"
 #include "tools/OddsCalculators.h"
 

@@ -1,4 +1,4 @@
-#include "terminal/TextEncoding.h"
+#include "common/TextEncoding.h"
 
 namespace karvola {
 

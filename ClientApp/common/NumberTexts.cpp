@@ -1,4 +1,4 @@
-#include "terminal/NumberTexts.h"
+#include "common/NumberTexts.h"
 
 #include <algorithm>
 #include <array>
