@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config make
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  libedit-dev libpugixml-dev
+  libedit-dev libpugixml-dev libcli11-dev ccache
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev fonts-liberation
   locales
 )
