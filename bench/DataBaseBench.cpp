@@ -105,7 +105,7 @@ void BM_LoadDataBase(benchmark::State& state) {
     dbms.SetDataBaseName(file.string());
     int result = 0;
     for (auto _ : state) {
-        result = dbms.Load();
+        result = dbms.Load().code;
         benchmark::DoNotOptimize(result);
     }
     std::filesystem::remove(file);

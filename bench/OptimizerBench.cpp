@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
     karvola::LocalFileSystem files;
     karvola::MatchDBMS dbms(loadSink, files);
     dbms.SetDataBaseName(europe5Path().string());
-    if (dbms.Load() != 0) {
+    if (!dbms.Load().loaded()) {
         std::fprintf(stderr, "cannot load %s\n", europe5Path().string().c_str());
         return 2;
     }

@@ -14,7 +14,7 @@ public:
     explicit Progress(Optimizer& optimizer) : m_optimizer(optimizer) {}
 
     void progressChanged(int percent) override {
-        if (auto* observer = m_optimizer.observer()) observer->progressChanged(percent);
+        m_optimizer.m_observer.optimizationProgress(percent);
     }
     void bestChanged(const wvector& best) override {
         m_optimizer.setHint("Optimization of wvector in progress. Current best vector is [" +
@@ -26,8 +26,8 @@ private:
     Optimizer& m_optimizer;
 };
 
-Optimizer::Optimizer(OptimizationFlags& flags, TerminalSink& sink, ThreadStarter starter)
-    : m_flags(flags), m_sink(sink) {
+Optimizer::Optimizer(OptimizationFlags& flags, TerminalSink& sink, ChangeObserver& observer, ThreadStarter starter)
+    : m_flags(flags), m_sink(sink), m_observer(observer) {
     setThreadStarter(std::move(starter));
 }
 
@@ -61,29 +61,17 @@ void Optimizer::wait() {
     if (m_worker.joinable()) m_worker.join();
 }
 
-void Optimizer::setObserver(OptimizationObserver* observer) {
-    const std::lock_guard lock(m_mutex);
-    m_observer = observer;
-}
-
 std::string Optimizer::hint() const {
     const std::lock_guard lock(m_mutex);
     return m_hint;
 }
 
-OptimizationObserver* Optimizer::observer() const {
-    const std::lock_guard lock(m_mutex);
-    return m_observer;
-}
-
 void Optimizer::setHint(std::string hint) {
-    OptimizationObserver* observer = nullptr;
     {
         const std::lock_guard lock(m_mutex);
-        m_hint = std::move(hint);
-        observer = m_observer;
+        m_hint = hint;
     }
-    if (observer != nullptr) observer->hintChanged(this->hint());
+    m_observer.optimizationHint(hint);
 }
 
 std::string Optimizer::BracketedVector(const std::string& hint) {
@@ -95,7 +83,7 @@ std::string Optimizer::BracketedVector(const std::string& hint) {
 }
 
 void Optimizer::run(const OptimizationJob& job) {
-    if (auto* observer = this->observer()) observer->optimizationStarted();
+    m_observer.optimizationStarted();
     setHint(kRunningHint);
 
     const SearchInput input{job.range, job.lo, job.hi, job.bndPercent, job.maximalSpan};
@@ -108,9 +96,8 @@ void Optimizer::run(const OptimizationJob& job) {
     m_flags.BreakRequested = false;
     m_flags.OptimizationRunning = false;
     setHint(kIdleHint);
-    auto* observer = this->observer();
     if (outcome.completed) {
-        if (observer != nullptr) observer->progressChanged(100);
+        m_observer.optimizationProgress(100);
         const std::string sequence = job.format.options.shows(10)
                                          ? WvectorWinLossSequence(outcome.best, job.range)
                                          : std::string();
@@ -118,10 +105,8 @@ void Optimizer::run(const OptimizationJob& job) {
     } else {
         m_sink.appendLine("Optimization terminated.");
     }
-    if (observer != nullptr) {
-        observer->progressChanged(0);
-        observer->optimizationEnded();
-    }
+    m_observer.optimizationProgress(0);
+    m_observer.optimizationEnded();
 }
 
 }  // namespace karvola

@@ -9,22 +9,11 @@
 #include "analysis/StrategyReports.h"
 #include "analysis/WvectorSearch.h"
 #include "database/basic_record_t.h"
+#include "common/ChangeObserver.h"
 #include "common/OptimizationFlags.h"
 #include "common/TerminalSink.h"
 
 namespace karvola {
-
-// What the window shows of a running optimization: the progress bar, its hint and
-// its context menu. Called on the optimizer's worker thread(s); a window must
-// marshal the calls to its own thread.
-class OptimizationObserver {
-public:
-    virtual ~OptimizationObserver() = default;
-    virtual void optimizationStarted() {}  // the context menu becomes available
-    virtual void progressChanged(int /*percent*/) {}
-    virtual void hintChanged(const std::string& /*hint*/) {}
-    virtual void optimizationEnded() {}  // after the report: progress 0, no context menu
-};
 
 // What one optimization works on: a copy of the compartment, so that nothing the
 // main thread does can reach the worker.
@@ -39,6 +28,7 @@ struct OptimizationJob {
 
 // The opt command's background search: at most one worker at a time, the busy
 // flags, the hint texts, and the report or "Optimization terminated." at its end.
+// Its progress and hints go to the observer from the worker thread.
 class Optimizer final {
 public:
     static constexpr const char* kIdleHint = "No optimization at the moment";
@@ -47,7 +37,7 @@ public:
     // Starts a thread for a job; replaceable so that tests can make it fail.
     using ThreadStarter = std::function<std::thread(std::function<void()>)>;
 
-    Optimizer(OptimizationFlags& flags, TerminalSink& sink, ThreadStarter starter = {});
+    Optimizer(OptimizationFlags& flags, TerminalSink& sink, ChangeObserver& observer, ThreadStarter starter = {});
     ~Optimizer();
     Optimizer(const Optimizer&) = delete;
     Optimizer& operator=(const Optimizer&) = delete;
@@ -61,7 +51,6 @@ public:
 
     // For tests that must hold a search at a chosen moment; not while a search runs.
     void setThreadStarter(ThreadStarter starter);
-    void setObserver(OptimizationObserver* observer);
     [[nodiscard]] std::string hint() const;
 
     // The current best vector of a hint ("[1.50 2.35 1.20]"), empty when it has none.
@@ -71,14 +60,13 @@ private:
     class Progress;
     void run(const OptimizationJob& job);
     void setHint(std::string hint);
-    [[nodiscard]] OptimizationObserver* observer() const;
 
     OptimizationFlags& m_flags;
     TerminalSink& m_sink;
+    ChangeObserver& m_observer;
     ThreadStarter m_starter;
-    mutable std::mutex m_mutex;  // guards the hint and the observer
+    mutable std::mutex m_mutex;  // guards the hint
     std::string m_hint = kIdleHint;
-    OptimizationObserver* m_observer = nullptr;
     std::thread m_worker;
 };
 

@@ -175,14 +175,15 @@ int MatchDBMS::ReadWholeFile(FileSystem& files, const std::filesystem::path& fil
     return 0;
 }
 
-int MatchDBMS::Load() {
+LoadResult MatchDBMS::Load() {
     std::string text;
     if (ReadWholeFile(m_files, m_fileName, text) != 0) {
         // The records held before stay: an unreadable file says nothing about them.
-        m_sink.appendLine("DBMS Error : Could not load dbase file");
+        LoadResult unreadable{-1, "DBMS Error : Could not load dbase file"};
+        m_sink.appendLine(unreadable.message);
         m_sink.repaint();
         m_modified = false;
-        return -1;
+        return unreadable;
     }
 
     m_records.clear();
@@ -191,14 +192,16 @@ int MatchDBMS::Load() {
     ParsedDataBase parsed = ParseDataBaseText(text);
     text = std::string();
     if (!parsed.valid) {
+        LoadResult corrupt{-2, {}};
         if (parsed.missingLineEnd) {
-            m_sink.appendLine("Fatal (DBMS) : Corrupted dbase file");
+            corrupt.message = "Fatal (DBMS) : Corrupted dbase file";
+            m_sink.appendLine(corrupt.message);
             m_sink.repaint();
         }
         // With the records gone their categories must go too, or the category
         // dialog would offer categories of a base that is no longer loaded.
         m_categories.clear();
-        return -2;
+        return corrupt;
     }
     m_records = std::move(parsed.records);
     rebuildCategories();
@@ -221,7 +224,7 @@ int MatchDBMS::Load() {
     recordLines(m_records.front());
     line(" Last record: ");
     recordLines(m_records.back());
-    return 0;
+    return {};
 }
 
 int MatchDBMS::CountSettledRecords() const {

@@ -13,6 +13,15 @@
 
 namespace karvola {
 
+// How a load ended: 0 loaded; -1 the file cannot be read (the records held
+// before stay); -2 not a data base (records gone). With the line the data base
+// wrote about the failure, empty when it wrote none.
+struct LoadResult {
+    int code = 0;
+    std::string message;
+    [[nodiscard]] bool loaded() const { return code == 0; }
+};
+
 // The match data base: the records of one data base file, their categories, and
 // the loading and saving of the file. Writes its messages to the terminal.
 class MatchDBMS final {
@@ -29,8 +38,7 @@ public:
     MatchDBMS& operator=(const MatchDBMS&) = delete;
 
     void SetDataBaseName(const std::string& name);
-    // 0 loaded; -1 the file cannot be read (records kept); -2 not a data base (records gone).
-    int Load();
+    LoadResult Load();
     [[nodiscard]] bool IsModified() const { return m_modified; }
     [[nodiscard]] bool HasDataBaseName() const { return !m_fileName.empty(); }
     [[nodiscard]] int CountSettledRecords() const;

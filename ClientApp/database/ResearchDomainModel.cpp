@@ -71,8 +71,6 @@ void ResearchDomainModel::setBnd(std::string text) {
     changed();
 }
 
-void ResearchDomainModel::changed() const {
-    if (m_onChanged) m_onChanged();
-}
+void ResearchDomainModel::changed() const { m_observer.researchDomainChanged(); }
 
 }  // namespace karvola

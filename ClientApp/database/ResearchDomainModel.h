@@ -1,10 +1,10 @@
 #pragma once
 
-#include <functional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "common/ChangeObserver.h"
 #include "database/ResearchDomainBuilder.h"
 #include "database/basic_record_t.h"
 
@@ -17,6 +17,11 @@ namespace karvola {
 class ResearchDomainModel final {
 public:
     static constexpr const char* kInitialBnd = "12";
+
+    // Every change is reported to the observer.
+    explicit ResearchDomainModel(ChangeObserver& observer) : m_observer(observer) {}
+    ResearchDomainModel(const ResearchDomainModel&) = delete;
+    ResearchDomainModel& operator=(const ResearchDomainModel&) = delete;
 
     [[nodiscard]] const ResearchDomain& domain() const { return m_domain; }
     [[nodiscard]] std::size_t size() const { return m_domain.size(); }
@@ -44,19 +49,16 @@ public:
     void setCompartment(int lo, int hi);
     void setBnd(std::string text);
 
-    // Called after every change, for the window to refresh.
-    void setChangedCallback(std::function<void()> callback) { m_onChanged = std::move(callback); }
-
 private:
     void changed() const;
 
+    ChangeObserver& m_observer;
     ResearchDomain m_domain;
     std::vector<std::string> m_categories;
     int m_lo = 0;
     int m_hi = 0;
     std::string m_bnd = kInitialBnd;
     std::vector<std::string> m_restrictions{"100% domain"};
-    std::function<void()> m_onChanged;
 };
 
 }  // namespace karvola

@@ -128,7 +128,9 @@ CommandDispatcher::CommandDispatcher(TerminalSink& sink, CommandHistory& history
 
 void CommandDispatcher::attach(std::string_view word, Action action) {
     if (FindRule(word) == nullptr) throw std::invalid_argument("no such command: " + std::string(word));
-    m_actions.insert_or_assign(std::string(word), std::move(action));
+    if (!m_actions.emplace(std::string(word), std::move(action)).second) {
+        throw std::logic_error("command attached twice: " + std::string(word));
+    }
 }
 
 void CommandDispatcher::attachOwnCommands() {

@@ -42,7 +42,8 @@ public:
     CommandDispatcher& operator=(const CommandDispatcher&) = delete;
 
     // Attaches the action of a command of the table; a word outside the table is
-    // a programming error (std::invalid_argument). A later attach replaces.
+    // a programming error (std::invalid_argument), and so is a second action for
+    // one command (std::logic_error): each subsystem registers its own at start-up.
     void attach(std::string_view word, Action action);
 
     void DispatchCommand(std::string_view line);

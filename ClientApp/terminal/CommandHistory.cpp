@@ -6,7 +6,7 @@ void CommandHistory::append(std::string_view line) { m_lines.emplace_back(line);
 
 void CommandHistory::clear() {
     m_lines.clear();
-    if (m_onCleared) m_onCleared();
+    m_observer.historyCleared();
 }
 
 }  // namespace karvola

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/ChangeObserver.h"
 
 namespace karvola {
 
@@ -11,18 +12,18 @@ namespace karvola {
 // duplicates included, without a size limit.
 class CommandHistory final {
 public:
+    // Front ends that keep a history of their own (the combo box, the line
+    // editor) learn of the clearing from the observer.
+    explicit CommandHistory(ChangeObserver& observer) : m_observer(observer) {}
+
     void append(std::string_view line);
     void clear();
 
     [[nodiscard]] const std::vector<std::string>& lines() const { return m_lines; }
 
-    // Front ends that keep a history of their own (the combo box, the line
-    // editor) follow the clearing through this callback.
-    void setClearedCallback(std::function<void()> callback) { m_onCleared = std::move(callback); }
-
 private:
+    ChangeObserver& m_observer;
     std::vector<std::string> m_lines;
-    std::function<void()> m_onCleared;
 };
 
 }  // namespace karvola

@@ -4,8 +4,8 @@
 
 namespace karvola {
 
-Terminal::Terminal(TerminalSink& sink, char decimalSeparator)
-    : m_sink(sink), m_dispatcher(sink, m_history, m_flags, decimalSeparator) {}
+Terminal::Terminal(TerminalSink& sink, ChangeObserver& observer, char decimalSeparator)
+    : m_sink(sink), m_history(observer), m_dispatcher(sink, m_history, m_flags, decimalSeparator) {}
 
 void Terminal::CommandLineEnter(std::string_view text, Echo echo) {
     if (text.empty()) return;

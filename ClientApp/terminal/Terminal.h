@@ -16,7 +16,7 @@ class Terminal final {
 public:
     enum class Echo { Shown, Hidden };
 
-    Terminal(TerminalSink& sink, char decimalSeparator);
+    Terminal(TerminalSink& sink, ChangeObserver& observer, char decimalSeparator);
 
     // Enter pressed on the command line: an empty text does nothing; otherwise the
     // echo ">" + text, the history, then the dispatcher. A front end whose user

@@ -1,24 +1,22 @@
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "analysis/Optimizer.h"
-#include "analysis/Simulation.h"
-#include "analysis/StrategyReports.h"
+#include "analysis/StrategyCommands.h"
+#include "common/ChangeObserver.h"
 #include "common/Clock.h"
 #include "common/FileSystem.h"
+#include "common/TerminalSink.h"
 #include "config/MatchConfig.h"
-#include "database/MatchDBMS.h"
+#include "database/GeneralProperties.h"
+#include "database/OpenDataBase.h"
+#include "database/ResearchDomainCommands.h"
 #include "database/ResearchDomainModel.h"
 #include "terminal/Terminal.h"
-#include "common/TerminalSink.h"
 
 namespace karvola {
 
@@ -27,72 +25,11 @@ struct WorkstationSettings {
     char decimalSeparator = '.';
 };
 
-// One row of the category dialog.
-struct CategoryChoice {
-    std::string name;
-    std::uint32_t count = 0;
-    bool marked = false;
-};
-
-// A check of the general properties dialog that failed: the message box's
-// caption and text, and the edit that gets the focus.
-struct PropertiesError {
-    enum class Field { Infimum, Supremum, Bnd };
-    std::string caption;
-    std::string text;
-    Field focus = Field::Bnd;
-};
-
-// One row of the research-domain preview.
-struct PreviewRow {
-    std::string number;
-    std::string date;
-    std::string category;
-    std::string teams;
-    std::string odds1;
-    std::string odds0;
-    std::string odds2;
-    std::string result;
-};
-
-// The main window without its widgets: the configuration, the data base, the
-// research domain and the terminal, with the operations behind the window's menus
-// and dialogs. The desktop window and the headless terminal both drive it.
+// The program without its windows: the subsystems wired together, each with
+// its commands registered once. The desktop window and the headless terminal
+// both drive it through its parts and learn of changes through one observer.
 class Workstation final {
 public:
-    static constexpr const char* kNoDatabaseLoaded = "No database loaded";
-
-    // Reads the configuration and writes the data base's release-date line.
-    Workstation(WorkstationSettings settings, TerminalSink& sink, FileSystem& files, const Clock& clock);
-
-    Workstation(const Workstation&) = delete;
-    Workstation& operator=(const Workstation&) = delete;
-
-    // The start-up sequence: names and loads the default data base (or the given
-    // one, leaving the configuration as it is) and writes the banner. Returns the
-    // load's result.
-    int StartUp(const std::optional<std::string>& dataBase = std::nullopt);
-
-    // File > Load Data Base... once a file was chosen.
-    int LoadDataBase(const std::string& file);
-    // The save offered when closing: "dBase is already saved." when nothing
-    // changed, else Save. False when the data base has no name yet (the window
-    // then asks for one and calls SaveDataBaseAs).
-    bool SaveDataBaseMenuItemClick();
-    // The save dialog's path: SaveAs, then on success the name label and the default base.
-    int SaveDataBaseAs(const std::string& path);
-    void ExportDataBase30(const std::string& path);
-
-    // The category dialog: its rows, and OK with the marked names in list order.
-    [[nodiscard]] std::vector<CategoryChoice> FillCategories() const;
-    void ChooseCategories(const std::vector<std::string>& markedNames);
-
-    // OK in the general properties dialog with the texts of its three edits.
-    std::optional<PropertiesError> SetupGeneralProperties(const std::string& infimum, const std::string& supremum,
-                                                          const std::string& bnd);
-
-    [[nodiscard]] std::vector<PreviewRow> PreviewResearchDomain() const;
-
     enum class SaveAnswer { Yes, No, Cancel };
     // The message boxes of the close query: the window shows them, the headless
     // terminal prints them.
@@ -104,59 +41,56 @@ public:
         // The save dialog for a base without a file name; nothing when cancelled.
         virtual std::optional<std::string> chooseSaveFile(const std::filesystem::path& initialDirectory) = 0;
     };
-    // Whether the window may close now: refused while optimizing; the save
+
+    // Reads the configuration; the data base writes its release-date line.
+    Workstation(WorkstationSettings settings, TerminalSink& sink, FileSystem& files, const Clock& clock);
+    ~Workstation();
+
+    Workstation(const Workstation&) = delete;
+    Workstation& operator=(const Workstation&) = delete;
+
+    // The one observer of every part; nullptr detaches. After detaching, no
+    // report reaches the old observer, from any thread.
+    void attachObserver(ChangeObserver* observer) { m_observer.attach(observer); }
+
+    // The start-up sequence: names and loads the default data base (or the given
+    // one, leaving the configuration as it is) and writes the banner.
+    LoadResult startUp(const std::optional<std::string>& dataBase = std::nullopt);
+
+    // Whether the program may end now: refused while optimizing; the save
     // question only when the data base changed.
-    bool FormCloseQuery(CloseQueryDialogs& dialogs);
-
+    bool mayClose(CloseQueryDialogs& dialogs);
     // The end of the program: writes the configuration. False when it could not.
-    bool SaveConfiguration();
+    bool saveConfiguration();
 
-    // The display options of the result and pe_result reports, with the user's separator.
-    [[nodiscard]] ReportFormat reportFormat() const;
-    // What the last sim or pe_sim left for the Bets Preview and the chart.
-    [[nodiscard]] const SimulationRecord& simulation() const { return m_simulation; }
-    // Called after every sim and pe_sim with what they left for the Bets Preview and
-    // the chart: completed, the window shows both; stopped by an error, it only
-    // refreshes them (the chart was emptied, the rows written so far stay).
-    void setSimulationCallback(std::function<void(bool completed)> callback) {
-        m_onSimulation = std::move(callback);
-    }
-
-    [[nodiscard]] Optimizer& optimizer() { return m_optimizer; }
-    [[nodiscard]] Terminal& terminal() { return m_terminal; }
-    [[nodiscard]] MatchDBMS& dataBase() { return m_dataBase; }
-    [[nodiscard]] const MatchDBMS& dataBase() const { return m_dataBase; }
-    [[nodiscard]] MatchConfig& config() { return m_config; }
-    [[nodiscard]] const ResearchDomainModel& researchDomain() const { return m_researchDomain; }
-    [[nodiscard]] ResearchDomainModel& researchDomain() { return m_researchDomain; }
     [[nodiscard]] bool IsOptimizing() const { return m_terminal.flags().IsOptimizing(); }
     [[nodiscard]] const std::filesystem::path& applicationDirectory() const { return m_settings.applicationDirectory; }
+    [[nodiscard]] char decimalSeparator() const { return m_settings.decimalSeparator; }
 
-    // What the General group shows besides the research domain.
-    [[nodiscard]] const std::string& dataBaseNameLabel() const { return m_dataBaseNameLabel; }
-    [[nodiscard]] int dataBaseSize() const { return m_dataBaseSize; }
-    [[nodiscard]] const std::vector<std::string>& bookmakers() const { return m_bookmakers; }
+    [[nodiscard]] Terminal& terminal() { return m_terminal; }
+    [[nodiscard]] MatchConfig& config() { return m_config; }
+    [[nodiscard]] OpenDataBase& dataBase() { return m_dataBase; }
+    [[nodiscard]] const OpenDataBase& dataBase() const { return m_dataBase; }
+    [[nodiscard]] ResearchDomainModel& researchDomain() { return m_researchDomain; }
+    [[nodiscard]] const ResearchDomainModel& researchDomain() const { return m_researchDomain; }
+    [[nodiscard]] ResearchDomainCommands& domainCommands() { return m_domainCommands; }
+    [[nodiscard]] GeneralProperties& properties() { return m_properties; }
+    [[nodiscard]] StrategyCommands& strategy() { return m_strategy; }
+    [[nodiscard]] const StrategyCommands& strategy() const { return m_strategy; }
+    [[nodiscard]] Optimizer& optimizer() { return m_optimizer; }
 
 private:
-    void attachCommands();
-    void attachStrategyCommands();
-    [[nodiscard]] std::optional<std::span<const basic_record_t>> simulationRange() const;
-    void afterLoadUpdate(const std::string& file);
-    void loadBookmakers(const std::string& dataBaseFile);
-
     WorkstationSettings m_settings;
     TerminalSink& m_sink;
-    FileSystem& m_files;
+    ObserverSlot m_observer;  // first: every part reports to it
     MatchConfig m_config;
-    MatchDBMS m_dataBase;
-    ResearchDomainModel m_researchDomain;
     Terminal m_terminal;
-    SimulationRecord m_simulation;
-    std::function<void(bool completed)> m_onSimulation;
+    ResearchDomainModel m_researchDomain;
+    OpenDataBase m_dataBase;
+    ResearchDomainCommands m_domainCommands;
+    GeneralProperties m_properties;
     Optimizer m_optimizer;  // after the terminal: its worker uses the flags and the sink
-    std::string m_dataBaseNameLabel = kNoDatabaseLoaded;
-    int m_dataBaseSize = 0;
-    std::vector<std::string> m_bookmakers;
+    StrategyCommands m_strategy;
 };
 
 }  // namespace karvola

@@ -29,33 +29,6 @@ std::string Join(const std::vector<std::string>& cells, std::string_view separat
     return line;
 }
 
-// The optimizer's progress bar and hint, on standard error when it is a terminal:
-// one line rewritten in place, gone once the search ends.
-class ProgressLine final : public karvola::OptimizationObserver {
-public:
-    void progressChanged(int percent) override {
-        const std::lock_guard lock(m_mutex);
-        m_percent = percent;
-        draw();
-    }
-    void hintChanged(const std::string& hint) override {
-        const std::lock_guard lock(m_mutex);
-        m_hint = hint;
-        draw();
-    }
-    void optimizationEnded() override {
-        const std::lock_guard lock(m_mutex);
-        std::fputs("\r\x1b[K", stderr);
-    }
-
-private:
-    void draw() const { std::fprintf(stderr, "\r\x1b[K[opt %3d%%] %s", m_percent, m_hint.c_str()); }
-
-    std::mutex m_mutex;
-    int m_percent = 0;
-    std::string m_hint;
-};
-
 }  // namespace
 
 void MetaCommands::add(std::string name, std::string usage, Handler handler) {
@@ -105,25 +78,49 @@ HeadlessTerminal::HeadlessTerminal(HeadlessSettings settings, karvola::TerminalS
     : m_settings(std::move(settings)),
       m_files(files),
       m_sink(sink, m_settings.quiet),
-      m_workstation({m_settings.applicationDirectory, m_settings.decimalSeparator}, m_sink, files, clock) {
+      m_workstation({m_settings.applicationDirectory, m_settings.decimalSeparator}, m_sink, files, clock),
+      m_changes(isatty(STDERR_FILENO) != 0) {
+    m_workstation.attachObserver(&m_changes);
     m_workstation.terminal().dispatcher().attach("quit", [this](const karvola::CommandArguments&) {
-        m_quitRequested = m_workstation.FormCloseQuery(m_closeDialogs);
+        m_quitRequested = m_workstation.mayClose(m_closeDialogs);
     });
     // The windows of the Bets Preview and the chart become a table and a picture.
     m_workstation.terminal().dispatcher().attach("sbp", [this](const karvola::CommandArguments&) {
-        for (const auto& line : karvola::FormatBetsPreviewTable(m_workstation.simulation().rows)) {
+        for (const auto& line : karvola::FormatBetsPreviewTable(m_workstation.strategy().simulation().rows)) {
             m_sink.appendLine(line);
         }
     });
     m_workstation.terminal().dispatcher().attach("sch", [this](const karvola::CommandArguments&) { saveChart(); });
-    if (isatty(STDERR_FILENO) != 0) {
-        m_progressDisplay = std::make_unique<ProgressLine>();
-        m_workstation.optimizer().setObserver(m_progressDisplay.get());
-    }
     addMetaCommands();
 }
 
-HeadlessTerminal::~HeadlessTerminal() { m_workstation.optimizer().setObserver(nullptr); }
+HeadlessTerminal::~HeadlessTerminal() { m_workstation.attachObserver(nullptr); }
+
+void HeadlessTerminal::Changes::historyCleared() {
+    if (onHistoryCleared) onHistoryCleared();
+}
+
+// The progress bar and its hint: one line rewritten in place, gone once the search ends.
+void HeadlessTerminal::Changes::optimizationProgress(int percent) {
+    const std::lock_guard lock(m_mutex);
+    m_percent = percent;
+    drawProgress();
+}
+
+void HeadlessTerminal::Changes::optimizationHint(const std::string& hint) {
+    const std::lock_guard lock(m_mutex);
+    m_hint = hint;
+    drawProgress();
+}
+
+void HeadlessTerminal::Changes::optimizationEnded() {
+    const std::lock_guard lock(m_mutex);
+    if (m_showProgress) std::fputs("\r\x1b[K", stderr);
+}
+
+void HeadlessTerminal::Changes::drawProgress() const {
+    if (m_showProgress) std::fprintf(stderr, "\r\x1b[K[opt %3d%%] %s", m_percent, m_hint.c_str());
+}
 
 void HeadlessTerminal::waitForOptimization() { m_workstation.optimizer().wait(); }
 
@@ -134,22 +131,19 @@ void HeadlessTerminal::interruptOptimization() {
 
 void HeadlessTerminal::startUp() {
     if (const auto& problem = m_workstation.config().loadProblem(); !problem.empty()) Diagnostic(problem);
-    const int loaded = m_workstation.StartUp(m_settings.dataBase);
-    const auto heldBack = m_sink.open();
-    if (!m_settings.quiet || loaded == 0 || !m_workstation.dataBase().HasDataBaseName()) return;
+    const karvola::LoadResult loaded = m_workstation.startUp(m_settings.dataBase);
+    m_sink.open();
+    if (!m_settings.quiet || loaded.loaded() || !m_workstation.dataBase().hasName()) return;
     // A quiet start says nothing, unless the data base it was asked to load failed.
-    for (const auto& line : heldBack) {
-        if (line.rfind("DBMS Error", 0) == 0 || line.rfind("Fatal", 0) == 0) {
-            Diagnostic(line + " (" + m_workstation.dataBase().fileName() + ")");
-        }
-    }
-    if (loaded == -2) Diagnostic("not a data base: " + m_workstation.dataBase().fileName());
+    const std::string& file = m_workstation.dataBase().fileName();
+    if (!loaded.message.empty()) Diagnostic(loaded.message + " (" + file + ")");
+    if (loaded.code == -2) Diagnostic("not a data base: " + file);
 }
 
 void HeadlessTerminal::followHistory(std::function<void(const std::string&)> onLine,
                                      std::function<void()> onCleared) {
     m_onHistoryLine = std::move(onLine);
-    m_workstation.terminal().history().setClearedCallback(std::move(onCleared));
+    m_changes.onHistoryCleared = std::move(onCleared);
 }
 
 void HeadlessTerminal::run(LineSource& source, karvola::Terminal::Echo echo) {
@@ -164,7 +158,7 @@ void HeadlessTerminal::finish() {
     const std::lock_guard lock(m_lineMutex);
     if (m_finished) return;
     m_finished = true;
-    if (!m_workstation.SaveConfiguration()) Diagnostic("could not save the configuration");
+    if (!m_workstation.saveConfiguration()) Diagnostic("could not save the configuration");
 }
 
 void HeadlessTerminal::handleLine(const std::string& line, karvola::Terminal::Echo echo) {
@@ -226,13 +220,13 @@ void HeadlessTerminal::addMetaCommands() {
                        });
     m_metaCommands.add(":load", ":load FILE             File > Load Data Base...",
                        [this, needsPath](std::string_view argument) {
-                           if (needsPath(argument, ":load")) m_workstation.LoadDataBase(absolutePath(argument));
+                           if (needsPath(argument, ":load")) m_workstation.dataBase().open(absolutePath(argument));
                        });
     m_metaCommands.add(":save", ":save [FILE]           save the data base (as FILE)",
                        [this](std::string_view argument) { save(argument); });
     m_metaCommands.add(":export30", ":export30 FILE         export the data base in the 3.0 format",
                        [this, needsPath](std::string_view argument) {
-                           if (needsPath(argument, ":export30")) m_workstation.ExportDataBase30(absolutePath(argument));
+                           if (needsPath(argument, ":export30")) m_workstation.dataBase().exportAs30(absolutePath(argument));
                        });
     m_metaCommands.add(":categories", ":categories            the categories of the data base, numbered",
                        [this](std::string_view) { showCategories(); });
@@ -248,10 +242,10 @@ void HeadlessTerminal::addMetaCommands() {
 
 void HeadlessTerminal::save(std::string_view argument) {
     if (!argument.empty()) {
-        m_workstation.SaveDataBaseAs(absolutePath(argument));
+        m_workstation.dataBase().saveAs(absolutePath(argument));
         return;
     }
-    if (!m_workstation.SaveDataBaseMenuItemClick()) Diagnostic("the data base has no file name yet: use :save FILE");
+    if (!m_workstation.dataBase().save()) Diagnostic("the data base has no file name yet: use :save FILE");
 }
 
 void HeadlessTerminal::showOptions(std::string_view argument) {
@@ -268,14 +262,14 @@ void HeadlessTerminal::showOptions(std::string_view argument) {
 
 void HeadlessTerminal::exportBets(std::string_view argument) {
     const std::string path = absolutePath(argument);
-    const std::string csv = karvola::FormatBetsPreviewCsv(m_workstation.simulation().rows);
+    const std::string csv = karvola::FormatBetsPreviewCsv(m_workstation.strategy().simulation().rows);
     auto file = m_files.replaceFile(path);
     if (!file || !file->write(csv) || !file->commit()) Diagnostic("could not write " + path);
 }
 
 void HeadlessTerminal::saveChart() {
     const auto path = m_settings.applicationDirectory / "WorkSpace" / "bankroll_chart.svg";
-    const std::string svg = karvola::RenderBankrollChartSvg(m_workstation.simulation().points, false);
+    const std::string svg = karvola::RenderBankrollChartSvg(m_workstation.strategy().simulation().points, false);
     auto file = m_files.replaceFile(path);
     if (!file || !file->write(svg) || !file->commit()) {
         Diagnostic("could not write " + path.string());
@@ -286,7 +280,7 @@ void HeadlessTerminal::saveChart() {
 
 void HeadlessTerminal::showCategories() {
     int number = 0;
-    for (const auto& choice : m_workstation.FillCategories()) {
+    for (const auto& choice : m_workstation.domainCommands().categoryChoices()) {
         char prefix[32];
         std::snprintf(prefix, sizeof prefix, "%3d [%c] ", ++number, choice.marked ? 'x' : ' ');
         m_sink.appendLine(prefix + choice.name + "(" + std::to_string(choice.count) + ")");
@@ -294,7 +288,7 @@ void HeadlessTerminal::showCategories() {
 }
 
 void HeadlessTerminal::selectCategories(std::string_view argument) {
-    const auto choices = m_workstation.FillCategories();
+    const auto choices = m_workstation.domainCommands().categoryChoices();
     std::vector<bool> marked(choices.size(), false);
     for (const auto& word : SplitWords(argument)) {
         if (word == "all") {
@@ -313,7 +307,7 @@ void HeadlessTerminal::selectCategories(std::string_view argument) {
     for (std::size_t i = 0; i < choices.size(); ++i) {
         if (marked[i]) names.push_back(choices[i].name);
     }
-    m_workstation.ChooseCategories(names);
+    m_workstation.domainCommands().chooseCategories(names);
 }
 
 void HeadlessTerminal::setProperties(std::string_view argument) {
@@ -322,29 +316,24 @@ void HeadlessTerminal::setProperties(std::string_view argument) {
         Diagnostic(":props needs three values: LO HI BND");
         return;
     }
-    if (m_workstation.IsOptimizing()) {
-        // The dialog's edits are disabled while the optimizer runs.
+    karvola::GeneralProperties& properties = m_workstation.properties();
+    const karvola::GeneralProperties::Editable editable = properties.editable();
+    if (!editable.bnd) {
+        // The dialog's fields are all disabled while the optimizer runs.
         m_sink.appendLine(karvola::kOptimizationInProgress);
         return;
     }
     const auto& domain = m_workstation.researchDomain();
-    std::string infimum = values[0];
-    std::string supremum = values[1];
-    if (domain.size() == 0) {
-        // On an empty domain the dialog's range edits are disabled and keep the labels' values.
-        infimum = std::to_string(domain.lo());
-        supremum = std::to_string(domain.hi());
-        if (values[0] != infimum || values[1] != supremum) {
-            Diagnostic("the research domain is empty: LO and HI stay " + infimum + " and " + supremum);
-        }
+    const std::string lo = std::to_string(domain.lo());
+    const std::string hi = std::to_string(domain.hi());
+    if (!editable.range && (values[0] != lo || values[1] != hi)) {
+        Diagnostic("the research domain is empty: LO and HI stay " + lo + " and " + hi);
     }
-    if (const auto error = m_workstation.SetupGeneralProperties(infimum, supremum, values[2])) {
-        messageBox(error->caption, error->text);
-    }
+    if (const auto error = properties.apply(values[0], values[1], values[2])) messageBox(error->caption, error->text);
 }
 
 void HeadlessTerminal::showPreview() {
-    const auto rows = m_workstation.PreviewResearchDomain();
+    const auto rows = m_workstation.domainCommands().previewRows();
     if (rows.empty()) return;
     m_sink.appendLine("No. | Date | Category | Teams | 1 | X | 2 | Result");
     for (const auto& row : rows) {
@@ -356,15 +345,16 @@ void HeadlessTerminal::showPreview() {
 
 void HeadlessTerminal::showStatus() {
     const auto& domain = m_workstation.researchDomain();
-    m_sink.appendLine("Data Base: " + m_workstation.dataBaseNameLabel());
-    m_sink.appendLine("Data Base Size: " + std::to_string(m_workstation.dataBaseSize()));
+    const auto& dataBase = m_workstation.dataBase();
+    m_sink.appendLine("Data Base: " + dataBase.nameLabel());
+    m_sink.appendLine("Data Base Size: " + std::to_string(dataBase.size()));
     m_sink.appendLine("Research Domain Size: " + std::to_string(domain.size()));
     m_sink.appendLine("LO Range: " + std::to_string(domain.lo()));
     m_sink.appendLine("HI Range: " + std::to_string(domain.hi()));
     m_sink.appendLine("BND%: " + domain.bnd());
     for (const auto& line : domain.restrictions()) m_sink.appendLine("Restrictions: " + line);
     for (const auto& category : domain.categories()) m_sink.appendLine("Category: " + category);
-    for (const auto& bookmaker : m_workstation.bookmakers()) m_sink.appendLine("Bookmaker: " + bookmaker);
+    for (const auto& bookmaker : dataBase.bookmakers()) m_sink.appendLine("Bookmaker: " + bookmaker);
 }
 
 }  // namespace karvola::cli

@@ -93,6 +93,27 @@ public:
     [[nodiscard]] bool quitRequested() const { return m_quitRequested; }
 
 private:
+    // What the terminal follows of the core's changes: the optimizer's progress
+    // (on standard error when it is a terminal) and the clearing of the history.
+    class Changes final : public karvola::ChangeObserver {
+    public:
+        explicit Changes(bool showProgress) : m_showProgress(showProgress) {}
+        void historyCleared() override;
+        void optimizationProgress(int percent) override;
+        void optimizationHint(const std::string& hint) override;
+        void optimizationEnded() override;
+
+        std::function<void()> onHistoryCleared;
+
+    private:
+        void drawProgress() const;
+
+        bool m_showProgress;
+        std::mutex m_mutex;  // the progress comes from the optimizer's worker thread
+        int m_percent = 0;
+        std::string m_hint;
+    };
+
     class CloseDialogs final : public karvola::Workstation::CloseQueryDialogs {
     public:
         explicit CloseDialogs(HeadlessTerminal& terminal) : m_terminal(terminal) {}
@@ -124,7 +145,7 @@ private:
     karvola::Workstation m_workstation;
     MetaCommands m_metaCommands;
     CloseDialogs m_closeDialogs{*this};
-    std::unique_ptr<karvola::OptimizationObserver> m_progressDisplay;
+    Changes m_changes;
     std::function<void(const std::string&)> m_onHistoryLine;
     std::mutex m_lineMutex;
     bool m_quitRequested = false;

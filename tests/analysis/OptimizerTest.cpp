@@ -38,11 +38,11 @@ private:
     std::vector<bool> m_runningAtLine;
 };
 
-class RecordingObserver final : public OptimizationObserver {
+class RecordingObserver final : public ChangeObserver {
 public:
     void optimizationStarted() override { ++started; }
-    void progressChanged(int percent) override { lastPercent = percent; }
-    void hintChanged(const std::string& hint) override {
+    void optimizationProgress(int percent) override { lastPercent = percent; }
+    void optimizationHint(const std::string& hint) override {
         const std::lock_guard lock(mutex);
         hints.push_back(hint);
     }
@@ -65,8 +65,7 @@ TEST(Optimizer, CompletedSearchClearsTheBusyFlagBeforeItsReport) {
     OptimizationFlags flags;
     FlagWatchingSink sink(flags);
     RecordingObserver observer;
-    Optimizer optimizer(flags, sink);
-    optimizer.setObserver(&observer);
+    Optimizer optimizer(flags, sink, observer);
 
     optimizer.start(EmptyRangeJob());
     optimizer.wait();
@@ -90,7 +89,8 @@ TEST(Optimizer, BreakRequestedBeforeTheFirstPointTerminatesTheSearch) {
     FlagWatchingSink sink(flags);
     // The thread starts only once the break request is in place.
     std::function<void()> pending;
-    Optimizer optimizer(flags, sink, [&pending](std::function<void()> work) {
+    ChangeObserver nobody;
+    Optimizer optimizer(flags, sink, nobody, [&pending](std::function<void()> work) {
         pending = std::move(work);
         return std::thread([] {});
     });
@@ -108,7 +108,8 @@ TEST(Optimizer, BreakRequestedBeforeTheFirstPointTerminatesTheSearch) {
 TEST(Optimizer, AThreadThatCannotStartLeavesTheFlagCleared) {
     OptimizationFlags flags;
     FlagWatchingSink sink(flags);
-    Optimizer optimizer(flags, sink, [](std::function<void()>) -> std::thread {
+    ChangeObserver nobody;
+    Optimizer optimizer(flags, sink, nobody, [](std::function<void()>) -> std::thread {
         throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
     });
     optimizer.start(EmptyRangeJob());

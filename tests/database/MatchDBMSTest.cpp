@@ -230,7 +230,7 @@ protected:
         files.files["old.txt"] = threeRecords();
         auto dbms = std::make_unique<MatchDBMS>(sink, files);
         dbms->SetDataBaseName("old.txt");
-        EXPECT_EQ(dbms->Load(), 0);
+        EXPECT_EQ(dbms->Load().code, 0);
         sink.take();
         return dbms;
     }
@@ -259,7 +259,7 @@ TEST_F(MatchDBMSTest, SettingTheSameNameAgainChangesNothing) {
     EXPECT_TRUE(dbms.HasDataBaseName());
 
     files.files["DataBase/top.txt"] = threeRecords();
-    ASSERT_EQ(dbms.Load(), 0);
+    ASSERT_EQ(dbms.Load().code, 0);
     sink.take();
     dbms.SetDataBaseName("DataBase/top.txt");
     EXPECT_EQ(sink.take(), Lines{});
@@ -272,7 +272,7 @@ TEST_F(MatchDBMSTest, LoadReadsOnceAndSummarisesFirstAndLastRecord) {
     dbms.SetDataBaseName("base.txt");
     sink.take();
 
-    ASSERT_EQ(dbms.Load(), 0);
+    ASSERT_EQ(dbms.Load().code, 0);
     EXPECT_EQ(files.reads, 1);
     EXPECT_TRUE(sink.everyLineRepainted());
     // The record without a result counts among the loaded items, not among the settled ones.
@@ -285,7 +285,7 @@ TEST_F(MatchDBMSTest, LoadReadsOnceAndSummarisesFirstAndLastRecord) {
     files.files["other.txt"] = recordText(kBayern);
     dbms.SetDataBaseName("other.txt");
     sink.take();
-    ASSERT_EQ(dbms.Load(), 0);
+    ASSERT_EQ(dbms.Load().code, 0);
     EXPECT_EQ(sink.take(), loadSummary(1, kBayern, kBayern));
     EXPECT_EQ(fieldsOf(dbms.records()), std::vector<Fields>{kBayern});
     ASSERT_EQ(dbms.categories().size(), 1U);
@@ -301,7 +301,7 @@ TEST_F(MatchDBMSTest, CategoriesByCountThenByFirstAppearance) {
     files.files["base.txt"] = text;
     MatchDBMS dbms(sink, files);
     dbms.SetDataBaseName("base.txt");
-    ASSERT_EQ(dbms.Load(), 0);
+    ASSERT_EQ(dbms.Load().code, 0);
 
     std::vector<MatchDBMS::category_t> categories{{"stale", 9}};
     dbms.GetCategories(categories);
@@ -341,7 +341,7 @@ TEST_F(MatchDBMSTest, FailedLoadKeepsRecordsOnlyWhenTheFileWasUnreadable) {
         dbms->SetDataBaseName("new.txt");
         sink.take();
 
-        EXPECT_EQ(dbms->Load(), c.result);
+        EXPECT_EQ(dbms->Load().code, c.result);
         EXPECT_EQ(sink.take(), c.lines);
         EXPECT_FALSE(dbms->IsModified());
         if (c.result == -1) {
@@ -379,7 +379,7 @@ TEST_F(MatchDBMSTest, JunkIsRejectedWithoutHarm) {
         const std::unique_ptr<MatchDBMS> dbms = loadedBase();
         files.files["junk.txt"] = c.content;
         dbms->SetDataBaseName("junk.txt");
-        EXPECT_EQ(dbms->Load(), -2);
+        EXPECT_EQ(dbms->Load().code, -2);
         EXPECT_TRUE(dbms->records().empty());
         files.files.erase("junk.txt");
     }
@@ -497,13 +497,13 @@ TEST(MatchDBMSOnDiskTest, SaveAsWritesWhatLoadsBackIdentically) {
 
     MatchDBMS first(sink, disk);
     first.SetDataBaseName(original.string());
-    ASSERT_EQ(first.Load(), 0);
+    ASSERT_EQ(first.Load().code, 0);
     ASSERT_EQ(first.SaveAs(copy.string()), 0);
     EXPECT_EQ(readBytes(copy), threeRecords("\r\n"));
 
     MatchDBMS second(sink, disk);
     second.SetDataBaseName(copy.string());
-    ASSERT_EQ(second.Load(), 0);
+    ASSERT_EQ(second.Load().code, 0);
     EXPECT_EQ(fieldsOf(second.records()), fieldsOf(first.records()));
 
     // A folder that does not exist: the message, and nothing created.
@@ -526,7 +526,7 @@ TEST(MatchDBMSOnDiskTest, RealDataBaseSurvivesALoadAndSave) {
     ScreenSink sink;
     MatchDBMS dbms(sink, disk);
     dbms.SetDataBaseName(original.string());
-    ASSERT_EQ(dbms.Load(), 0);
+    ASSERT_EQ(dbms.Load().code, 0);
     EXPECT_EQ(dbms.records().size(), 760U);
     ASSERT_EQ(dbms.SaveAs((folder.path() / "sample.txt").string()), 0);
     EXPECT_EQ(readBytes(folder.path() / "sample.txt"), readBytes(original));

@@ -14,6 +14,13 @@ namespace {
 using Lines = std::vector<std::string>;
 constexpr const char* kIncorrect = "Error : Incorrect command or arguments";
 
+// Counts the clearings of the history.
+class HistoryClearings final : public ChangeObserver {
+public:
+    void historyCleared() override { ++count; }
+    int count = 0;
+};
+
 class DispatcherTest : public ::testing::Test {
 protected:
     // Attaches an action that only records what the dispatcher handed over.
@@ -35,7 +42,8 @@ protected:
     }
 
     testing::RecordingSink sink;
-    Terminal terminal{sink, '.'};
+    HistoryClearings history;
+    Terminal terminal{sink, history, '.'};
     std::optional<std::string> calledWord;
     std::optional<CommandArguments> received;
 };
@@ -56,7 +64,8 @@ TEST_F(DispatcherTest, EqualsLinesEvaluateInUpperCaseAndWriteZeroAfterAnError) {
     };
     for (const auto& c : cases) {
         testing::RecordingSink localSink;
-        Terminal local(localSink, '.');
+        ChangeObserver nobody;
+        Terminal local(localSink, nobody, '.');
         local.dispatcher().DispatchCommand(c.line);
         EXPECT_EQ(localSink.lines(), c.output) << c.line;
     }
@@ -64,7 +73,8 @@ TEST_F(DispatcherTest, EqualsLinesEvaluateInUpperCaseAndWriteZeroAfterAnError) {
 
 TEST_F(DispatcherTest, GeneralFormOfEqualsUsesTheUsersSeparator) {
     testing::RecordingSink localSink;
-    Terminal local(localSink, ',');
+    ChangeObserver nobody;
+    Terminal local(localSink, nobody, ',');
     local.dispatcher().DispatchCommand("=1/4");
     local.dispatcher().DispatchCommand("=1,5*2");
     EXPECT_EQ(localSink.lines(), (Lines{"0,25", "3"}));
@@ -96,7 +106,8 @@ TEST_F(DispatcherTest, TokenCountsAndWordsThatDoNotFitAreIncorrect) {
     };
     for (const char* line : lines) {
         testing::RecordingSink localSink;
-        Terminal local(localSink, '.');
+        ChangeObserver nobody;
+        Terminal local(localSink, nobody, '.');
         for (const char* word : {"result", "sim", "upcoming", "opt", "struct", "drange", "sch", "sbp", "quit"}) {
             local.dispatcher().attach(word, [this](const CommandArguments&) { calledWord = "called"; });
         }
@@ -245,12 +256,10 @@ TEST_F(DispatcherTest, SmallCommandsOfTheTerminal) {
                                    ">   "}));
     EXPECT_EQ(terminal.history().lines().size(), 4U);
 
-    int cleared = 0;
-    terminal.history().setClearedCallback([&cleared] { ++cleared; });
     terminal.CommandLineEnter("histclr");
     EXPECT_EQ(sink.lines().back(), "Command line history is clean");
     EXPECT_TRUE(terminal.history().lines().empty());
-    EXPECT_EQ(cleared, 1);
+    EXPECT_EQ(history.count, 1);
 
     terminal.CommandLineEnter("clear");
     EXPECT_TRUE(sink.lines().empty());
@@ -272,11 +281,15 @@ TEST_F(DispatcherTest, EnteringKeepsTheLineExactlyAsTyped) {
     EXPECT_EQ(sink.lines().back(), "Command line history is clean");
 }
 
-TEST(DispatcherAttach, OnlyCommandsOfTheTableCanBeAttached) {
+TEST(DispatcherAttach, OnlyCommandsOfTheTableCanBeAttachedAndEachOnce) {
     testing::RecordingSink sink;
-    Terminal terminal(sink, '.');
+    ChangeObserver nobody;
+    Terminal terminal(sink, nobody, '.');
     EXPECT_THROW(terminal.dispatcher().attach("frobnicate", [](const CommandArguments&) {}), std::invalid_argument);
     EXPECT_NO_THROW(terminal.dispatcher().attach("sbp", [](const CommandArguments&) {}));
+    // A second action would silently take the first one's place.
+    EXPECT_THROW(terminal.dispatcher().attach("sbp", [](const CommandArguments&) {}), std::logic_error);
+    EXPECT_THROW(terminal.dispatcher().attach("echo", [](const CommandArguments&) {}), std::logic_error);
 }
 
 }  // namespace

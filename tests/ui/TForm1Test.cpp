@@ -123,7 +123,7 @@ private slots:
             static_cast<karvola::ui::TResearchDomainSpecForm*>(dialog)->OkSpeedButtonClick();
         });
         window().SpeedButton1Click();
-        const auto& dataBase = window().workstation().dataBase().categories();
+        const auto& dataBase = window().workstation().dataBase().records().categories();
         const auto& first = dataBase.front();
         QCOMPARE(firstItem, QString::fromLatin1(first.name) + QStringLiteral("(%1)").arg(first.count));
         auto* categories = window().findChild<QListWidget*>(QStringLiteral("ResearchDomainListBox"));
@@ -245,7 +245,7 @@ private slots:
     void simShowsTheBetsPreviewAndTheChart() {
         type(QStringLiteral("struct *"));
         type(QStringLiteral("sim [1.5 2.5 1.2] 0.05"));
-        const auto& simulation = window().workstation().simulation();
+        const auto& simulation = window().workstation().strategy().simulation();
         QVERIFY(!simulation.rows.empty());
         QVERIFY(window().simulationTable().isVisible());
         QVERIFY(window().optimizingChart().isVisible());
@@ -297,7 +297,7 @@ private slots:
         QFETCH(bool, closes);
         QFETCH(bool, saved);
         const auto file = m_main.folder() / "renamed.txt";
-        window().workstation().dataBase().SetDataBaseName(file.string());
+        window().workstation().dataBase().rename(file.string());
         m_main.boxes().answers.push_back(static_cast<QMessageBox::StandardButton>(answer));
         QCOMPARE(window().close(), closes);
         QCOMPARE(m_main.boxes().captions, QStringList{QStringLiteral("Confirmation...")});

@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "workstation/Workstation.h"
+#include "database/ResearchDomainCommands.h"
 
 class QTreeWidget;
 

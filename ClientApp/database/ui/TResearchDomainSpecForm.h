@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "workstation/Workstation.h"
+#include "database/ResearchDomainCommands.h"
 
 class QListWidget;
 

@@ -15,9 +15,15 @@
 
 namespace karvola::ui {
 
-TSetupGeneralPropertiesForm::TSetupGeneralPropertiesForm(Workstation& workstation, MessageBoxes& boxes,
+TSetupGeneralPropertiesForm::TSetupGeneralPropertiesForm(GeneralProperties& properties,
+                                                         const ResearchDomainModel& researchDomain,
+                                                         const OpenDataBase& dataBase, MessageBoxes& boxes,
                                                          QWidget* parent)
-    : QDialog(parent), m_workstation(workstation), m_boxes(boxes) {
+    : QDialog(parent),
+      m_properties(properties),
+      m_researchDomain(researchDomain),
+      m_dataBase(dataBase),
+      m_boxes(boxes) {
     setWindowTitle(QStringLiteral("Setup General Properties..."));
     setModal(true);
 
@@ -82,26 +88,22 @@ void TSetupGeneralPropertiesForm::showEvent(QShowEvent* event) {
     FormActivate();
 }
 
-// Copies the main window's values and decides what may be edited: the range
-// only on a non-empty domain, nothing while the optimizer reads these values.
+// Copies the main window's values; what may be edited is the properties' rule.
 void TSetupGeneralPropertiesForm::FormActivate() {
-    const ResearchDomainModel& domain = m_workstation.researchDomain();
-    const bool loaded = m_workstation.dataBaseNameLabel() != Workstation::kNoDatabaseLoaded;
-    const QString name = loaded ? FileNameText(m_workstation.dataBaseNameLabel()) : Text(Workstation::kNoDatabaseLoaded);
+    const QString name = m_dataBase.isLoaded() ? FileNameText(m_dataBase.nameLabel()) : Text(m_dataBase.nameLabel());
     m_dataBaseNameEdit->setText(name);
-    m_dataBaseNameEdit->setToolTip(loaded ? name : QString());
-    m_infimumEdit->setText(QString::number(domain.lo()));
-    m_supremumEdit->setText(QString::number(domain.hi()));
-    m_bndEdit->setText(Text(domain.bnd()));
+    m_dataBaseNameEdit->setToolTip(m_dataBase.isLoaded() ? name : QString());
+    m_infimumEdit->setText(QString::number(m_researchDomain.lo()));
+    m_supremumEdit->setText(QString::number(m_researchDomain.hi()));
+    m_bndEdit->setText(Text(m_researchDomain.bnd()));
 
-    const bool editable = !m_workstation.IsOptimizing();
-    const bool rangeEditable = editable && domain.size() != 0;
+    const GeneralProperties::Editable editable = m_properties.editable();
     for (QWidget* widget : {static_cast<QWidget*>(m_partitioningLabel), static_cast<QWidget*>(m_infimumLabel),
                             static_cast<QWidget*>(m_supremumLabel), static_cast<QWidget*>(m_infimumEdit),
                             static_cast<QWidget*>(m_supremumEdit)}) {
-        widget->setEnabled(rangeEditable);
+        widget->setEnabled(editable.range);
     }
-    setBndEditEnabled(editable);
+    setBndEditEnabled(editable.bnd);
 
     QLineEdit* target = edit(m_focusTarget);
     if (!target->isEnabled()) target = m_bndEdit;
@@ -112,13 +114,8 @@ void TSetupGeneralPropertiesForm::FormActivate() {
 }
 
 void TSetupGeneralPropertiesForm::OkButtonClick() {
-    // While the optimizer runs nothing could be edited, and nothing may change under it.
-    if (m_workstation.IsOptimizing()) {
-        accept();
-        return;
-    }
-    const auto error = m_workstation.SetupGeneralProperties(Bytes(m_infimumEdit->text()), Bytes(m_supremumEdit->text()),
-                                                            Bytes(m_bndEdit->text()));
+    const auto error =
+        m_properties.apply(Bytes(m_infimumEdit->text()), Bytes(m_supremumEdit->text()), Bytes(m_bndEdit->text()));
     if (!error) {
         accept();
         return;

@@ -2,8 +2,10 @@
 
 #include <QDialog>
 
-#include "workstation/Workstation.h"
 #include "common/ui/MessageBoxes.h"
+#include "database/GeneralProperties.h"
+#include "database/OpenDataBase.h"
+#include "database/ResearchDomainModel.h"
 
 class QLabel;
 class QLineEdit;
@@ -20,7 +22,8 @@ class TSetupGeneralPropertiesForm final : public QDialog {
 public:
     using Field = PropertiesError::Field;
 
-    TSetupGeneralPropertiesForm(Workstation& workstation, MessageBoxes& boxes, QWidget* parent = nullptr);
+    TSetupGeneralPropertiesForm(GeneralProperties& properties, const ResearchDomainModel& researchDomain,
+                                const OpenDataBase& dataBase, MessageBoxes& boxes, QWidget* parent = nullptr);
 
     // The edit that gets the focus when the dialog opens (if it is enabled).
     void SetFocusTarget(Field field) { m_focusTarget = field; }
@@ -36,7 +39,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    Workstation& m_workstation;
+    GeneralProperties& m_properties;
+    const ResearchDomainModel& m_researchDomain;
+    const OpenDataBase& m_dataBase;
     MessageBoxes& m_boxes;
     QLineEdit* m_dataBaseNameEdit = nullptr;
     QLineEdit* m_infimumEdit = nullptr;

@@ -36,7 +36,7 @@
 #include "common/Version.h"
 #include "terminal/TerminalScreenRtf.h"
 #include "common/ui/ClickableLabel.h"
-#include "terminal/ui/OptimizationRelay.h"
+#include "terminal/ui/ChangeRelay.h"
 #include "terminal/ui/PathLabel.h"
 #include "common/ui/QtText.h"
 #include "terminal/ui/TerminalScreen.h"
@@ -91,7 +91,8 @@ TForm1::TForm1(MainWindowSettings settings, FileSystem& files, const Clock& cloc
         WorkstationSettings{m_settings.applicationDirectory, m_settings.decimalSeparator}, *m_sink, files, clock);
 
     m_researchDomainSpec = new TResearchDomainSpecForm(this);
-    m_generalProperties = new TSetupGeneralPropertiesForm(*m_workstation, m_boxes, this);
+    m_generalProperties = new TSetupGeneralPropertiesForm(m_workstation->properties(), m_workstation->researchDomain(),
+                                                          m_workstation->dataBase(), m_boxes, this);
     m_dataPreview = new TDataPreviewForm(this);
     m_simulationTable = new TSimulationTableForm(this);
     m_optimizingChart = new TOptimizingChartForm(m_boxes, this);
@@ -107,10 +108,9 @@ TForm1::TForm1(MainWindowSettings settings, FileSystem& files, const Clock& cloc
         WindowPlacement::Keep(*window, WindowPlacement::FirstShowing::ByWindowManager);
     }
 
-    connectOptimizer();
+    connectChanges();
     attachWindowCommands();
     buildMenus();
-    m_workstation->researchDomain().setChangedCallback([this] { refreshResearchDomain(); });
     refreshDataBase();
     refreshResearchDomain();
     m_defaultSize = contentSize();
@@ -121,10 +121,9 @@ TForm1::TForm1(MainWindowSettings settings, FileSystem& files, const Clock& cloc
 // Closing is refused while the optimizer runs, so normally nothing is left to
 // wait for; the wait covers a window destroyed without being closed.
 TForm1::~TForm1() {
-    m_workstation->optimizer().setObserver(nullptr);
+    m_workstation->attachObserver(nullptr);
     m_workstation->optimizer().wait();
-    m_workstation->researchDomain().setChangedCallback({});
-    m_workstation->SaveConfiguration();
+    m_workstation->saveConfiguration();
 }
 
 void TForm1::buildWidgets() {
@@ -296,23 +295,26 @@ void TForm1::attachWindowCommands() {
     });
     dispatcher.attach("sch", [this](const CommandArguments&) { ShowBankrollChart(); });
     dispatcher.attach("sbp", [this](const CommandArguments&) { ShowBettingPreview(); });
-    m_workstation->setSimulationCallback([this](bool completed) { showSimulation(completed); });
-    m_workstation->terminal().history().setClearedCallback([this] { m_commandLine->clear(); });
 }
 
-void TForm1::connectOptimizer() {
-    m_optimization = new OptimizationRelay(this);
-    connect(m_optimization, &OptimizationRelay::progress, m_progressBar, &QProgressBar::setValue);
-    connect(m_optimization, &OptimizationRelay::hint, m_progressBar, &QWidget::setToolTip);
-    connect(m_optimization, &OptimizationRelay::started, this, [this] {
+// Everything the window shows of the core follows its change reports.
+void TForm1::connectChanges() {
+    m_changes = new ChangeRelay(this);
+    connect(m_changes, &ChangeRelay::dataBase, this, &TForm1::refreshDataBase);
+    connect(m_changes, &ChangeRelay::researchDomain, this, &TForm1::refreshResearchDomain);
+    connect(m_changes, &ChangeRelay::simulation, this, &TForm1::showSimulation);
+    connect(m_changes, &ChangeRelay::history, m_commandLine, &QComboBox::clear);
+    connect(m_changes, &ChangeRelay::progress, m_progressBar, &QProgressBar::setValue);
+    connect(m_changes, &ChangeRelay::hint, m_progressBar, &QWidget::setToolTip);
+    connect(m_changes, &ChangeRelay::started, this, [this] {
         m_progressBar->addAction(m_getWVectorAction);
         m_progressBar->setTextVisible(true);
     });
-    connect(m_optimization, &OptimizationRelay::ended, this, [this] {
+    connect(m_changes, &ChangeRelay::ended, this, [this] {
         m_progressBar->removeAction(m_getWVectorAction);
         m_progressBar->setTextVisible(false);
     });
-    m_workstation->optimizer().setObserver(m_optimization);
+    m_workstation->attachObserver(m_changes);
 }
 
 bool TForm1::offersGetWVector() const { return m_progressBar->actions().contains(m_getWVectorAction); }
@@ -323,9 +325,8 @@ void TForm1::ApplicationEvents1Idle() {
     setEnabled(false);
     {
         const WaitCursor busy;
-        m_workstation->StartUp(m_settings.dataBase);
+        m_workstation->startUp(m_settings.dataBase);
     }
-    refreshDataBase();
     setEnabled(true);
     giveFocusToCommandLine();
 }
@@ -357,8 +358,7 @@ void TForm1::LoadDataBaseMenuItemClick() {
     giveFocusToCommandLine();
     if (!chosen) return;
     const WaitCursor busy;
-    m_workstation->LoadDataBase(PathOf(dialog.selectedFiles().constFirst()).string());
-    refreshDataBase();
+    m_workstation->dataBase().open(PathOf(dialog.selectedFiles().constFirst()).string());
 }
 
 void TForm1::SaveStatusScreenMenuItemClick() {
@@ -395,13 +395,13 @@ void TForm1::ClearCommandLineHistoryClick() {
 void TForm1::SpeedButton1Click() {
     {
         const WaitCursor busy;
-        m_researchDomainSpec->FillCategories(m_workstation->FillCategories());
+        m_researchDomainSpec->FillCategories(m_workstation->domainCommands().categoryChoices());
     }
     m_researchDomainSpec->exec();
     giveFocusToCommandLine();
     if (m_researchDomainSpec->cancelled()) return;
     const WaitCursor busy;
-    m_workstation->ChooseCategories(m_researchDomainSpec->markedNames());
+    m_workstation->domainCommands().chooseCategories(m_researchDomainSpec->markedNames());
 }
 
 void TForm1::CompartmentInfimumClick() {
@@ -439,7 +439,7 @@ void TForm1::PreviewResearchDomain1Click() {
     const ResearchDomainModel& domain = m_workstation->researchDomain();
     if (domain.lo() == 0 || domain.hi() == 0) return;
     const WaitCursor busy;
-    m_dataPreview->showRows(m_workstation->PreviewResearchDomain());
+    m_dataPreview->showRows(m_workstation->domainCommands().previewRows());
     m_dataPreview->show();
 }
 
@@ -453,8 +453,8 @@ void TForm1::GetWVectorClick() {
 }
 
 void TForm1::showSimulation(bool completed) {
-    m_simulationTable->showRecord(m_workstation->simulation());
-    m_optimizingChart->showRecord(m_workstation->simulation());
+    m_simulationTable->showRecord(m_workstation->strategy().simulation());
+    m_optimizingChart->showRecord(m_workstation->strategy().simulation());
     if (!completed) return;
     m_simulationTable->show();
     m_optimizingChart->show();
@@ -510,13 +510,12 @@ void TForm1::OpenDocument(const char* fileName) {
 
 // What a data base load changes besides the research domain.
 void TForm1::refreshDataBase() {
-    const Workstation& workstation = *m_workstation;
-    const std::string& name = workstation.dataBaseNameLabel();
-    const bool loaded = name != Workstation::kNoDatabaseLoaded;
-    m_dataBaseNameLabel->setPath(loaded ? FileNameText(name) : Text(name), loaded);
-    m_dataBaseSizeLabel->setText(QString::number(workstation.dataBaseSize()));
+    const OpenDataBase& dataBase = m_workstation->dataBase();
+    const std::string& name = dataBase.nameLabel();
+    m_dataBaseNameLabel->setPath(dataBase.isLoaded() ? FileNameText(name) : Text(name), dataBase.isLoaded());
+    m_dataBaseSizeLabel->setText(QString::number(dataBase.size()));
     m_bookmakers->clear();
-    for (const auto& bookmaker : workstation.bookmakers()) m_bookmakers->addItem(Text(bookmaker));
+    for (const auto& bookmaker : dataBase.bookmakers()) m_bookmakers->addItem(Text(bookmaker));
 }
 
 void TForm1::refreshResearchDomain() {
@@ -533,7 +532,7 @@ void TForm1::refreshResearchDomain() {
 
 void TForm1::closeEvent(QCloseEvent* event) {
     WindowCloseDialogs dialogs(*this, m_boxes);
-    if (m_workstation->FormCloseQuery(dialogs)) {
+    if (m_workstation->mayClose(dialogs)) {
         event->accept();
     } else {
         event->ignore();

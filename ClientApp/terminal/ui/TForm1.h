@@ -22,7 +22,7 @@ class QProgressBar;
 namespace karvola::ui {
 
 class ClickableLabel;
-class OptimizationRelay;
+class ChangeRelay;
 class PathLabel;
 class TerminalScreen;
 class TAboutKarvolaForm;
@@ -99,7 +99,7 @@ private:
     QWidget* buildResearchDomainGroup(QWidget* parent);
     void buildMenus();
     void attachWindowCommands();
-    void connectOptimizer();
+    void connectChanges();
     void ApplicationEvents1Idle();
     void CommandLineKeyPress();
     void SaveStatusScreenMenuItemClick();
@@ -143,7 +143,7 @@ private:
 
     std::unique_ptr<StatusScreenSink> m_sink;
     std::unique_ptr<Workstation> m_workstation;
-    OptimizationRelay* m_optimization = nullptr;
+    ChangeRelay* m_changes = nullptr;
 };
 
 }  // namespace karvola::ui

@@ -34,7 +34,7 @@ protected:
     Workstation& workstation() {
         if (!m_workstation) {
             m_workstation = std::make_unique<Workstation>(WorkstationSettings{folder.path(), ','}, sink, files, clock);
-            m_workstation->LoadDataBase((folder.path() / "ten.txt").string());
+            m_workstation->dataBase().open((folder.path() / "ten.txt").string());
             m_workstation->terminal().dispatcher().DispatchCommand("struct *");
         }
         return *m_workstation;
@@ -69,7 +69,7 @@ TEST_F(WorkstationTest, PropertiesAreCheckedInOrderAndStoredOnlyWhenAllPass) {
         {"1", "1E12", "12", "Compartment Supremum Property error", "Supremum cannot exceed domain size"},
     };
     for (const auto& c : refused) {
-        const auto error = workstation().SetupGeneralProperties(c.lo, c.hi, c.bnd);
+        const auto error = workstation().properties().apply(c.lo, c.hi, c.bnd);
         ASSERT_TRUE(error.has_value()) << c.lo << " " << c.hi << " " << c.bnd;
         EXPECT_EQ(error->caption, c.caption);
         EXPECT_EQ(error->text, c.text);
@@ -78,19 +78,19 @@ TEST_F(WorkstationTest, PropertiesAreCheckedInOrderAndStoredOnlyWhenAllPass) {
         EXPECT_EQ(workstation().researchDomain().bnd(), "12");
     }
 
-    EXPECT_FALSE(workstation().SetupGeneralProperties("2.9", "5", "12.5").has_value());
+    EXPECT_FALSE(workstation().properties().apply("2.9", "5", "12.5").has_value());
     EXPECT_EQ(workstation().researchDomain().lo(), 2);
     EXPECT_EQ(workstation().researchDomain().hi(), 5);
     EXPECT_EQ(workstation().researchDomain().bnd(), "12,5");  // the user's separator
     EXPECT_EQ(workstation().researchDomain().selection().size(), 4U);
 
-    EXPECT_FALSE(workstation().SetupGeneralProperties("0", "0", "100").has_value());
+    EXPECT_FALSE(workstation().properties().apply("0", "0", "100").has_value());
     EXPECT_TRUE(workstation().researchDomain().selection().empty());
 }
 
 TEST_F(WorkstationTest, PreviewNumbersTheRowsOfTheCompartment) {
-    ASSERT_FALSE(workstation().SetupGeneralProperties("3", "5", "12").has_value());
-    const auto rows = workstation().PreviewResearchDomain();
+    ASSERT_FALSE(workstation().properties().apply("3", "5", "12").has_value());
+    const auto rows = workstation().domainCommands().previewRows();
     ASSERT_EQ(rows.size(), 3U);
     EXPECT_EQ(rows[0].number, "1");
     EXPECT_EQ(rows[0].date, "03/01/2011");
@@ -120,22 +120,22 @@ public:
 TEST_F(WorkstationTest, ClosingIsRefusedWhileOptimizingAndAsksOnlyForAChangedBase) {
     ScriptedCloseDialogs dialogs;
     workstation().terminal().flags().OptimizationRunning = true;
-    EXPECT_FALSE(workstation().FormCloseQuery(dialogs));
+    EXPECT_FALSE(workstation().mayClose(dialogs));
     EXPECT_EQ(dialogs.refusals,
               Lines{"Exit Refuse|Optimization in progress...\n Please type 'break' in command line to stop the engine."});
     workstation().terminal().flags().OptimizationRunning = false;
 
     dialogs.answer = Workstation::SaveAnswer::Cancel;
-    EXPECT_TRUE(workstation().FormCloseQuery(dialogs));
+    EXPECT_TRUE(workstation().mayClose(dialogs));
     EXPECT_EQ(dialogs.asked, 0);
 
     // Naming a base marks the data base as changed until it is loaded or saved.
-    workstation().dataBase().SetDataBaseName((folder.path() / "other.txt").string());
-    EXPECT_FALSE(workstation().FormCloseQuery(dialogs));
+    workstation().dataBase().rename((folder.path() / "other.txt").string());
+    EXPECT_FALSE(workstation().mayClose(dialogs));
     dialogs.answer = Workstation::SaveAnswer::No;
-    EXPECT_TRUE(workstation().FormCloseQuery(dialogs));
+    EXPECT_TRUE(workstation().mayClose(dialogs));
     dialogs.answer = Workstation::SaveAnswer::Yes;
-    EXPECT_TRUE(workstation().FormCloseQuery(dialogs));
+    EXPECT_TRUE(workstation().mayClose(dialogs));
     EXPECT_EQ(dialogs.asked, 3);
     EXPECT_TRUE(std::filesystem::exists(folder.path() / "other.txt"));
 }
