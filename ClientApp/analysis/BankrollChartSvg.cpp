@@ -13,6 +13,7 @@
 
 #include "common/NumberTexts.h"
 #include "common/TextEncoding.h"
+#include "common/XmlText.h"
 
 namespace karvola {
 
@@ -37,42 +38,23 @@ std::string number(double value) {
     return text;
 }
 
-// Character data and attribute values. Bytes that are not UTF-8 are read as
-// Latin-1 (the data bases' 8-bit texts); control characters XML cannot hold become "?".
+// Character data: bytes that are not UTF-8 are read as Latin-1 (the data
+// bases' 8-bit texts); control characters XML cannot hold become "?".
 std::string xmlText(std::string_view text) {
     const bool utf8 = IsValidUtf8(text);
-    std::string escaped;
+    std::string converted;
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-            case '&':
-                escaped += "&amp;";
-                continue;
-            case '<':
-                escaped += "&lt;";
-                continue;
-            case '>':
-                escaped += "&gt;";
-                continue;
-            case '"':
-                escaped += "&quot;";
-                continue;
-            case '\'':
-                escaped += "&apos;";
-                continue;
-            default:
-                break;
-        }
         if (byte < 0x20 && c != '\t' && c != '\n' && c != '\r') {
-            escaped += '?';
+            converted += '?';
         } else if (byte >= 0x80 && !utf8) {
-            escaped += static_cast<char>(0xC0 | (byte >> 6));
-            escaped += static_cast<char>(0x80 | (byte & 0x3F));
+            converted += static_cast<char>(0xC0 | (byte >> 6));
+            converted += static_cast<char>(0x80 | (byte & 0x3F));
         } else {
-            escaped += c;
+            converted += c;
         }
     }
-    return escaped;
+    return XmlCharacterData(converted);
 }
 
 // The vertical axis: maps a bankroll to a height and lists its ticks.

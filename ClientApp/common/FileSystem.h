@@ -35,6 +35,13 @@ public:
     virtual bool exists(const std::filesystem::path& file) = 0;
 };
 
+// Writes the content in place of the file: afterwards the file holds either
+// the whole new content or, after any failure, exactly what it held before.
+bool WriteFileAtomically(FileSystem& files, const std::filesystem::path& file, std::string_view content);
+// The same through a replacement already started, for a caller that announces
+// the write only once it can begin.
+bool WriteFileAtomically(std::unique_ptr<ReplacementFile> replacement, std::string_view content);
+
 // The real disk.
 class LocalFileSystem final : public FileSystem {
 public:

@@ -150,4 +150,12 @@ bool LocalFileSystem::exists(const std::filesystem::path& file) {
     return std::filesystem::exists(file, error);
 }
 
+bool WriteFileAtomically(std::unique_ptr<ReplacementFile> replacement, std::string_view content) {
+    return replacement && replacement->write(content) && replacement->commit();
+}
+
+bool WriteFileAtomically(FileSystem& files, const std::filesystem::path& file, std::string_view content) {
+    return WriteFileAtomically(files.replaceFile(file), content);
+}
+
 }  // namespace karvola

@@ -1,5 +1,6 @@
 #include "config/MatchConfig.h"
 
+#include "common/XmlText.h"
 #include <charconv>
 #include <ctime>
 #include <limits>
@@ -7,6 +8,8 @@
 #include <stdexcept>
 #include <string_view>
 #include <unordered_set>
+
+#include "common/XmlText.h"
 
 namespace karvola {
 
@@ -70,35 +73,12 @@ void forEachElement(const pugi::xml_document& document, Visit visit) {
     }
 }
 
-// Escapes what would end the value or start markup. A CR is escaped too: the reader turns a
-// raw one into LF.
-void appendEscaped(std::string& out, std::string_view value) {
-    for (const char c : value) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '\r':
-                out += "&#13;";
-                break;
-            default:
-                out += c;
-        }
-    }
-}
-
 void appendElement(std::string& out, std::string_view name, std::string_view value) {
     out += '\t';
     out += '<';
     out += name;
     out += '>';
-    appendEscaped(out, value);
+    out += XmlCharacterData(value);
     out += "</";
     out += name;
     out += ">\r\n";
@@ -185,8 +165,7 @@ bool MatchConfig::SaveConfiguration() const {
     text += ">\r\n";
 
     // The old file is replaced only once the new one is completely on disk.
-    const std::unique_ptr<ReplacementFile> file = m_files.replaceFile(m_applicationDirectory / kFileName);
-    return file && file->write(text) && file->commit();
+    return WriteFileAtomically(m_files, m_applicationDirectory / kFileName, text);
 }
 
 int MatchConfig::GetTimeZoneBias() const {

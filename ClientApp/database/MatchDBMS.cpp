@@ -82,10 +82,6 @@ void appendLine(std::string& text, std::string_view line) {
 
 // Writes the whole text through a replacement file: the target changes only if
 // every byte was written and the commit succeeded.
-bool replaceWith(std::unique_ptr<ReplacementFile> file, const std::string& text) {
-    return file->write(text) && file->commit();
-}
-
 }  // namespace
 
 ParsedDataBase ParseDataBaseText(std::string_view text) {
@@ -256,7 +252,7 @@ int MatchDBMS::Save() {
     m_sink.repaint();
     // A failed write or commit leaves the old file in place and the base still
     // counting as changed, so the close query keeps the window open.
-    if (!replaceWith(std::move(file), FormatDataBaseText(m_records))) {
+    if (!WriteFileAtomically(std::move(file), FormatDataBaseText(m_records))) {
         m_sink.appendLine(kCouldNotSave);
         return -1;
     }
@@ -279,7 +275,7 @@ void MatchDBMS::SaveAs30Format(const std::string& path) {
     }
     m_sink.appendLine("DBMS : Saving now as 3.0 data format, wait...");
     m_sink.repaint();
-    if (!replaceWith(std::move(file), FormatDataBase30Text(m_records))) {
+    if (!WriteFileAtomically(std::move(file), FormatDataBase30Text(m_records))) {
         m_sink.appendLine(kCouldNotSave30);
         return;
     }

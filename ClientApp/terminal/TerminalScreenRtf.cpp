@@ -59,9 +59,7 @@ std::string TerminalScreenRtf(std::span<const std::string> lines) {
 }
 
 bool SaveTerminalScreen(FileSystem& files, const std::filesystem::path& file, std::span<const std::string> lines) {
-    const std::unique_ptr<ReplacementFile> replacement = files.replaceFile(file);
-    if (!replacement) return false;
-    return replacement->write(TerminalScreenRtf(lines)) && replacement->commit();
+    return WriteFileAtomically(files, file, TerminalScreenRtf(lines));
 }
 
 }  // namespace karvola

@@ -263,15 +263,13 @@ void HeadlessTerminal::showOptions(std::string_view argument) {
 void HeadlessTerminal::exportBets(std::string_view argument) {
     const std::string path = absolutePath(argument);
     const std::string csv = karvola::FormatBetsPreviewCsv(m_workstation.strategy().simulation().rows);
-    auto file = m_files.replaceFile(path);
-    if (!file || !file->write(csv) || !file->commit()) Diagnostic("could not write " + path);
+    if (!karvola::WriteFileAtomically(m_files, path, csv)) Diagnostic("could not write " + path);
 }
 
 void HeadlessTerminal::saveChart() {
     const auto path = m_settings.applicationDirectory / "WorkSpace" / "bankroll_chart.svg";
     const std::string svg = karvola::RenderBankrollChartSvg(m_workstation.strategy().simulation().points, false);
-    auto file = m_files.replaceFile(path);
-    if (!file || !file->write(svg) || !file->commit()) {
+    if (!karvola::WriteFileAtomically(m_files, path, svg)) {
         Diagnostic("could not write " + path.string());
         return;
     }
