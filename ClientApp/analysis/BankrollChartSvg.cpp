@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/BankrollChartLayout.h"
 #include "common/NumberTexts.h"
 #include "common/TextEncoding.h"
 #include "common/XmlText.h"
@@ -25,7 +26,6 @@ constexpr double kPlotLeft = 120.0;   // room for labels like "3.40282346638529E
 constexpr double kPlotRight = 850.0;  // room for half a date label
 constexpr double kPlotTop = 70.0;
 constexpr double kPlotBottom = 430.0;
-constexpr std::size_t kMaxDateLabels = 6;
 
 // Coordinates with a point as decimal separator, whatever the locale.
 std::string number(double value) {
@@ -57,26 +57,19 @@ std::string xmlText(std::string_view text) {
     return XmlCharacterData(converted);
 }
 
-// The vertical axis: maps a bankroll to a height and lists its ticks.
+// The vertical axis: the layout's span widened to its ticks, mapping a
+// bankroll to a height.
 struct ValueAxis {
     bool logarithmic = false;
-    double low = 0.0;  // linear: the value; logarithmic: the decimal exponent
-    double high = 1.0;
+    ChartRange range;            // the bankrolls at the bottom and the top
     std::vector<double> ticks;  // values
 
-    // Values beyond the axis (infinite ones, and on the logarithmic scale zero and
-    // negative bankrolls) are drawn at its nearer end; NaN at the bottom.
-    [[nodiscard]] double y(double value) const {
-        double position = 0.0;  // 0 at the bottom, 1 at the top
-        if (std::isnan(value)) {
-            position = 0.0;
-        } else if (logarithmic) {
-            position = value > 0.0 ? (std::log10(value) - low) / (high - low) : 0.0;
-        } else {
-            position = (value - low) / (high - low);
-        }
-        position = std::clamp(position, 0.0, 1.0);
-        return kPlotBottom - position * (kPlotBottom - kPlotTop);
+    [[nodiscard]] double y(float bankroll) const {
+        const double value = BankrollChartLayout::Plotted(bankroll, range, logarithmic);
+        const double position = logarithmic ? (std::log10(value) - std::log10(range.low)) /
+                                                  (std::log10(range.high) - std::log10(range.low))
+                                            : (value - range.low) / (range.high - range.low);
+        return kPlotBottom - std::clamp(position, 0.0, 1.0) * (kPlotBottom - kPlotTop);
     }
 };
 
@@ -89,49 +82,23 @@ double niceStep(double span) {
     return factor * magnitude;
 }
 
-ValueAxis linearAxis(const std::vector<double>& values) {
+ValueAxis linearAxis(const ChartRange& range) {
     ValueAxis axis;
-    double low = 0.0;
-    double high = 1.0;
-    if (!values.empty()) {
-        low = *std::min_element(values.begin(), values.end());
-        high = *std::max_element(values.begin(), values.end());
-        if (low == high) {
-            const double margin = low == 0.0 ? 1.0 : std::fabs(low) * 0.1;
-            low -= margin;
-            high += margin;
-        }
-    }
-    const double step = niceStep(high - low);
-    const double first = std::floor(low / step);
-    const double last = std::ceil(high / step);
-    axis.low = first * step;
-    axis.high = last * step;
+    const double step = niceStep(range.high - range.low);
+    const double first = std::floor(range.low / step);
+    const double last = std::ceil(range.high / step);
+    axis.range = {first * step, last * step};
     for (double k = first; k <= last; k += 1.0) axis.ticks.push_back(k * step);
     return axis;
 }
 
-ValueAxis logarithmicAxis(const std::vector<double>& values) {
+// The layout's span is whole decades already.
+ValueAxis logarithmicAxis(const ChartRange& range) {
     ValueAxis axis;
     axis.logarithmic = true;
-    double low = 0.0;
-    double high = 1.0;
-    bool anyPositive = false;
-    for (const double value : values) {
-        if (value <= 0.0) continue;
-        const double exponent = std::log10(value);
-        if (!anyPositive) {
-            low = high = exponent;
-            anyPositive = true;
-        }
-        low = std::min(low, exponent);
-        high = std::max(high, exponent);
-    }
-    low = std::floor(low);
-    high = std::ceil(high);
-    if (high <= low) high = low + 1.0;
-    axis.low = low;
-    axis.high = high;
+    axis.range = range;
+    const double low = std::round(std::log10(range.low));
+    const double high = std::round(std::log10(range.high));
     const double step = std::ceil((high - low) / 8.0);  // at most about eight decades labelled
     for (double exponent = low; exponent <= high; exponent += step) axis.ticks.push_back(std::pow(10.0, exponent));
     return axis;
@@ -150,13 +117,8 @@ void appendLine(std::string& svg, double x1, double y1, double x2, double y2, co
 }  // namespace
 
 std::string RenderBankrollChartSvg(const std::vector<ChartPoint>& points, bool logarithmic) {
-    std::vector<double> values;
-    values.reserve(points.size());
-    for (const ChartPoint& point : points) {
-        // Infinite bankrolls are drawn at the edge but do not stretch the axis.
-        if (std::isfinite(point.bankroll)) values.push_back(static_cast<double>(point.bankroll));
-    }
-    const ValueAxis axis = logarithmic ? logarithmicAxis(values) : linearAxis(values);
+    const BankrollChartLayout layout(points, logarithmic);
+    const ValueAxis axis = logarithmic ? logarithmicAxis(layout.range()) : linearAxis(layout.range());
 
     std::string svg;
     svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
@@ -170,7 +132,7 @@ std::string RenderBankrollChartSvg(const std::vector<ChartPoint>& points, bool l
 
     // Grid lines and value labels.
     for (const double tick : axis.ticks) {
-        const double y = axis.y(tick);
+        const double y = axis.y(static_cast<float>(tick));
         appendLine(svg, kPlotLeft, y, kPlotRight, y, "#dddddd");
         appendLine(svg, kPlotLeft - 5, y, kPlotLeft, y, "black");
         appendText(svg, kPlotLeft - 8, y + 4, "end", 11, FormatGeneral(tick));
@@ -184,17 +146,12 @@ std::string RenderBankrollChartSvg(const std::vector<ChartPoint>& points, bool l
         if (count < 2) return (kPlotLeft + kPlotRight) / 2;
         return kPlotLeft + (kPlotRight - kPlotLeft) * static_cast<double>(index) / static_cast<double>(count - 1);
     };
-    const auto y = [&axis](float bankroll) { return axis.y(static_cast<double>(bankroll)); };
+    const auto y = [&axis](float bankroll) { return axis.y(bankroll); };
 
     if (count > 0) {
-        const std::size_t labels = std::min(count, kMaxDateLabels);
-        std::size_t previous = std::numeric_limits<std::size_t>::max();
-        for (std::size_t k = 0; k < labels; ++k) {
-            const std::size_t index = labels < 2 ? 0 : k * (count - 1) / (labels - 1);
-            if (index == previous) continue;
-            previous = index;
-            appendLine(svg, x(index), kPlotBottom, x(index), kPlotBottom + 5, "black");
-            appendText(svg, x(index), kPlotBottom + 20, "middle", 11, points[index].label);
+        for (const auto& label : layout.dateLabels()) {
+            appendLine(svg, x(label.index), kPlotBottom, x(label.index), kPlotBottom + 5, "black");
+            appendText(svg, x(label.index), kPlotBottom + 20, "middle", 11, label.text);
         }
 
         svg += "<polyline fill=\"none\" stroke=\"red\" stroke-width=\"1.5\" points=\"";

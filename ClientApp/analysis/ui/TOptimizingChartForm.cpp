@@ -21,6 +21,7 @@
 #include <cstddef>
 #include <string>
 
+#include "analysis/BankrollChartLayout.h"
 #include "common/ui/MessageBoxes.h"
 #include "common/ui/QtText.h"
 
@@ -28,7 +29,6 @@ namespace karvola::ui {
 
 namespace {
 
-constexpr std::size_t kMaxDateLabels = 6;
 // The chart draws its title as HTML.
 constexpr QLatin1String kTitleLineBreak("<br>");
 
@@ -40,62 +40,6 @@ QString bitmapFilter() {
 }
 QString pngFilter() {
     return QStringLiteral("PNG (*.png)");
-}
-
-// The span the vertical axis shows.
-struct ValueRange {
-    double low = 0.0;
-    double high = 1.0;
-};
-
-// Infinite bankrolls (a float overflow) would stretch the axis to nothing, so
-// only finite ones set it.
-ValueRange linearRange(const std::vector<ChartPoint>& points) {
-    bool any = false;
-    ValueRange range;
-    for (const ChartPoint& point : points) {
-        const double value = point.bankroll;
-        if (!std::isfinite(value)) continue;
-        range.low = any ? std::min(range.low, value) : value;
-        range.high = any ? std::max(range.high, value) : value;
-        any = true;
-    }
-    if (!any) return {0.0, 1.0};
-    if (range.low == range.high) {
-        const double margin = range.low == 0.0 ? 1.0 : std::fabs(range.low) * 0.1;
-        range.low -= margin;
-        range.high += margin;
-    }
-    return range;
-}
-
-// Whole decades around the positive finite bankrolls; a logarithm has nothing
-// to say about the others.
-ValueRange logarithmicRange(const std::vector<ChartPoint>& points) {
-    bool any = false;
-    double lowExponent = 0.0;
-    double highExponent = 0.0;
-    for (const ChartPoint& point : points) {
-        const double value = point.bankroll;
-        if (!std::isfinite(value) || value <= 0.0) continue;
-        const double exponent = std::log10(value);
-        lowExponent = any ? std::min(lowExponent, exponent) : exponent;
-        highExponent = any ? std::max(highExponent, exponent) : exponent;
-        any = true;
-    }
-    lowExponent = any ? std::floor(lowExponent) : -1.0;
-    highExponent = any ? std::max(std::ceil(highExponent), lowExponent + 1.0) : 1.0;
-    // A hair beyond the decades, or rounding in the axis drops their labels.
-    return {std::pow(10.0, lowExponent) * (1.0 - 1e-9), std::pow(10.0, highExponent) * (1.0 + 1e-9)};
-}
-
-// Where a bankroll is drawn: values the axis cannot show (zero and negative ones
-// on the logarithmic scale, NaN, infinities) sit at its nearer edge, so the line
-// stays whole and the axis never sees a value it cannot map.
-double plottedValue(float bankroll, const ValueRange& range) {
-    const double value = bankroll;
-    if (std::isnan(value)) return range.low;
-    return std::clamp(value, range.low, range.high);
 }
 
 }  // namespace
@@ -179,11 +123,14 @@ QString TOptimizingChartForm::chartTitle() const {
 }
 
 void TOptimizingChartForm::plot() {
-    ValueRange range = m_logarithmic ? logarithmicRange(m_points) : linearRange(m_points);
+    const BankrollChartLayout layout(m_points, m_logarithmic);
+    ChartRange range = layout.range();
     // Emptied before the axis changes, so no axis ever holds a point it cannot map.
     m_series1->clear();
     useVerticalAxis(m_logarithmic);
     if (m_logarithmic) {
+        // A hair beyond the decades, or rounding in the axis drops their labels.
+        range = {range.low * (1.0 - 1e-9), range.high * (1.0 + 1e-9)};
         m_logarithmicAxis->setRange(range.low, range.high);
     } else {
         m_decimalAxis->setRange(range.low, range.high);
@@ -193,10 +140,12 @@ void TOptimizingChartForm::plot() {
 
     QList<QPointF> points;
     points.reserve(static_cast<qsizetype>(m_points.size()));
-    for (std::size_t i = 0; i < m_points.size(); ++i)
-        points << QPointF(static_cast<double>(i + 1), plottedValue(m_points[i].bankroll, range));
+    for (std::size_t i = 0; i < m_points.size(); ++i) {
+        points << QPointF(static_cast<double>(i + 1),
+                          BankrollChartLayout::Plotted(m_points[i].bankroll, range, m_logarithmic));
+    }
     m_series1->replace(points);
-    labelDates();
+    labelDates(layout);
 
     m_chart->setTitle(titleLine() + kTitleLineBreak +
                       (m_logarithmic ? QStringLiteral("(logarithmic scale)") : QStringLiteral("(decimal scale)")));
@@ -213,24 +162,11 @@ void TOptimizingChartForm::useVerticalAxis(bool logarithmic) {
     wanted->show();
 }
 
-// A handful of the points' dates under the axis, spread evenly; a date already
-// shown is not repeated.
-void TOptimizingChartForm::labelDates() {
+void TOptimizingChartForm::labelDates(const BankrollChartLayout& layout) {
     for (const QString& label : m_dateAxis->categoriesLabels()) m_dateAxis->remove(label);
-    const std::size_t count = m_points.size();
     m_dateAxis->setStartValue(1.0);
-    m_dateAxis->setRange(1.0, static_cast<double>(std::max<std::size_t>(count, 2)));
-    if (count == 0) return;
-
-    const std::size_t labels = std::min(count, kMaxDateLabels);
-    QSet<QString> shown;
-    for (std::size_t k = 0; k < labels; ++k) {
-        const std::size_t index = labels == 1 ? 0 : (k * (count - 1) + (labels - 1) / 2) / (labels - 1);
-        const QString label = Text(m_points[index].label);
-        if (label.isEmpty() || shown.contains(label)) continue;
-        shown.insert(label);
-        m_dateAxis->append(label, static_cast<double>(index + 1));
-    }
+    m_dateAxis->setRange(1.0, static_cast<double>(std::max<std::size_t>(m_points.size(), 2)));
+    for (const auto& label : layout.dateLabels()) m_dateAxis->append(Text(label.text), static_cast<double>(label.index + 1));
 }
 
 bool TOptimizingChartForm::saveChart(const QString& file) const {

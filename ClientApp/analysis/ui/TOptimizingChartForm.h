@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <vector>
 
+#include "analysis/BankrollChartLayout.h"
 #include "analysis/Simulation.h"
 
 class QAction;
@@ -48,7 +49,7 @@ public:
 private:
     void plot();
     void useVerticalAxis(bool logarithmic);
-    void labelDates();
+    void labelDates(const BankrollChartLayout& layout);
 
     MessageBoxes& m_boxes;
     std::vector<ChartPoint> m_points;
