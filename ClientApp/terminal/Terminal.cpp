@@ -7,7 +7,7 @@ namespace karvola {
 Terminal::Terminal(TerminalSink& sink, ChangeObserver& observer, char decimalSeparator)
     : m_sink(sink), m_history(observer), m_dispatcher(sink, m_history, m_flags, decimalSeparator) {}
 
-void Terminal::CommandLineEnter(std::string_view text, Echo echo) {
+void Terminal::enterLine(std::string_view text, Echo echo) {
     if (text.empty()) return;
     if (echo == Echo::Shown) m_sink.appendLine(">" + std::string(text));
     m_history.append(text);

@@ -21,7 +21,7 @@ public:
     // Enter pressed on the command line: an empty text does nothing; otherwise the
     // echo ">" + text, the history, then the dispatcher. A front end whose user
     // already sees the typed line on the same screen may hide the echo.
-    void CommandLineEnter(std::string_view text, Echo echo = Echo::Shown);
+    void enterLine(std::string_view text, Echo echo = Echo::Shown);
 
     [[nodiscard]] CommandDispatcher& dispatcher() { return m_dispatcher; }
     [[nodiscard]] CommandHistory& history() { return m_history; }

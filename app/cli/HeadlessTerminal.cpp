@@ -169,7 +169,7 @@ void HeadlessTerminal::handleLine(const std::string& line, karvola::Terminal::Ec
         return;
     }
     if (!line.empty() && m_onHistoryLine) m_onHistoryLine(line);
-    m_workstation.terminal().CommandLineEnter(line, echo);
+    m_workstation.terminal().enterLine(line, echo);
 }
 
 // A message box becomes its caption + " : " + its text, one line per line of the text.

@@ -248,36 +248,36 @@ TEST_F(DispatcherTest, ErrorsAreWrittenWithTheCommandsPrefix) {
 }
 
 TEST_F(DispatcherTest, SmallCommandsOfTheTerminal) {
-    terminal.CommandLineEnter("echo   x");
-    terminal.CommandLineEnter("echo two words  ");
-    terminal.CommandLineEnter("rem anything at all");
-    terminal.CommandLineEnter("   ");
+    terminal.enterLine("echo   x");
+    terminal.enterLine("echo two words  ");
+    terminal.enterLine("rem anything at all");
+    terminal.enterLine("   ");
     EXPECT_EQ(sink.lines(), (Lines{">echo   x", "  x", ">echo two words  ", "two words", ">rem anything at all",
                                    ">   "}));
     EXPECT_EQ(terminal.history().lines().size(), 4U);
 
-    terminal.CommandLineEnter("histclr");
+    terminal.enterLine("histclr");
     EXPECT_EQ(sink.lines().back(), "Command line history is clean");
     EXPECT_TRUE(terminal.history().lines().empty());
     EXPECT_EQ(history.count, 1);
 
-    terminal.CommandLineEnter("clear");
+    terminal.enterLine("clear");
     EXPECT_TRUE(sink.lines().empty());
     EXPECT_EQ(sink.clearCount(), 1);
 }
 
 TEST_F(DispatcherTest, EnteringKeepsTheLineExactlyAsTyped) {
     probe("pe_result");
-    terminal.CommandLineEnter("");
+    terminal.enterLine("");
     EXPECT_TRUE(sink.lines().empty());
     EXPECT_TRUE(terminal.history().lines().empty());
 
-    terminal.CommandLineEnter(" pe_result BET1 ");
+    terminal.enterLine(" pe_result BET1 ");
     EXPECT_EQ(sink.lines(), Lines{"> pe_result BET1 "});
     EXPECT_EQ(terminal.history().lines(), Lines{" pe_result BET1 "});
     EXPECT_EQ(received->rest, " BET1");
 
-    terminal.CommandLineEnter("histclr", Terminal::Echo::Hidden);
+    terminal.enterLine("histclr", Terminal::Echo::Hidden);
     EXPECT_EQ(sink.lines().back(), "Command line history is clean");
 }
 

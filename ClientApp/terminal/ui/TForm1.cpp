@@ -341,7 +341,7 @@ void TForm1::CommandLineEnter(const QString& text) {
     m_statusScreen->followOutput();  // the user wants to see what the command answers
     {
         const WaitCursor busy;
-        m_workstation->terminal().CommandLineEnter(Bytes(text));
+        m_workstation->terminal().enterLine(Bytes(text));
     }
 }
 
