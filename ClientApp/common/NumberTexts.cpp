@@ -6,6 +6,7 @@
 #include <cctype>
 #include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <langinfo.h>
 #include <limits>
@@ -109,11 +110,14 @@ std::string FormatGeneral(double value, char decimalSeparator) {
 
 std::string FormatPercent(long double value) {
     const long double hundredfold = std::trunc(value * 100.0L);
-    constexpr auto kLimit = static_cast<long double>(std::numeric_limits<long long>::max());
-    if (!std::isfinite(hundredfold) || std::fabs(hundredfold) >= kLimit) {
-        return FormatGeneral(static_cast<double>(hundredfold)) + "%";
-    }
-    return std::to_string(static_cast<long long>(hundredfold)) + "%";
+    if (!std::isfinite(hundredfold)) return FormatGeneral(static_cast<double>(hundredfold)) + "%";
+    if (hundredfold == 0.0L) return "0%";  // never "-0%"
+    // An integer in decimal at any size, beyond the range of every integer type:
+    // "%.0Lf" writes all its digits and, without a fraction, no decimal separator.
+    // The largest long double has 4933 integral digits.
+    std::array<char, 4960> digits{};
+    std::snprintf(digits.data(), digits.size(), "%.0Lf", hundredfold);
+    return std::string(digits.data()) + "%";
 }
 
 std::optional<double> ParseDecimal(std::string_view text) {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -126,9 +127,10 @@ double convertNumber(std::string_view text) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error == std::errc::result_out_of_range) {
         // A number text has at most 99 characters, so a negative exponent can only make it too small
-        // (it is 0) and a positive one only too large.
+        // (it is 0) and a positive one only too large: infinity, as strtod reads it. Only a result
+        // that is not finite is a domain error, so 1/1E400 is 0.
         if (text.find('-') != std::string_view::npos) return 0.0;
-        throwDomainError();
+        return std::numeric_limits<double>::infinity();
     }
     if (error != std::errc{} || end != text.data() + text.size()) throwExpressionError();
     return value;

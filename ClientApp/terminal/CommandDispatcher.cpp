@@ -194,9 +194,13 @@ void CommandDispatcher::DispatchCommand(std::string_view typedLine) {
             break;
         case Syntax::Wvector:
         case Syntax::WvectorAndFraction:
-            arguments.vector = wvector::FromTypedBounds(EvaluateNumericExpression(arguments.texts[1]),
-                                                        EvaluateNumericExpression(arguments.texts[2]),
-                                                        EvaluateNumericExpression(arguments.texts[3]));
+        {
+            // One after the other: the first faulty bound is the one reported.
+            const double kmin = EvaluateNumericExpression(arguments.texts[1]);
+            const double kMax = EvaluateNumericExpression(arguments.texts[2]);
+            const double crz = EvaluateNumericExpression(arguments.texts[3]);
+            arguments.vector = wvector::FromTypedBounds(kmin, kMax, crz);
+        }
             if (rule->syntax == Syntax::WvectorAndFraction) {
                 arguments.fraction = static_cast<float>(EvaluateNumericExpression(arguments.texts[5]));
             }

@@ -102,6 +102,8 @@ TEST(NumericExpressionTest, NumberTexts) {
         {"5.", 5},
         {"1E-400", 0},
         {"0E999", 0},
+        {"1/1E400", 0},  // a literal too large reads as infinity; only the result must be finite
+        {"2-3/1E999", 2},
     });
 }
 

@@ -133,6 +133,18 @@ TEST_F(DispatcherTest, MisplacedBracketsGiveTheCommandsOwnSyntaxError) {
     EXPECT_FALSE(calledWord.has_value());
 }
 
+// The first faulty bound is the one reported, whatever the others hold.
+TEST_F(DispatcherTest, WvectorBoundsAreEvaluatedFromLeftToRight) {
+    probe("result");
+    probe("sim");
+    EXPECT_EQ(dispatch("result [1/0 x 1]"), Lines{"Error : Domain error"});
+    sink.clearScreen();
+    EXPECT_EQ(dispatch("result [1 (2 1/0]"), Lines{"Error : Unmatched brackets"});
+    sink.clearScreen();
+    EXPECT_EQ(dispatch("sim [x 1/0 1] 1/0"), Lines{"Error : Error in expression"});
+    EXPECT_FALSE(calledWord.has_value());
+}
+
 TEST_F(DispatcherTest, WvectorIsEvaluatedAsTypedAndWidenedByTheOffsets) {
     probe("result");
     probe("sim");

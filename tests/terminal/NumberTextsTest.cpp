@@ -74,6 +74,9 @@ TEST(NumberTexts, PercentTruncatesTowardZero) {
     EXPECT_EQ(FormatPercent(0.0L), "0%");
     EXPECT_EQ(FormatPercent(-0.009L), "0%");
     EXPECT_EQ(FormatPercent(static_cast<long double>(0.07f)), "7%");
+    // Beyond the largest 64-bit integer the truncated value is still written whole.
+    EXPECT_EQ(FormatPercent(1e17L), "10000000000000000000%");
+    EXPECT_EQ(FormatPercent(-static_cast<long double>(1e17f)), "-9999999843067494400%");
 }
 
 TEST(NumberTexts, ParseDecimalAcceptsEitherSeparatorAndNothingElse) {
