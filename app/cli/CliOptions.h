@@ -3,27 +3,23 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
+
+#include "options/CommonOptions.h"
+#include "options/EarlyExit.h"
 
 namespace karvola::cli {
 
 struct CliOptions {
-    std::optional<std::filesystem::path> home;  // --home DIR
-    bool quiet = false;                         // -q, --quiet
-    bool help = false;                          // --help
-    bool version = false;                       // --version
-    std::optional<std::filesystem::path> dataBase;  // --db FILE: loaded at start instead of the default base
-    std::vector<std::string> lines;             // -e LINE, repeatable, in order
-    std::optional<std::filesystem::path> script;
+    options::CommonOptions common;                // --home DIR, --db FILE
+    bool quiet = false;                           // -q, --quiet
+    std::vector<std::string> lines;               // -e LINE, repeatable, in order
+    std::optional<std::filesystem::path> script;  // run after the -e lines
 };
 
-struct CliOptionsResult {
-    CliOptions options;
-    std::string error;  // non-empty: the options are wrong, the text says why
-};
-
-CliOptionsResult ParseCliOptions(const std::vector<std::string>& arguments);
-
-std::string CliUsage();
+// karvola-cli's options, or its answer when it should not start: the help, the
+// version or why the options are wrong.
+std::variant<CliOptions, options::EarlyExit> ParseCliOptions(const std::vector<std::string>& arguments);
 
 }  // namespace karvola::cli

@@ -7,6 +7,7 @@
 #include <string>
 #include <termios.h>
 #include <unistd.h>
+#include <variant>
 #include <vector>
 
 #include "CliOptions.h"
@@ -18,11 +19,10 @@
 #include "common/Clock.h"
 #include "common/FileSystem.h"
 #include "common/NumberTexts.h"
-#include "common/Version.h"
 
 namespace {
 
-constexpr int kWrongOptions = 2;
+using karvola::options::kWrongOptions;
 
 // The line editor changes the terminal's modes; a signal must not leave them so.
 class TerminalModes final {
@@ -40,14 +40,13 @@ private:
 int Run(const karvola::cli::CliOptions& options) {
     // A write beyond the file size limit must fail like any other write error.
     std::signal(SIGXFSZ, SIG_IGN);
-    const auto directory =
-        karvola::ResolveApplicationDirectory(karvola::ApplicationDirectoryInputsFromEnvironment(options.home));
+    const auto directory = options.common.applicationDirectory();
     try {
         karvola::EnsureApplicationLayout(directory);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "karvola-cli: cannot use the application directory %s: %s\n", directory.c_str(),
                      error.what());
-        if (options.home) return kWrongOptions;
+        if (options.common.home) return kWrongOptions;
     }
 
     std::unique_ptr<karvola::cli::StreamLineSource> script;
@@ -63,12 +62,10 @@ int Run(const karvola::cli::CliOptions& options) {
     karvola::cli::ConsoleSink sink(stdout);
     karvola::LocalFileSystem files;
     karvola::SystemClock clock;
-    std::optional<std::string> dataBase;
-    if (options.dataBase) dataBase = std::filesystem::absolute(*options.dataBase).lexically_normal().string();
     karvola::cli::HeadlessTerminal terminal({.applicationDirectory = directory,
                                              .quiet = options.quiet,
                                              .decimalSeparator = karvola::UserDecimalSeparator(),
-                                             .dataBase = dataBase},
+                                             .dataBase = options.common.dataBaseFile()},
                                             sink, files, clock);
     const TerminalModes modes;
     const karvola::cli::SignalWatcher signals([&terminal, &modes](int) {
@@ -106,18 +103,6 @@ int Run(const karvola::cli::CliOptions& options) {
 
 int main(int argc, char** argv) {
     const auto parsed = karvola::cli::ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc));
-    if (!parsed.error.empty()) {
-        std::fprintf(stderr, "karvola-cli: %s\n%s", parsed.error.c_str(), karvola::cli::CliUsage().c_str());
-        return kWrongOptions;
-    }
-    if (parsed.options.help) {
-        std::fputs(karvola::cli::CliUsage().c_str(), stdout);
-        return 0;
-    }
-    if (parsed.options.version) {
-        std::printf("karvola-cli %s (%s)\n", std::string(karvola::kVersion).c_str(),
-                    std::string(karvola::kProductCaption).c_str());
-        return 0;
-    }
-    return Run(parsed.options);
+    if (const auto* early = std::get_if<karvola::options::EarlyExit>(&parsed)) return early->deliver();
+    return Run(std::get<karvola::cli::CliOptions>(parsed));
 }

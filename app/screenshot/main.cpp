@@ -3,14 +3,15 @@
 // pictures of the main window, the Bets Preview, the bankroll chart and the two
 // settings dialogs. Used by scripts/screenshot for the README.
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QComboBox>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimer>
 #include <cstdio>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "analysis/ui/TOptimizingChartForm.h"
 #include "analysis/ui/TSimulationTableForm.h"
@@ -18,10 +19,17 @@
 #include "config/ui/TResultPeResultDisplayOptionsForm.h"
 #include "common/Clock.h"
 #include "common/FileSystem.h"
-#include "terminal/ui/MainWindowOptions.h"
+#include "common/NumberTexts.h"
+#include "config/ApplicationDirectory.h"
+#include "options/CommandLine.h"
 #include "terminal/ui/TForm1.h"
 
 namespace {
+
+// Arguments are in the locale's encoding, as Qt reads them.
+QString FromArgument(const std::string& argument) {
+    return QString::fromLocal8Bit(argument.data(), static_cast<qsizetype>(argument.size()));
+}
 
 void TypeLine(QComboBox& commandLine, const QString& line) {
     commandLine.setFocus();
@@ -46,17 +54,19 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Karvola"));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Pictures of Karvola's windows after the given command lines"));
-    parser.addHelpOption();
-    const karvola::ui::MainWindowOptions options(parser);
-    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Where the PNG pictures go."),
-                                 QStringLiteral("DIR"), QStringLiteral("."));
-    parser.addOption(out);
-    parser.addPositionalArgument(QStringLiteral("lines"), QStringLiteral("Command lines to type."),
-                                 QStringLiteral("[line...]"));
-    parser.process(application);
-    const karvola::ui::MainWindowSettings settings = options.settings(parser);
+    karvola::options::CommandLine commandLine("karvola-screenshot",
+                                              "Pictures of Karvola's windows after the given command lines.");
+    std::string out = ".";
+    std::vector<std::string> lines;
+    commandLine.app().add_option("--out", out, "where the PNG pictures go")->type_name("DIR")->capture_default_str();
+    commandLine.app().add_option("LINE", lines, "command lines to type, in order")->type_name("");
+    if (const auto early = commandLine.parse(std::vector<std::string>(argv + 1, argv + argc))) {
+        return early->deliver();
+    }
+    const karvola::ui::MainWindowSettings settings{.applicationDirectory = commandLine.common().applicationDirectory(),
+                                                   .dataBase = commandLine.common().dataBaseFile(),
+                                                   .decimalSeparator = karvola::UserDecimalSeparator()};
+    karvola::EnsureApplicationLayout(settings.applicationDirectory);
 
     karvola::LocalFileSystem files;
     karvola::SystemClock clock;
@@ -64,13 +74,12 @@ int main(int argc, char** argv) {
     karvola::ui::TForm1 window(settings, files, clock, boxes);
     window.show();
 
-    const QDir folder(parser.value(out));
-    const QStringList lines = parser.positionalArguments();
+    const QDir folder(FromArgument(out));
     int status = 0;
     // Queued after the start-up sequence, which the window queued when it was built.
     QTimer::singleShot(0, &window, [&] {
         bool saved = Save(window, folder, "main-window-start.png");
-        for (const QString& line : lines) TypeLine(*window.commandLine(), line);
+        for (const std::string& line : lines) TypeLine(*window.commandLine(), FromArgument(line));
         window.workstation().optimizer().wait();
         QTimer::singleShot(500, &window, [&, saved]() mutable {
             saved = saved && Save(window, folder, "main-window.png") &&

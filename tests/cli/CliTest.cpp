@@ -108,20 +108,39 @@ TEST_F(CliTest, MetaCommandsAreNotEchoedAndUnknownOnesGoToStandardError) {
 
 TEST_F(CliTest, WrongOptionsExitWithStatusTwo) {
     const std::vector<std::vector<std::string>> wrong = {
-        {"--bogus"}, {"-e"}, {"-x"}, {"--home"}, {"one.txt", "two.txt"}, {(folder.path() / "missing.txt").string()},
+        {"--bogus"}, {"-e"}, {"-x"}, {"--home"}, {"--home="}, {"--db", ""}, {"one.txt", "two.txt"},
+        {(folder.path() / "missing.txt").string()},
     };
     for (const auto& arguments : wrong) {
         const auto result = RunCli(arguments, "", folder.path());
         EXPECT_EQ(result.status, 2) << arguments.front();
         EXPECT_EQ(result.out, "") << arguments.front();
-        EXPECT_NE(result.err, "") << arguments.front();
+        EXPECT_EQ(result.err.rfind("karvola-cli: ", 0), 0U) << result.err;
     }
+    // A wrong option: one line saying why, then the usage.
+    const auto lines = Lines(RunCli({"--bogus"}, "", folder.path()).err);
+    ASSERT_GE(lines.size(), 2U);
+    EXPECT_EQ(lines[1], "Usage: karvola-cli [options] [SCRIPT]");
+
     const auto help = RunCli({"--help"}, "", folder.path());
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("Usage: karvola-cli"), std::string::npos);
+    EXPECT_EQ(help.err, "");
+    EXPECT_EQ(help.out.rfind("Usage: karvola-cli [options] [SCRIPT]\n", 0), 0U) << help.out;
     const auto version = RunCli({"--version"}, "", folder.path());
     EXPECT_EQ(version.status, 0);
-    EXPECT_NE(version.out.find("5.0.3"), std::string::npos);
+    EXPECT_EQ(version.out, "karvola-cli 5.0.3 (Karvola BETA Edition v.5.0.3)\n");
+}
+
+// --home=DIR and --db=FILE reach the program as --home DIR and --db FILE do.
+TEST_F(CliTest, OptionValuesMayFollowAnEqualsSign) {
+    const auto home = folder.path() / "other home";
+    const auto base = folder.path() / "missing.txt";
+    const auto result = RunCli({"--home=" + home.string(), "--db=" + base.string()}, "", folder.path());
+    EXPECT_EQ(result.status, 0);
+    const auto lines = Lines(result.out);
+    ASSERT_GE(lines.size(), 3U);
+    EXPECT_EQ(lines[2], "Setting data base to : " + base.string());
+    EXPECT_TRUE(std::filesystem::is_directory(home / "DataBase"));
 }
 
 TEST_F(CliTest, HomeIsCreatedWithItsFolders) {

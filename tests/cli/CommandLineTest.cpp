@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "options/CommandLine.h"
+
+namespace karvola::options {
+namespace {
+
+using Arguments = std::vector<std::string>;
+
+std::string Joined(const Arguments& arguments) {
+    std::string text;
+    for (const std::string& argument : arguments) text += (text.empty() ? "'" : " '") + argument + "'";
+    return text;
+}
+
+// Parses a command line the program should start with; a refusal shows its text.
+void ExpectStarts(CommandLine& commandLine, const Arguments& arguments) {
+    const auto early = commandLine.parse(arguments);
+    EXPECT_FALSE(early.has_value()) << early->text;
+}
+
+std::optional<std::string> Text(const std::optional<std::filesystem::path>& path) {
+    if (!path) return std::nullopt;
+    return path->string();
+}
+
+// Every front end reads --home and --db alike, with the value in the next
+// argument or after '='.
+TEST(CommandLine, HomeAndDataBaseTakeTheirValueInEitherForm) {
+    struct Case {
+        Arguments arguments;
+        std::optional<std::string> home;
+        std::optional<std::string> dataBase;
+    };
+    const Case cases[] = {
+        {{}, std::nullopt, std::nullopt},
+        {{"--home", "h"}, "h", std::nullopt},
+        {{"--home=h"}, "h", std::nullopt},
+        {{"--db", "b.txt"}, std::nullopt, "b.txt"},
+        {{"--db=b.txt"}, std::nullopt, "b.txt"},
+        {{"--db=x=y.txt", "--home", "my home"}, "my home", "x=y.txt"},
+        {{"--db", "-"}, std::nullopt, "-"},
+        {{"--home", "first", "--home=second"}, "second", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Joined(c.arguments));
+        CommandLine commandLine("prog", "A test program.");
+        ExpectStarts(commandLine, c.arguments);
+        EXPECT_EQ(Text(commandLine.common().home), c.home);
+        EXPECT_EQ(Text(commandLine.common().dataBase), c.dataBase);
+    }
+}
+
+// A wrong command line gets one line saying why, then the usage, for standard error.
+TEST(CommandLine, WrongOptionsGetTheReasonAndTheUsage) {
+    const Arguments wrong[] = {
+        {"--home"}, {"--home="}, {"--home", ""}, {"--db"}, {"--db="}, {"--db", ""}, {"--bogus"}, {"-x"}, {"stray"},
+    };
+    for (const Arguments& arguments : wrong) {
+        SCOPED_TRACE(Joined(arguments));
+        CommandLine commandLine("prog", "A test program.");
+        const auto early = commandLine.parse(arguments);
+        ASSERT_TRUE(early.has_value());
+        EXPECT_EQ(early->status, kWrongOptions);
+        const auto lineEnd = early->text.find('\n');
+        ASSERT_NE(lineEnd, std::string::npos);
+        EXPECT_EQ(early->text.rfind("prog: ", 0), 0U) << early->text;
+        EXPECT_EQ(early->text.substr(lineEnd + 1), commandLine.usage());
+    }
+}
+
+TEST(CommandLine, HelpAndVersionAnswerInsteadOfStarting) {
+    for (const Arguments& arguments : {Arguments{"--help"}, Arguments{"-h"}, Arguments{"--db", "b.txt", "--help"}}) {
+        SCOPED_TRACE(Joined(arguments));
+        CommandLine commandLine("prog", "A test program.");
+        const auto early = commandLine.parse(arguments);
+        ASSERT_TRUE(early.has_value());
+        EXPECT_EQ(early->status, 0);
+        EXPECT_EQ(early->text, commandLine.usage());
+    }
+    CommandLine commandLine("prog", "A test program.");
+    const auto usage = commandLine.usage();
+    EXPECT_EQ(usage.rfind("Usage: prog [options]\nA test program.\n", 0), 0U) << usage;
+    for (const char* option : {"--home DIR", "--db FILE", "-h,--help", "--version"}) {
+        EXPECT_NE(usage.find(option), std::string::npos) << option << " missing from\n" << usage;
+    }
+
+    const auto version = commandLine.parse({"--version"});
+    ASSERT_TRUE(version.has_value());
+    EXPECT_EQ(version->status, 0);
+    EXPECT_EQ(version->text.rfind("prog 5.", 0), 0U) << version->text;
+    EXPECT_EQ(version->text.find('\n'), version->text.size() - 1) << version->text;
+}
+
+// A front end's own options and arguments sit beside the shared ones; "--"
+// makes the rest arguments even when they look like options.
+TEST(CommandLine, FrontEndAddsItsOwnOptionsAndArguments) {
+    CommandLine commandLine("prog", "A test program.");
+    std::string out = ".";
+    std::vector<std::string> lines;
+    commandLine.app().add_option("--out", out, "where the files go")->type_name("DIR");
+    commandLine.app().add_option("LINE", lines, "lines to type");
+
+    ExpectStarts(commandLine, {"--out=pictures", "struct *", "--db", "b.txt", "sim 1", "--", "--home", "-q"});
+    EXPECT_EQ(out, "pictures");
+    EXPECT_EQ(lines, (Arguments{"struct *", "sim 1", "--home", "-q"}));
+    EXPECT_EQ(Text(commandLine.common().dataBase), "b.txt");
+    EXPECT_EQ(commandLine.common().home, std::nullopt);
+    EXPECT_NE(commandLine.usage().find("--out DIR"), std::string::npos) << commandLine.usage();
+}
+
+// The user writes relative paths from the working folder; the program reads
+// them from the application directory, so they are made absolute first.
+TEST(CommonOptions, RelativePathsAreReadFromTheWorkingFolder) {
+    const CommonOptions options{.home = "folder/../home", .dataBase = "folder/../base.txt"};
+    const auto workingFolder = std::filesystem::current_path();
+    EXPECT_EQ(options.applicationDirectory(), workingFolder / "home");
+    EXPECT_EQ(options.dataBaseFile(), (workingFolder / "base.txt").string());
+    EXPECT_EQ(CommonOptions{}.dataBaseFile(), std::nullopt);
+}
+
+}  // namespace
+}  // namespace karvola::options
