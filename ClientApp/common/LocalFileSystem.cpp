@@ -3,9 +3,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <charconv>
 #include <cstdio>
 #include <fstream>
+#include <new>
 #include <system_error>
 
 #include "common/FileSystem.h"
@@ -104,45 +106,90 @@ private:
     bool m_committed = false;
 };
 
+// The file a path finally names once every symbolic link on the way is followed;
+// a link to a file that does not exist yet names where that file will be.
+std::filesystem::path FinalTarget(std::filesystem::path file) {
+    constexpr int kMaxLinks = 40;  // as the kernel allows; a loop ends in a failed save
+    for (int hop = 0; hop < kMaxLinks; ++hop) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(file, error)) return file;
+        const std::filesystem::path link = std::filesystem::read_symlink(file, error);
+        if (error) return file;
+        file = link.is_absolute() ? link : file.parent_path() / link;
+    }
+    return file;
+}
+
+// Temporary files of saves that were killed before their rename: our own hidden
+// "." + name + ".karvola-" + six characters beside the target. Those older than a
+// minute belong to no save still running and are removed.
+void RemoveStaleReplacements(const std::filesystem::path& folder, const std::string& prefix) {
+    constexpr auto kStale = std::chrono::minutes(1);
+    std::error_code error;
+    std::filesystem::directory_iterator entries(folder, error);
+    if (error) return;
+    const auto now = std::filesystem::file_time_type::clock::now();
+    for (const auto& entry : entries) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+        if (!entry.is_regular_file(error) || entry.is_symlink(error)) continue;
+        const auto modified = entry.last_write_time(error);
+        if (!error && now - modified > kStale) std::filesystem::remove(entry.path(), error);
+    }
+}
+
 }  // namespace
 
 std::optional<std::string> LocalFileSystem::readFile(const std::filesystem::path& file) {
-    const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that opening a FIFO does not wait for a writer; only regular files are read
+    // (a device such as /dev/zero would never end).
+    const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) return std::nullopt;
     struct stat status {};
-    if (::fstat(descriptor, &status) != 0 || S_ISDIR(status.st_mode)) {
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(descriptor);
         return std::nullopt;
     }
     // One buffer of the size fstat reports; the loop still reads to the end of the file, so a
-    // file that grows meanwhile or reports no size (/proc, a pipe) is read whole.
+    // file that grows meanwhile or reports no size (/proc) is read whole. A file larger than the
+    // memory can hold is unreadable like any other.
     std::string content;
-    content.resize(status.st_size > 0 ? static_cast<std::size_t>(status.st_size) + 1 : 4096);
-    std::size_t filled = 0;
-    for (;;) {
-        if (filled == content.size()) content.resize(content.size() * 2);
-        const ssize_t count = ::read(descriptor, content.data() + filled, content.size() - filled);
-        if (count < 0) {
-            if (errno == EINTR) continue;
-            ::close(descriptor);
-            return std::nullopt;
+    try {
+        content.resize(status.st_size > 0 ? static_cast<std::size_t>(status.st_size) + 1 : 4096);
+        std::size_t filled = 0;
+        for (;;) {
+            if (filled == content.size()) content.resize(content.size() * 2);
+            const ssize_t count = ::read(descriptor, content.data() + filled, content.size() - filled);
+            if (count < 0) {
+                if (errno == EINTR) continue;
+                ::close(descriptor);
+                return std::nullopt;
+            }
+            if (count == 0) break;
+            filled += static_cast<std::size_t>(count);
         }
-        if (count == 0) break;
-        filled += static_cast<std::size_t>(count);
+        content.resize(filled);
+    } catch (const std::bad_alloc&) {
+        ::close(descriptor);
+        return std::nullopt;
     }
     ::close(descriptor);
-    content.resize(filled);
     return content;
 }
 
 std::unique_ptr<ReplacementFile> LocalFileSystem::replaceFile(const std::filesystem::path& file) {
-    std::filesystem::path folder = file.parent_path();
+    // A save through a symbolic link replaces the file it points to, not the link.
+    const std::filesystem::path target = FinalTarget(file);
+    std::filesystem::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
+    // Marked as ours, so that clearing leftovers never touches a user's ".name.backup".
+    const std::string prefix = "." + target.filename().string() + ".karvola-";
+    RemoveStaleReplacements(folder, prefix);
     // A hidden name beside the target: the same file system, so the final rename is atomic.
-    std::string temporaryPath = (folder / ("." + file.filename().string() + ".XXXXXX")).string();
+    std::string temporaryPath = (folder / (prefix + "XXXXXX")).string();
     const int descriptor = ::mkostemp(temporaryPath.data(), O_CLOEXEC);
     if (descriptor < 0) return nullptr;
-    return std::make_unique<LocalReplacementFile>(descriptor, std::move(temporaryPath), file);
+    return std::make_unique<LocalReplacementFile>(descriptor, std::move(temporaryPath), target);
 }
 
 bool LocalFileSystem::exists(const std::filesystem::path& file) {

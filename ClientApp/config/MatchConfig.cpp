@@ -1,6 +1,5 @@
 #include "config/MatchConfig.h"
 
-#include "common/XmlText.h"
 #include <charconv>
 #include <ctime>
 #include <limits>
@@ -9,6 +8,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "common/NumberTexts.h"
 #include "common/XmlText.h"
 
 namespace karvola {
@@ -113,8 +113,8 @@ void MatchConfig::LoadConfiguration() {
     std::unordered_set<pugi::xml_node_struct*> unfinished;
     if (!result) {
         unfinished = unfinishedElements(document);
-        m_loadProblem = std::string("Warning: ") + kFileName + " is damaged (" + result.description() +
-                        "); the settings after the damage take their defaults.";
+        m_loadProblems.push_back(std::string("Warning: ") + kFileName + " is damaged (" + result.description() +
+                                 "); the settings after the damage take their defaults.");
     }
 
     // Elements are taken wherever they stand, in document order; a later one replaces an earlier one.
@@ -135,6 +135,13 @@ void MatchConfig::LoadConfiguration() {
             // An empty label would make every later BND% computation fail; the default is kept instead.
             m_bndValue = textOf(element);
             if (m_bndValue.empty()) m_bndValue = kDefaultBndValue;
+            // BND% outside (0, 100] would let opt run over nothing; the properties dialog refuses it too.
+            const std::optional<double> bnd = ParseDecimal(m_bndValue);
+            if (!bnd || !(*bnd > 0.0 && *bnd <= 100.0)) {
+                m_loadProblems.push_back(std::string("Warning: ") + kFileName + ": BNDValue '" + m_bndValue +
+                                         "' is not in (0, 100>; " + kDefaultBndValue + " is used.");
+                m_bndValue = kDefaultBndValue;
+            }
         } else if (name == kTimeZoneBias) {
             // Empty ones are given their defaults by the constructor.
             m_timeZoneBias = textOf(element);

@@ -36,7 +36,8 @@ public:
     [[nodiscard]] const std::string& memorizeUID() const { return m_memorizeUID; }
     [[nodiscard]] const std::string& timeZoneBiasText() const { return m_timeZoneBias; }
     // A line for the user when the file could be read only in part (broken XML), else empty.
-    [[nodiscard]] const std::string& loadProblem() const { return m_loadProblem; }
+    // What was wrong with the file as it was read, one warning line each.
+    [[nodiscard]] const std::vector<std::string>& loadProblems() const { return m_loadProblems; }
 
     void SetDefaultBase(std::string value) { m_defaultBase = std::move(value); }
     void SetUIDKey(std::string value) { m_uidKey = std::move(value); }
@@ -63,7 +64,7 @@ private:
     std::string m_dataSource;
     std::string m_resultPeResultOptions;
     std::string m_bndValue;
-    std::string m_loadProblem;
+    std::vector<std::string> m_loadProblems;
 };
 
 }  // namespace karvola

@@ -172,22 +172,29 @@ int MatchDBMS::ReadWholeFile(FileSystem& files, const std::filesystem::path& fil
 }
 
 LoadResult MatchDBMS::Load() {
-    std::string text;
-    if (ReadWholeFile(m_files, m_fileName, text) != 0) {
-        // The records held before stay: an unreadable file says nothing about them.
-        LoadResult unreadable{-1, "DBMS Error : Could not load dbase file"};
-        m_sink.appendLine(unreadable.message);
+    // The records held before stay: an unreadable file says nothing about them. So
+    // does a base too large for the memory: it is read beside the old one, which
+    // goes only once the new one is complete.
+    const auto unreadable = [this] {
+        LoadResult result{-1, "DBMS Error : Could not load dbase file"};
+        m_sink.appendLine(result.message);
         m_sink.repaint();
         m_modified = false;
-        return unreadable;
+        return result;
+    };
+    ParsedDataBase parsed;
+    try {
+        std::string text;
+        if (ReadWholeFile(m_files, m_fileName, text) != 0) return unreadable();
+        parsed = ParseDataBaseText(text);
+    } catch (const std::bad_alloc&) {
+        return unreadable();
     }
 
-    m_records.clear();
-    m_records.shrink_to_fit();  // the old base's memory goes before the new one is built
     m_modified = false;
-    ParsedDataBase parsed = ParseDataBaseText(text);
-    text = std::string();
     if (!parsed.valid) {
+        m_records.clear();
+        m_records.shrink_to_fit();
         LoadResult corrupt{-2, {}};
         if (parsed.missingLineEnd) {
             corrupt.message = "Fatal (DBMS) : Corrupted dbase file";
@@ -262,9 +269,17 @@ int MatchDBMS::Save() {
     return 0;
 }
 
+// The base takes the new name only once it is saved under it.
 int MatchDBMS::SaveAs(const std::string& path) {
-    m_fileName = path;
-    return Save();
+    std::string previous = std::exchange(m_fileName, path);
+    const int saved = Save();
+    if (saved != 0) m_fileName = std::move(previous);
+    return saved;
+}
+
+void MatchDBMS::RestoreName(std::string name, bool modified) {
+    m_fileName = std::move(name);
+    m_modified = modified;
 }
 
 void MatchDBMS::SaveAs30Format(const std::string& path) {

@@ -38,6 +38,8 @@ public:
     MatchDBMS& operator=(const MatchDBMS&) = delete;
 
     void SetDataBaseName(const std::string& name);
+    // Takes back a name set for a load that could not read its file, without a line.
+    void RestoreName(std::string name, bool modified);
     LoadResult Load();
     [[nodiscard]] bool IsModified() const { return m_modified; }
     [[nodiscard]] bool HasDataBaseName() const { return !m_fileName.empty(); }

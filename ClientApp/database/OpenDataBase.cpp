@@ -54,8 +54,16 @@ LoadResult OpenDataBase::open(const std::string& file) {
         m_sink.appendLine(kOptimizationInProgress);
         return {-1, std::string(kOptimizationInProgress)};
     }
+    std::string previousName = m_dataBase.fileName();
+    const bool previouslyModified = m_dataBase.IsModified();
     m_dataBase.SetDataBaseName(file);
     LoadResult result = m_dataBase.Load();
+    if (result.code == -1) {
+        // Nothing was read: the open base stays in force, name, records, research
+        // domain and all, as if the load had not been tried but for its lines.
+        m_dataBase.RestoreName(std::move(previousName), previouslyModified);
+        return result;
+    }
     if (result.loaded()) {
         m_nameLabel = file;
         m_config.SetDefaultBase(file);

@@ -28,6 +28,7 @@ Workstation::~Workstation() { m_observer.attach(nullptr); }
 
 LoadResult Workstation::startUp(const std::optional<std::string>& dataBase) {
     m_sink.appendLine("Initializing....");
+    for (const auto& problem : m_config.loadProblems()) m_sink.appendLine(problem);
     m_sink.repaint();
     LoadResult loaded = m_dataBase.openAtStartUp(dataBase);
     for (const auto& line : StartupBannerLines()) m_sink.appendLine(line);

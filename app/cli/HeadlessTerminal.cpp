@@ -130,8 +130,11 @@ void HeadlessTerminal::interruptOptimization() {
 }
 
 void HeadlessTerminal::startUp() {
-    if (const auto& problem = m_workstation.config().loadProblem(); !problem.empty()) Diagnostic(problem);
     const karvola::LoadResult loaded = m_workstation.startUp(m_settings.dataBase);
+    // A quiet start holds its lines back, the configuration's warnings among them.
+    if (m_settings.quiet) {
+        for (const auto& problem : m_workstation.config().loadProblems()) Diagnostic(problem);
+    }
     m_sink.open();
     if (!m_settings.quiet || loaded.loaded() || !m_workstation.dataBase().hasName()) return;
     // A quiet start says nothing, unless the data base it was asked to load failed.

@@ -94,7 +94,7 @@ TEST_F(MatchConfigTest, FirstRunWithoutAFileTakesTheDefaults) {
     const MatchConfig config = load();
     EXPECT_EQ(valuesOf(config), defaults());
     EXPECT_EQ(config.GetTimeZoneBias(), 1);
-    EXPECT_EQ(config.loadProblem(), "");
+    EXPECT_TRUE(config.loadProblems().empty());
     EXPECT_FALSE(fs::exists(configFile()));  // only a save writes it
 }
 
@@ -157,7 +157,7 @@ TEST_F(MatchConfigTest, AFileInTheProgramsLayoutIsWrittenBackUnchanged) {
                                           "111111111111",
                                           {"second?", "first <x>"}}));
     EXPECT_EQ(config.GetTimeZoneBias(), -4);
-    EXPECT_EQ(config.loadProblem(), "");
+    EXPECT_TRUE(config.loadProblems().empty());
     ASSERT_TRUE(config.SaveConfiguration());
     EXPECT_EQ(readBack(configFile()), content);
 }
@@ -201,7 +201,24 @@ TEST_F(MatchConfigTest, ReadsElementsByNameWhereverTheyStand) {
         SCOPED_TRACE(c.name);
         const MatchConfig config = load(c.content);
         EXPECT_EQ(valuesOf(config), c.expected);
-        EXPECT_EQ(config.loadProblem(), "");
+        EXPECT_TRUE(config.loadProblems().empty());
+    }
+}
+
+// A BND% the properties dialog would refuse makes opt search over nothing: it
+// falls back to the default, with one warning.
+TEST_F(MatchConfigTest, BndValuesOutsideTheirRangeFallBackWithAWarning) {
+    struct Case {
+        const char* stored;
+        const char* used;
+    };
+    const Case cases[] = {{"-5", "12"}, {"0", "12"}, {"1000", "12"}, {"abc", "12"}, {"1e999", "12"},
+                          {"100", "100"}, {"0.5", "0.5"}, {"12,5", "12,5"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        const MatchConfig config = load(fileWith(line("BNDValue", c.stored)));
+        EXPECT_EQ(config.GetBNDValue(), c.used);
+        EXPECT_EQ(config.loadProblems().size(), std::string(c.used) == c.stored ? 0U : 1U);
     }
 }
 
@@ -343,7 +360,7 @@ TEST_F(MatchConfigTest, ATruncatedFileNeverYieldsACutValue) {
     expected.options = fallback.options;
     expected.leaks.clear();
     EXPECT_EQ(valuesOf(cut), expected);
-    EXPECT_NE(cut.loadProblem(), "");
+    EXPECT_FALSE(cut.loadProblems().empty());
 }
 
 TEST_F(MatchConfigTest, BrokenMarkupKeepsTheValuesBeforeIt) {
@@ -388,7 +405,7 @@ TEST_F(MatchConfigTest, BrokenMarkupKeepsTheValuesBeforeIt) {
         SCOPED_TRACE(c.name);
         const MatchConfig config = load(c.content);
         EXPECT_EQ(valuesOf(config), c.expected);
-        EXPECT_EQ(config.loadProblem().empty(), !c.damaged) << config.loadProblem();
+        EXPECT_EQ(config.loadProblems().empty(), !c.damaged) << ::testing::PrintToString(config.loadProblems());
     }
 }
 

@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <iterator>
 #include <map>
+#include <new>
 #include <memory>
 #include <optional>
 #include <random>
@@ -67,6 +68,7 @@ class FakeFileSystem final : public FileSystem {
 public:
     std::map<std::filesystem::path, std::string> files;
     bool failRead = false;
+    bool outOfMemory = false;  // the read runs out of memory, as a base too large for it does
     bool failReplace = false;
     std::optional<std::size_t> failWriteAfter;  // bytes accepted before the disk is full
     bool failCommit = false;
@@ -74,6 +76,7 @@ public:
 
     std::optional<std::string> readFile(const std::filesystem::path& file) override {
         ++reads;
+        if (outOfMemory) throw std::bad_alloc();
         const auto it = files.find(file);
         if (failRead || it == files.end()) return std::nullopt;
         return it->second;
@@ -455,8 +458,8 @@ TEST_F(MatchDBMSTest, FailedSaveKeepsTheOldFileAndTheChangedState) {
                 break;
             case Operation::SaveAs:
                 EXPECT_EQ(dbms->SaveAs("target.txt"), -1);
-                // The name is taken even though the writing failed.
-                EXPECT_EQ(dbms->fileName(), "target.txt");
+                // A save that failed must not point the next one at a file it never wrote.
+                EXPECT_EQ(dbms->fileName(), "named.txt");
                 break;
             case Operation::Export30:
                 dbms->SaveAs30Format("target.txt");
@@ -530,6 +533,23 @@ TEST(MatchDBMSOnDiskTest, RealDataBaseSurvivesALoadAndSave) {
     EXPECT_EQ(dbms.records().size(), 760U);
     ASSERT_EQ(dbms.SaveAs((folder.path() / "sample.txt").string()), 0);
     EXPECT_EQ(readBytes(folder.path() / "sample.txt"), readBytes(original));
+}
+
+// A base too large for the memory is read beside the old one: running out of
+// memory is an unreadable file, and the records held before stay.
+TEST_F(MatchDBMSTest, RunningOutOfMemoryWhileLoadingKeepsTheOldRecords) {
+    const std::unique_ptr<MatchDBMS> dbms = loadedBase();
+    const auto before = dbms->records().size();
+    sink.take();
+    files.outOfMemory = true;
+    dbms->SetDataBaseName("huge.txt");
+    sink.take();
+    const LoadResult result = dbms->Load();
+    EXPECT_EQ(result.code, -1);
+    EXPECT_EQ(result.message, "DBMS Error : Could not load dbase file");
+    EXPECT_EQ(sink.take(), Lines{"DBMS Error : Could not load dbase file"});
+    EXPECT_EQ(dbms->records().size(), before);
+    EXPECT_FALSE(dbms->categories().empty());
 }
 
 }  // namespace

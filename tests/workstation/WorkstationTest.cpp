@@ -140,5 +140,32 @@ TEST_F(WorkstationTest, ClosingIsRefusedWhileOptimizingAndAsksOnlyForAChangedBas
     EXPECT_TRUE(std::filesystem::exists(folder.path() / "other.txt"));
 }
 
+// A file that cannot be read says nothing about the base in use: it stays in
+// force, down to its file name, so that a save still goes where it came from.
+TEST_F(WorkstationTest, AnUnreadableFileLeavesTheOpenBaseInForce) {
+    ASSERT_FALSE(workstation().properties().apply("2", "5", "12").has_value());
+    const std::string file = (folder.path() / "ten.txt").string();
+    OpenDataBase& dataBase = workstation().dataBase();
+    for (const std::string& unreadable : {(folder.path() / "missing.txt").string(), std::string("/dev/zero"),
+                                          folder.path().string()}) {
+        SCOPED_TRACE(unreadable);
+        sink.clearScreen();
+        const LoadResult result = dataBase.open(unreadable);
+        EXPECT_EQ(result.code, -1);
+        EXPECT_EQ(sink.lines(), (Lines{"Setting data base to : " + unreadable, "DBMS Error : Could not load dbase file"}));
+        EXPECT_EQ(dataBase.nameLabel(), file);
+        EXPECT_EQ(dataBase.fileName(), file);
+        EXPECT_EQ(dataBase.size(), 10);
+        EXPECT_FALSE(dataBase.isModified());
+        EXPECT_EQ(workstation().researchDomain().size(), 10U);
+        EXPECT_EQ(workstation().researchDomain().lo(), 2);
+        EXPECT_EQ(workstation().researchDomain().hi(), 5);
+    }
+    // A failed save as keeps the name too.
+    EXPECT_NE(dataBase.saveAs((folder.path() / "no folder" / "x.txt").string()), 0);
+    EXPECT_EQ(dataBase.fileName(), file);
+    EXPECT_EQ(dataBase.nameLabel(), file);
+}
+
 }  // namespace
 }  // namespace karvola

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -61,11 +63,14 @@ TEST_F(LocalFileSystemTest, ReadsFilesThatReportNoSize) {
     EXPECT_NE(read->find("Name:"), std::string::npos);
 }
 
+// Only regular files are read: a device would never end, a FIFO would wait for a writer.
 TEST_F(LocalFileSystemTest, ReadingWhatIsNoReadableFileGivesNothing) {
     fs::create_directory(m_folder.path() / "folder");
     writeFile(m_folder.path() / "file", "x");
-    for (const fs::path& path :
-         {m_folder.path() / "missing.txt", m_folder.path() / "folder", m_folder.path() / "file" / "below-a-file"}) {
+    const fs::path fifo = m_folder.path() / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const fs::path& path : {m_folder.path() / "missing.txt", m_folder.path() / "folder",
+                                 m_folder.path() / "file" / "below-a-file", fs::path("/dev/zero"), fifo}) {
         SCOPED_TRACE(path);
         EXPECT_FALSE(m_files.readFile(path).has_value());
     }
@@ -107,6 +112,48 @@ TEST_F(LocalFileSystemTest, ReplacementKeepsThePermissionsOfTheTarget) {
     EXPECT_TRUE(file->write("new"));
     EXPECT_TRUE(file->commit());
     EXPECT_EQ(permissionsOf(target), 0640U);
+}
+
+// A save through a symbolic link writes the file the link names, in that
+// file's folder and with its permissions; the link stays a link.
+TEST_F(LocalFileSystemTest, ReplacementThroughALinkReplacesTheLinkedFile) {
+    const fs::path data = m_folder.path() / "data";
+    fs::create_directory(data);
+    const fs::path real = data / "real.txt";
+    writeFile(real, "old");
+    ASSERT_EQ(::chmod(real.c_str(), 0600), 0);
+    fs::create_symlink("data/real.txt", m_folder.path() / "link.txt");  // relative to the link's folder
+    fs::create_symlink(m_folder.path() / "link.txt", m_folder.path() / "chain.txt");
+    fs::create_symlink("data/absent.txt", m_folder.path() / "dangling.txt");
+
+    ASSERT_TRUE(WriteFileAtomically(m_files, m_folder.path() / "chain.txt", "new"));
+    EXPECT_TRUE(fs::is_symlink(m_folder.path() / "link.txt"));
+    EXPECT_TRUE(fs::is_symlink(m_folder.path() / "chain.txt"));
+    EXPECT_EQ(readBack(real), "new");
+    EXPECT_EQ(permissionsOf(real), 0600U);
+    EXPECT_EQ(namesIn(data), std::set<std::string>{"real.txt"});
+
+    ASSERT_TRUE(WriteFileAtomically(m_files, m_folder.path() / "dangling.txt", "created"));
+    EXPECT_TRUE(fs::is_symlink(m_folder.path() / "dangling.txt"));
+    EXPECT_EQ(readBack(data / "absent.txt"), "created");
+}
+
+// A save killed before its rename leaves its temporary file; the next save to
+// that file clears those no running save can still own.
+TEST_F(LocalFileSystemTest, StaleTemporaryFilesOfTheTargetAreRemoved) {
+    const fs::path target = m_folder.path() / "base.txt";
+    const auto makeFile = [this](const char* name, std::chrono::minutes age) {
+        const fs::path file = m_folder.path() / name;
+        writeFile(file, "partial");
+        fs::last_write_time(file, fs::file_time_type::clock::now() - age);
+    };
+    makeFile(".base.txt.karvola-Ab12Cd", std::chrono::minutes(5));   // stale: removed
+    makeFile(".base.txt.karvola-Xy34Zw", std::chrono::minutes(0));   // maybe a save in progress: kept
+    makeFile(".other.txt.karvola-Ab12Cd", std::chrono::minutes(5));  // another file's: kept
+    makeFile(".base.txt.backup", std::chrono::minutes(5));           // the user's: kept
+    ASSERT_TRUE(WriteFileAtomically(m_files, target, "whole"));
+    EXPECT_EQ(namesIn(m_folder.path()), (std::set<std::string>{"base.txt", ".base.txt.karvola-Xy34Zw",
+                                                                ".other.txt.karvola-Ab12Cd", ".base.txt.backup"}));
 }
 
 TEST_F(LocalFileSystemTest, AbandonedReplacementLeavesTheTargetAndNoTemporaryFile) {
