@@ -1,6 +1,10 @@
 #include <benchmark/benchmark.h>
 
+#include <string>
+#include <vector>
+
 #include "expressions/NumericExpression.h"
+#include "expressions/OddsCondition.h"
 #include "expressions/PredictExpression.h"
 
 namespace {
@@ -21,5 +25,38 @@ void BM_PredictExpressionPerMatch(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PredictExpressionPerMatch);
+
+// A condition of 10,000 comparisons, read once and evaluated over 760 matches, as
+// rsr and pe_result do over the sample base: the whole command's work.
+std::string LongCondition() {
+    std::string text;
+    for (int i = 0; i < 10'000; ++i) text += (i == 0 ? "" : " && ") + std::string("ODDS1 > 1.") + std::to_string(i % 10);
+    return text;
+}
+
+void BM_LongRestrictionOver760Matches(benchmark::State& state) {
+    const std::string text = LongCondition();
+    for (auto _ : state) {
+        const karvola::OddsCondition condition(text, karvola::OddsCondition::Names::BeforeBlankRemoval);
+        double kept = 0.0;
+        for (int match = 0; match < 760; ++match) {
+            const std::string odds1 = "1." + std::to_string(match % 100);
+            kept += condition.evaluate({odds1, "3.4", "4.5"});
+        }
+        benchmark::DoNotOptimize(kept);
+    }
+}
+BENCHMARK(BM_LongRestrictionOver760Matches)->Unit(benchmark::kMillisecond);
+
+void BM_LongPredictionOver760Matches(benchmark::State& state) {
+    const std::string text = LongCondition() + "?BET1";
+    for (auto _ : state) {
+        karvola::PredictExpression rule(text);
+        int bets = 0;
+        for (int match = 0; match < 760; ++match) bets += rule.evaluate(1.0f + static_cast<float>(match % 100) / 100.0f, 3.4f, 4.5f);
+        benchmark::DoNotOptimize(bets);
+    }
+}
+BENCHMARK(BM_LongPredictionOver760Matches)->Unit(benchmark::kMillisecond);
 
 }  // namespace

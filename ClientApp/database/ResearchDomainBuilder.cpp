@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "config/DateTimeManager.h"
-#include "expressions/LogicExpression.h"
+#include "expressions/OddsCondition.h"
 #include "common/NumberTexts.h"
 
 namespace karvola {
@@ -181,24 +181,6 @@ float narrowToFloat(double value) {
 // ---------------------------------------------------------------------------
 // Restrictions
 
-// Replaces every occurrence of `name`, left to right, without looking again at what was
-// put in. The value is formatted only when the name occurs. `spare` is a reused buffer.
-void replaceOdds(std::string& text, std::string_view name, float odds, std::string& spare) {
-    std::size_t found = text.find(name);
-    if (found == std::string::npos) return;
-    const std::string value = FormatGeneral(static_cast<double>(odds), '.');
-    spare.clear();
-    std::size_t from = 0;
-    while (found != std::string::npos) {
-        spare.append(text, from, found - from);
-        spare.append(value);
-        from = found + name.size();
-        found = text.find(name, from);
-    }
-    spare.append(text, from);
-    std::swap(text, spare);
-}
-
 // ---------------------------------------------------------------------------
 // Dates
 
@@ -291,18 +273,22 @@ MaskedResearchDomain BuildResearchDomainByMasks(const std::vector<data_base_reco
     return result;
 }
 
+// The restriction is read once; each match only puts its odds, in the general
+// form, where the names stand in the text as typed.
 ResearchDomain RestrictResearchDomain(const ResearchDomain& domain, std::string_view restriction) {
+    const OddsCondition condition(restriction, OddsCondition::Names::BeforeBlankRemoval);
     ResearchDomain kept;
-    std::string text;
-    std::string spare;
     for (const basic_record_t& record : domain) {
-        text.assign(restriction);
-        // One name after the other over the whole text, ODDS1 first.
-        replaceOdds(text, "ODDS1", record.odds1, spare);
-        replaceOdds(text, "ODDS0", record.odds0, spare);
-        replaceOdds(text, "ODDS2", record.odds2, spare);
-        logic_expression_t expression(text);
-        if (expression.evaluate() != 0.0) kept.push_back(record);
+        double value = 0.0;
+        if (condition.mentionsOdds()) {
+            const std::string odds1 = FormatGeneral(static_cast<double>(record.odds1), '.');
+            const std::string odds0 = FormatGeneral(static_cast<double>(record.odds0), '.');
+            const std::string odds2 = FormatGeneral(static_cast<double>(record.odds2), '.');
+            value = condition.evaluate({odds1, odds0, odds2});
+        } else {
+            value = condition.evaluate({});
+        }
+        if (value != 0.0) kept.push_back(record);
     }
     return kept;
 }

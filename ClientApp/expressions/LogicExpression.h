@@ -11,7 +11,8 @@ namespace karvola {
 // level; every operand is itself evaluated as a logic expression, its value rounded
 // to a 32-bit float, and the values are combined comparisons first, then "&&",
 // then "||", each group from the left. Throws std::logic_error; the numeric
-// evaluator's errors pass through unchanged.
+// evaluator's errors pass through unchanged. The reading itself is OddsCondition's,
+// which also serves the conditions that mention a match's odds.
 class logic_expression_t final {
 public:
     enum element_type_t : std::uint8_t { ET_VALUE, ET_OPERATOR };
@@ -47,20 +48,11 @@ public:
     explicit logic_expression_t(std::string text);
 
     // 1.0 or 0.0 when the text has operators, else the numeric value of the whole text.
-    // Both lists are empty again when it returns or throws, so it can be called anew.
+    // Can be called again; over-long or over-deep input is "Error in expression".
     double evaluate();
 
 private:
-    void removeBlanks();
-    void checkBrackets() const;
-    void scanOperators();
-    void appendOperand(std::int32_t first, std::int32_t end);
-    void reduce(std::uint8_t firstCode, std::uint8_t lastCode);
-
     std::string m_text;
-    std::vector<operators_pos_t> m_operators_pos;  // empty between evaluations
-    std::vector<final_list_element_t> m_final_list;  // empty between evaluations
-    bool m_blanks_removed = false;
 };
 
 }  // namespace karvola

@@ -7,7 +7,6 @@
 #include <stdexcept>
 #include <utility>
 
-#include "expressions/LogicExpression.h"
 
 namespace karvola {
 
@@ -56,52 +55,59 @@ std::string_view formatOdds(float odds, OddsText& buffer) {
     return text;
 }
 
-void replaceAll(std::string& text, std::string_view name, std::string_view value) {
-    for (std::size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + value.size())) {
-        text.replace(at, name.size(), value);
-    }
-}
-
 bool isBlank(char c) {
     return static_cast<signed char>(c) <= 32;
 }
 
 }  // namespace
 
-PredictExpression::PredictExpression(std::string text) : m_text(std::move(text)) {}
-
-std::uint8_t PredictExpression::evaluate(float odds1, float odds0, float odds2) {
-    // Empties both lists on every exit, errors included.
-    struct ListsReset {
-        PredictExpression& expression;
-        ~ListsReset() {
-            expression.m_parse_elements.clear();
-            expression.m_elements.clear();
-        }
-    } reset{*this};
-
-    m_text.erase(std::remove_if(m_text.begin(), m_text.end(), isBlank), m_text.end());
+PredictExpression::PredictExpression(std::string text) : m_text(std::move(text)) {
+    m_compactText = m_text;
+    m_compactText.erase(std::remove_if(m_compactText.begin(), m_compactText.end(), isBlank), m_compactText.end());
     // Every part is split and checked before any condition is evaluated, so a
     // faulty later part is reported even when an earlier condition holds.
-    split();
-    buildElements(odds1, odds0, odds2);
+    std::vector<predict_expr_parse_element_t> parts;
+    try {
+        split(parts);
+        m_elements.reserve(parts.size());
+        for (const predict_expr_parse_element_t& part : parts) {
+            const auto keyword = std::find_if(kKeywords.begin(), kKeywords.end(),
+                                              [&](const Keyword& k) { return k.text == part.m_keyword; });
+            if (keyword == kKeywords.end()) throw std::logic_error(kInvalidKeyword);
+            m_elements.push_back({OddsCondition(part.m_condition, OddsCondition::Names::AfterBlankRemoval),
+                                  keyword->code});
+            m_mentionsOdds = m_mentionsOdds || m_elements.back().m_condition.mentionsOdds();
+        }
+    } catch (const std::logic_error& error) {
+        m_elements.clear();
+        m_error = error.what();
+    }
+}
 
-    for (predict_expr_element_t& element : m_elements) {
-        logic_expression_t condition(std::move(element.m_condition));
-        const double value = condition.evaluate();
+std::uint8_t PredictExpression::evaluate(float odds1, float odds0, float odds2) {
+    m_evaluated = true;
+    if (!m_error.empty()) throw std::logic_error(m_error);
+    OddsText buffer1;
+    OddsText buffer0;
+    OddsText buffer2;
+    const OddsTexts odds = m_mentionsOdds ? OddsTexts{formatOdds(odds1, buffer1), formatOdds(odds0, buffer0),
+                                                      formatOdds(odds2, buffer2)}
+                                          : OddsTexts{};
+    for (const predict_expr_element_t& element : m_elements) {
+        const double value = element.m_condition.evaluate(odds);
         if (value != 0.0 && !std::isnan(value)) return element.m_prediction;
     }
     return NO_BET;
 }
 
 // Cuts the text into parts at the first "?" and the first ":" after it.
-void PredictExpression::split() {
-    const std::string_view text = m_text;
+void PredictExpression::split(std::vector<predict_expr_parse_element_t>& parts) const {
+    const std::string_view text = m_compactText;
     std::size_t start = 0;
     while (true) {
         const std::size_t question = text.find('?', start);
         if (question == std::string_view::npos) {
-            m_parse_elements.push_back({kAlwaysTrue, text.substr(start)});
+            parts.push_back({kAlwaysTrue, text.substr(start)});
             return;
         }
         const std::string_view condition = text.substr(start, question - start);
@@ -109,37 +115,12 @@ void PredictExpression::split() {
 
         const std::size_t colon = text.find(':', question + 1);
         if (colon == std::string_view::npos) {
-            m_parse_elements.push_back({condition, text.substr(question + 1)});
+            parts.push_back({condition, text.substr(question + 1)});
             return;
         }
-        m_parse_elements.push_back({condition, text.substr(question + 1, colon - question - 1)});
+        parts.push_back({condition, text.substr(question + 1, colon - question - 1)});
         if (colon + 1 == text.size()) throw std::logic_error(kSyntaxError);
         start = colon + 1;
-    }
-}
-
-void PredictExpression::buildElements(float odds1, float odds0, float odds2) {
-    OddsText buffer1;
-    OddsText buffer0;
-    OddsText buffer2;
-    const std::string_view text1 = formatOdds(odds1, buffer1);
-    const std::string_view text0 = formatOdds(odds0, buffer0);
-    const std::string_view text2 = formatOdds(odds2, buffer2);
-
-    m_elements.reserve(m_parse_elements.size());
-    for (const predict_expr_parse_element_t& part : m_parse_elements) {
-        predict_expr_element_t element;
-        element.m_condition.assign(part.m_condition);
-        // In this order, each over the result of the one before.
-        replaceAll(element.m_condition, "ODDS1", text1);
-        replaceAll(element.m_condition, "ODDS0", text0);
-        replaceAll(element.m_condition, "ODDS2", text2);
-
-        const auto keyword = std::find_if(kKeywords.begin(), kKeywords.end(),
-                                          [&](const Keyword& k) { return k.text == part.m_keyword; });
-        if (keyword == kKeywords.end()) throw std::logic_error(kInvalidKeyword);
-        element.m_prediction = keyword->code;
-        m_elements.push_back(std::move(element));
     }
 }
 

@@ -5,13 +5,16 @@
 #include <string_view>
 #include <vector>
 
+#include "expressions/OddsCondition.h"
+
 namespace karvola {
 
 // A betting rule: condition "?" keyword ":" condition "?" keyword ... with an
 // optional keyword alone at the end, which always applies. The conditions are
 // logic expressions in which ODDS1, ODDS0 and ODDS2 stand for the match's odds.
-// The whole rule is parsed again for every match, so every error shows at the
-// first match. Throws std::logic_error.
+// The rule is read once; a fault in it is raised by every evaluation, so it
+// shows at the first match, whichever part would have applied. Throws
+// std::logic_error.
 class PredictExpression final {
 public:
     // The bet a rule asks for. These are not the outcome codes of the wvector rule.
@@ -28,13 +31,13 @@ public:
 
     // One part as written, while the text is being split.
     struct predict_expr_parse_element_t {
-        std::string_view m_condition;  // views into m_text, valid during one evaluation
+        std::string_view m_condition;  // views into the text without blanks
         std::string_view m_keyword;
     };
 
-    // One part for the match being evaluated.
+    // One part, read.
     struct predict_expr_element_t {
-        std::string m_condition;  // with the odds names replaced by the match's odds
+        OddsCondition m_condition;
         std::uint8_t m_prediction = NO_BET;
     };
 
@@ -45,15 +48,17 @@ public:
     std::uint8_t evaluate(float odds1, float odds0, float odds2);
 
     // The rule's text: as given until the first evaluation, without blanks after it.
-    [[nodiscard]] const std::string& text() const { return m_text; }
+    [[nodiscard]] const std::string& text() const { return m_evaluated ? m_compactText : m_text; }
 
 private:
-    void split();
-    void buildElements(float odds1, float odds0, float odds2);
+    void split(std::vector<predict_expr_parse_element_t>& parts) const;
 
     std::string m_text;
-    std::vector<predict_expr_parse_element_t> m_parse_elements;  // empty between evaluations
-    std::vector<predict_expr_element_t> m_elements;              // empty between evaluations
+    std::string m_compactText;
+    std::vector<predict_expr_element_t> m_elements;
+    std::string m_error;  // non-empty: the fault every evaluation raises
+    bool m_mentionsOdds = false;
+    bool m_evaluated = false;
 };
 
 }  // namespace karvola
