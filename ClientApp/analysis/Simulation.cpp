@@ -113,7 +113,7 @@ void RunWvectorSimulation(TerminalSink& sink, const wvector& rule, float fractio
 
 void RunPredictionSimulation(TerminalSink& sink, const std::string& expression, float fraction,
                              std::optional<std::span<const basic_record_t>> range, char decimalSeparator,
-                             SimulationRecord& record) {
+                             SimulationRecord& record, const StopRequest& stop) {
     record.points.clear();
     if (!range) return;
 
@@ -121,6 +121,7 @@ void RunPredictionSimulation(TerminalSink& sink, const std::string& expression, 
     BankrollRun run(record, fraction, decimalSeparator);
     bool warned = false;
     for (const basic_record_t& match : *range) {
+        stop.throwIfRequested();
         std::uint8_t prediction = PredictExpression::NO_BET;
         try {
             prediction = rule.evaluate(match.odds1, match.odds0, match.odds2);

@@ -7,6 +7,7 @@
 
 #include "common/wvector.h"
 #include "database/basic_record_t.h"
+#include "common/StopRequest.h"
 #include "common/TerminalSink.h"
 
 namespace karvola {
@@ -53,6 +54,6 @@ void RunWvectorSimulation(TerminalSink& sink, const wvector& rule, float fractio
                           SimulationRecord& record);
 void RunPredictionSimulation(TerminalSink& sink, const std::string& expression, float fraction,
                              std::optional<std::span<const basic_record_t>> range, char decimalSeparator,
-                             SimulationRecord& record);
+                             SimulationRecord& record, const StopRequest& stop = StopRequest::Never());
 
 }  // namespace karvola

@@ -9,12 +9,13 @@ namespace karvola {
 
 StrategyCommands::StrategyCommands(TerminalSink& sink, const ResearchDomainModel& researchDomain,
                                    const MatchConfig& config, Optimizer& optimizer, ChangeObserver& observer,
-                                   char decimalSeparator)
+                                   const StopRequest& stop, char decimalSeparator)
     : m_sink(sink),
       m_researchDomain(researchDomain),
       m_config(config),
       m_optimizer(optimizer),
       m_observer(observer),
+      m_stop(stop),
       m_decimalSeparator(decimalSeparator) {}
 
 void StrategyCommands::Register(CommandDispatcher& dispatcher) {
@@ -22,7 +23,7 @@ void StrategyCommands::Register(CommandDispatcher& dispatcher) {
         RunResult(m_sink, arguments.vector, m_researchDomain.selection(), reportFormat());
     });
     dispatcher.attach("pe_result", [this](const CommandArguments& arguments) {
-        RunPeResult(m_sink, arguments.rest, m_researchDomain.selection(), reportFormat());
+        RunPeResult(m_sink, arguments.rest, m_researchDomain.selection(), reportFormat(), m_stop);
     });
     dispatcher.attach("sim", [this](const CommandArguments& arguments) {
         simulate([&] {
@@ -33,7 +34,7 @@ void StrategyCommands::Register(CommandDispatcher& dispatcher) {
     dispatcher.attach("pe_sim", [this](const CommandArguments& arguments) {
         simulate([&] {
             RunPredictionSimulation(m_sink, arguments.rest, arguments.fraction, simulationRange(),
-                                    m_decimalSeparator, m_simulation);
+                                    m_decimalSeparator, m_simulation, m_stop);
         });
     });
     dispatcher.attach("opt", [this](const CommandArguments& arguments) {

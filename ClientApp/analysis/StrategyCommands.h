@@ -7,6 +7,7 @@
 #include "analysis/Simulation.h"
 #include "analysis/StrategyReports.h"
 #include "common/ChangeObserver.h"
+#include "common/StopRequest.h"
 #include "common/TerminalSink.h"
 #include "config/MatchConfig.h"
 #include "database/ResearchDomainModel.h"
@@ -20,7 +21,7 @@ namespace karvola {
 class StrategyCommands final {
 public:
     StrategyCommands(TerminalSink& sink, const ResearchDomainModel& researchDomain, const MatchConfig& config,
-                     Optimizer& optimizer, ChangeObserver& observer, char decimalSeparator);
+                     Optimizer& optimizer, ChangeObserver& observer, const StopRequest& stop, char decimalSeparator);
 
     StrategyCommands(const StrategyCommands&) = delete;
     StrategyCommands& operator=(const StrategyCommands&) = delete;
@@ -42,6 +43,7 @@ private:
     const MatchConfig& m_config;
     Optimizer& m_optimizer;
     ChangeObserver& m_observer;
+    const StopRequest& m_stop;
     char m_decimalSeparator;
     SimulationRecord m_simulation;
 };

@@ -176,7 +176,7 @@ void RunResult(TerminalSink& sink, const wvector& rule, std::span<const basic_re
 }
 
 void RunPeResult(TerminalSink& sink, const std::string& expression, std::span<const basic_record_t> range,
-                 const ReportFormat& format) {
+                 const ReportFormat& format, const StopRequest& stop) {
     PredictExpression rule(expression);
     statistics_t statistics;
     std::string sequence;
@@ -184,6 +184,7 @@ void RunPeResult(TerminalSink& sink, const std::string& expression, std::span<co
     {
         StatisticsAccumulator accumulator(statistics);
         for (const basic_record_t& record : range) {
+            stop.throwIfRequested();
             std::uint8_t prediction = PredictExpression::NO_BET;
             try {
                 prediction = rule.evaluate(record.odds1, record.odds0, record.odds2);

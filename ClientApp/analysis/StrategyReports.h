@@ -7,6 +7,7 @@
 #include "analysis/statistics_t.h"
 #include "common/wvector.h"
 #include "database/basic_record_t.h"
+#include "common/StopRequest.h"
 #include "common/TerminalSink.h"
 
 namespace karvola {
@@ -33,6 +34,6 @@ void RunResult(TerminalSink& sink, const wvector& rule, std::span<const basic_re
 // writes its report. A "Domain error" of one match makes it no bet (one warning
 // line per run); any other error is thrown (std::logic_error) before the report.
 void RunPeResult(TerminalSink& sink, const std::string& expression, std::span<const basic_record_t> range,
-                 const ReportFormat& format);
+                 const ReportFormat& format, const StopRequest& stop = StopRequest::Never());
 
 }  // namespace karvola

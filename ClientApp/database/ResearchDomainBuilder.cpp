@@ -251,11 +251,12 @@ ResearchDomain BuildResearchDomain(const std::vector<data_base_record_t>& record
 }
 
 MaskedResearchDomain BuildResearchDomainByMasks(const std::vector<data_base_record_t>& records,
-                                                std::span<const std::string> masks) {
+                                                std::span<const std::string> masks, const StopRequest& stop) {
     MaskedResearchDomain result;
     // Views into `records`, which outlive this call; sorted into the answer at the end.
     std::unordered_set<std::string_view> matched;
     for (const data_base_record_t& record : records) {
+        stop.throwIfRequested();
         if (record.result == '?') continue;
         const auto matches = std::count_if(masks.begin(), masks.end(), [&record](const std::string& mask) {
             return MaskMatch(mask, record.category);
@@ -275,10 +276,12 @@ MaskedResearchDomain BuildResearchDomainByMasks(const std::vector<data_base_reco
 
 // The restriction is read once; each match only puts its odds, in the general
 // form, where the names stand in the text as typed.
-ResearchDomain RestrictResearchDomain(const ResearchDomain& domain, std::string_view restriction) {
+ResearchDomain RestrictResearchDomain(const ResearchDomain& domain, std::string_view restriction,
+                                      const StopRequest& stop) {
     const OddsCondition condition(restriction, OddsCondition::Names::BeforeBlankRemoval);
     ResearchDomain kept;
     for (const basic_record_t& record : domain) {
+        stop.throwIfRequested();
         double value = 0.0;
         if (condition.mentionsOdds()) {
             const std::string odds1 = FormatGeneral(static_cast<double>(record.odds1), '.');

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/StopRequest.h"
 #include "database/basic_record_t.h"
 #include "database/data_base_record_t.h"
 #include "common/TerminalSink.h"
@@ -32,12 +33,14 @@ struct MaskedResearchDomain {
 
 // struct: every record once per matching mask, '?' results left out.
 MaskedResearchDomain BuildResearchDomainByMasks(const std::vector<data_base_record_t>& records,
-                                                std::span<const std::string> masks);
+                                                std::span<const std::string> masks,
+                                                const StopRequest& stop = StopRequest::Never());
 
 // rsr: the records for which the restriction (ODDS1, ODDS0, ODDS2 replaced by the
 // record's odds in the general form) is not 0. Throws std::logic_error from the
 // expression; the given domain is not changed.
-ResearchDomain RestrictResearchDomain(const ResearchDomain& domain, std::string_view restriction);
+ResearchDomain RestrictResearchDomain(const ResearchDomain& domain, std::string_view restriction,
+                                      const StopRequest& stop = StopRequest::Never());
 
 struct CompartmentRange {
     int lo = 0;

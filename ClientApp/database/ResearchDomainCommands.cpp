@@ -25,15 +25,16 @@ const char* ResultText(char result) {
 }  // namespace
 
 ResearchDomainCommands::ResearchDomainCommands(TerminalSink& sink, const MatchDBMS& dataBase,
-                                               ResearchDomainModel& researchDomain, const OptimizationFlags& flags)
-    : m_sink(sink), m_dataBase(dataBase), m_researchDomain(researchDomain), m_flags(flags) {}
+                                               ResearchDomainModel& researchDomain, const OptimizationFlags& flags,
+                                               const StopRequest& stop)
+    : m_sink(sink), m_dataBase(dataBase), m_researchDomain(researchDomain), m_flags(flags), m_stop(stop) {}
 
 void ResearchDomainCommands::Register(CommandDispatcher& dispatcher) {
     dispatcher.attach("struct", [this](const CommandArguments& arguments) {
-        m_researchDomain.applyMasks(BuildResearchDomainByMasks(m_dataBase.records(), arguments.texts));
+        m_researchDomain.applyMasks(BuildResearchDomainByMasks(m_dataBase.records(), arguments.texts, m_stop));
     });
     dispatcher.attach("rsr", [this](const CommandArguments& arguments) {
-        ResearchDomain narrowed = RestrictResearchDomain(m_researchDomain.domain(), arguments.rest);
+        ResearchDomain narrowed = RestrictResearchDomain(m_researchDomain.domain(), arguments.rest, m_stop);
         m_researchDomain.applyRestriction(std::move(narrowed), arguments.rest);
     });
     dispatcher.attach("drange", [this](const CommandArguments& arguments) {

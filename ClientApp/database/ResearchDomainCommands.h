@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/OptimizationFlags.h"
+#include "common/StopRequest.h"
 #include "common/TerminalSink.h"
 #include "database/MatchDBMS.h"
 #include "database/ResearchDomainModel.h"
@@ -36,7 +37,7 @@ struct PreviewRow {
 class ResearchDomainCommands final {
 public:
     ResearchDomainCommands(TerminalSink& sink, const MatchDBMS& dataBase, ResearchDomainModel& researchDomain,
-                           const OptimizationFlags& flags);
+                           const OptimizationFlags& flags, const StopRequest& stop);
 
     ResearchDomainCommands(const ResearchDomainCommands&) = delete;
     ResearchDomainCommands& operator=(const ResearchDomainCommands&) = delete;
@@ -56,6 +57,7 @@ private:
     const MatchDBMS& m_dataBase;
     ResearchDomainModel& m_researchDomain;
     const OptimizationFlags& m_flags;
+    const StopRequest& m_stop;
 };
 
 }  // namespace karvola

@@ -8,6 +8,7 @@
 
 #include "expressions/NumericExpression.h"
 #include "common/NumberTexts.h"
+#include "common/StopRequest.h"
 
 namespace karvola {
 
@@ -217,6 +218,8 @@ void CommandDispatcher::DispatchCommand(std::string_view typedLine) {
             return;
         }
         action->second(arguments);
+    } catch (const CommandStopped&) {
+        // Asked to stop: the program is ending, and the command ends without a word.
     } catch (const std::exception& error) {
         // One faulty command never ends the program: its error becomes a line.
         m_sink.appendLine(std::string(rule->errorPrefix) + error.what());

@@ -5,6 +5,7 @@
 #include "terminal/CommandDispatcher.h"
 #include "terminal/CommandHistory.h"
 #include "common/OptimizationFlags.h"
+#include "common/StopRequest.h"
 #include "common/TerminalSink.h"
 
 namespace karvola {
@@ -28,11 +29,14 @@ public:
     [[nodiscard]] OptimizationFlags& flags() { return m_flags; }
     [[nodiscard]] const OptimizationFlags& flags() const { return m_flags; }
     [[nodiscard]] TerminalSink& sink() { return m_sink; }
+    // Asked from another thread to end the command at work and run no more.
+    [[nodiscard]] StopRequest& stopRequest() { return m_stop; }
 
 private:
     TerminalSink& m_sink;
     CommandHistory m_history;
     OptimizationFlags m_flags;
+    StopRequest m_stop;
     CommandDispatcher m_dispatcher;
 };
 

@@ -12,10 +12,11 @@ Workstation::Workstation(WorkstationSettings settings, TerminalSink& sink, FileS
       m_terminal(sink, m_observer, m_settings.decimalSeparator),
       m_researchDomain(m_observer),
       m_dataBase(sink, files, m_config, m_researchDomain, m_terminal.flags(), m_observer),
-      m_domainCommands(sink, m_dataBase.records(), m_researchDomain, m_terminal.flags()),
+      m_domainCommands(sink, m_dataBase.records(), m_researchDomain, m_terminal.flags(), m_terminal.stopRequest()),
       m_properties(m_researchDomain, m_terminal.flags(), m_settings.decimalSeparator),
       m_optimizer(m_terminal.flags(), sink, m_observer),
-      m_strategy(sink, m_researchDomain, m_config, m_optimizer, m_observer, m_settings.decimalSeparator) {
+      m_strategy(sink, m_researchDomain, m_config, m_optimizer, m_observer, m_terminal.stopRequest(),
+                 m_settings.decimalSeparator) {
     m_researchDomain.setBnd(m_config.GetBNDValue());
     CommandDispatcher& dispatcher = m_terminal.dispatcher();
     RegisterOddsCalculators(dispatcher);

@@ -129,6 +129,11 @@ void HeadlessTerminal::interruptOptimization() {
     if (flags.IsOptimizing()) flags.BreakRequested = true;
 }
 
+void HeadlessTerminal::stop() {
+    m_workstation.terminal().stopRequest().request();
+    interruptOptimization();
+}
+
 void HeadlessTerminal::startUp() {
     const karvola::LoadResult loaded = m_workstation.startUp(m_settings.dataBase);
     // A quiet start holds its lines back, the configuration's warnings among them.
@@ -150,7 +155,8 @@ void HeadlessTerminal::followHistory(std::function<void(const std::string&)> onL
 }
 
 void HeadlessTerminal::run(LineSource& source, karvola::Terminal::Echo echo) {
-    while (!m_quitRequested) {
+    const karvola::StopRequest& stopped = m_workstation.terminal().stopRequest();
+    while (!m_quitRequested && !stopped.requested()) {
         const auto line = source.nextLine();
         if (!line) break;
         handleLine(*line, echo);
@@ -166,7 +172,8 @@ void HeadlessTerminal::finish() {
 
 void HeadlessTerminal::handleLine(const std::string& line, karvola::Terminal::Echo echo) {
     const std::lock_guard lock(m_lineMutex);
-    if (m_finished) return;
+    // Once the program is ending, a line read meanwhile does not run.
+    if (m_finished || m_workstation.terminal().stopRequest().requested()) return;
     if (!line.empty() && line.front() == ':') {
         if (!m_metaCommands.run(line)) Diagnostic("unknown meta-command '" + line + "' (type :help for the list)");
         return;

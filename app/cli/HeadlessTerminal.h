@@ -87,6 +87,9 @@ public:
     void waitForOptimization();
     // Asks a running optimization to stop (the program is being interrupted).
     void interruptOptimization();
+    // The program is ending (a signal, a closed output): the command at work ends
+    // at its next record and no further line runs. Safe from another thread.
+    void stop();
     // Called with every line that enters the history, and when it is cleared.
     void followHistory(std::function<void(const std::string&)> onLine, std::function<void()> onCleared);
 

@@ -1,10 +1,14 @@
 #include "LineSources.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <histedit.h>
 #include <stdexcept>
+#include <string_view>
+
+#include "common/FileSystem.h"
 
 namespace karvola::cli {
 
@@ -84,7 +88,21 @@ struct EditLineSource::Editor {
         return static_cast<Editor*>(data)->prompt.data();
     }
 
-    void save() { ::history(history, &event, H_SAVE, historyFile.c_str()); }
+    // The history goes to an anonymous file first (the library writes only to a
+    // real file) and then replaces the saved one whole, so that a full disk or a
+    // kill never leaves it cut short.
+    void save() {
+        const std::unique_ptr<std::FILE, decltype(&std::fclose)> scratch(std::tmpfile(), &std::fclose);
+        if (!scratch || ::history(history, &event, H_SAVE_FP, scratch.get()) < 0) return;
+        std::fflush(scratch.get());
+        std::rewind(scratch.get());
+        std::string text;
+        char block[4096];
+        for (std::size_t count; (count = std::fread(block, 1, sizeof block, scratch.get())) > 0;) text.append(block, count);
+        if (std::ferror(scratch.get()) != 0) return;
+        karvola::LocalFileSystem files;
+        karvola::WriteFileAtomically(files, historyFile, text);
+    }
 };
 
 EditLineSource::EditLineSource(std::string prompt, std::filesystem::path historyFile)

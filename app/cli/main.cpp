@@ -38,8 +38,10 @@ private:
 };
 
 int Run(const karvola::cli::CliOptions& options) {
-    // A write beyond the file size limit must fail like any other write error.
+    // A write beyond the file size limit must fail like any other write error, and
+    // so must a write into a pipe whose reader went away (karvola-cli ... | head).
     std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
     const auto directory = options.common.applicationDirectory();
     try {
         karvola::EnsureApplicationLayout(directory);
@@ -68,8 +70,9 @@ int Run(const karvola::cli::CliOptions& options) {
                                              .dataBase = options.common.dataBaseFile()},
                                             sink, files, clock);
     const TerminalModes modes;
+    sink.setClosedHandler([&terminal] { terminal.stop(); });
     const karvola::cli::SignalWatcher signals([&terminal, &modes](int) {
-        terminal.interruptOptimization();
+        terminal.stop();
         terminal.finish();
         modes.restore();
     });

@@ -281,5 +281,86 @@ TEST_F(CliTest, TerminationSignalWritesTheConfiguration) {
     EXPECT_NE(ReadText(home / "karvola_config.xml").find("<BNDValue>12</BNDValue>"), std::string::npos);
 }
 
+// A long command polls the stop request: a signal ends the program within a
+// fraction of the command's time, the configuration written and no later line run.
+TEST_F(CliTest, ASignalEndsALongCommandAtOnce) {
+    const auto home = folder.path() / "home";
+    const auto base = folder.path() / "big.txt";
+    {
+        std::ofstream file(base, std::ios::binary);
+        for (int i = 0; i < 200'000; ++i) {
+            file << "01/01/2011\r\nLeague\r\nHome " << i % 97 << "\r\nAway\r\n1." << i % 90 + 10
+                 << "\r\n3.3\r\n4.4\r\n1\r\n0\r\n";
+        }
+    }
+    std::string condition = "ODDS1 > 1.05";
+    for (int i = 0; i < 3'000; ++i) condition += " && ODDS0 > 1." + std::to_string(i % 10);
+    int input[2];
+    ASSERT_EQ(pipe(input), 0);
+    const auto outFile = folder.path() / "out.txt";
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        dup2(input[0], 0);
+        close(input[1]);
+        const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(out, 1);
+        execl(KARVOLA_CLI_PATH, KARVOLA_CLI_PATH, "-q", "--home", home.c_str(), "--db", base.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(input[0]);
+    const std::string lines = "struct *\nrsr " + condition + "\necho after\n";
+    ASSERT_EQ(write(input[1], lines.data(), lines.size()), static_cast<ssize_t>(lines.size()));
+    for (int i = 0; i < 3000 && ReadText(outFile).find(">rsr") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_NE(ReadText(outFile).find(">rsr"), std::string::npos);
+    const auto signalled = std::chrono::steady_clock::now();
+    kill(child, SIGINT);
+    int status = 0;
+    waitpid(child, &status, 0);
+    const auto took = std::chrono::steady_clock::now() - signalled;
+    close(input[1]);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 128 + SIGINT);
+    EXPECT_LT(took, std::chrono::milliseconds(1500));  // the whole restriction takes several seconds
+    EXPECT_EQ(ReadText(outFile).find("after"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(home / "karvola_config.xml"));
+}
+
+// A reader that goes away (karvola-cli ... | head) ends the program quietly,
+// with the configuration written, not by SIGPIPE.
+TEST_F(CliTest, AClosedOutputEndsTheProgramQuietly) {
+    const auto home = folder.path() / "home";
+    int output[2];
+    ASSERT_EQ(pipe(output), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(output[0]);
+        dup2(output[1], 1);
+        const int devnull = open("/dev/null", O_RDWR);
+        dup2(devnull, 0);
+        dup2(devnull, 2);
+        std::vector<std::string> arguments = {KARVOLA_CLI_PATH, "-q", "--home", home.string()};
+        for (int i = 0; i < 5'000; ++i) arguments.insert(arguments.end(), {"-e", "echo line"});
+        std::vector<char*> argv;
+        for (auto& argument : arguments) argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        execv(KARVOLA_CLI_PATH, argv.data());
+        _exit(127);
+    }
+    close(output[1]);
+    char first[16];
+    ASSERT_GT(read(output[0], first, sizeof first), 0);
+    close(output[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(std::filesystem::exists(home / "karvola_config.xml"));
+}
+
 }  // namespace
 }  // namespace karvola::testing
