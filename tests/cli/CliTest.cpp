@@ -36,6 +36,43 @@ const std::filesystem::path& TestData() {
     return data;
 }
 
+// karvola-cli as a child process: its standard input a pipe the test writes to,
+// its output a file the test reads while it runs.
+struct ChildCli {
+    pid_t pid = -1;
+    int input = -1;  // the writing end
+};
+
+ChildCli StartCli(std::vector<std::string> arguments, const std::filesystem::path& outFile) {
+    int input[2];
+    if (pipe(input) != 0) return {};
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(input[0], 0);
+        close(input[1]);
+        const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(out, 1);
+        arguments.insert(arguments.begin(), KARVOLA_CLI_PATH);
+        std::vector<char*> argv;
+        for (auto& argument : arguments) argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        execv(KARVOLA_CLI_PATH, argv.data());
+        _exit(127);
+    }
+    close(input[0]);
+    return {child, input[1]};
+}
+
+// Waits up to the given time for the text to appear in the file.
+bool WaitForText(const std::filesystem::path& file, const std::string& text, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (ReadText(file).find(text) == std::string::npos) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
 class CliTest : public ::testing::Test {
 protected:
     CliRun run(std::vector<std::string> arguments, const std::string& input = {},
@@ -251,31 +288,17 @@ TEST_F(CliTest, QuietStartReportsAFailedLoadOnStandardError) {
 // An interrupted run still writes its configuration, after the line it was handling.
 TEST_F(CliTest, TerminationSignalWritesTheConfiguration) {
     const auto home = folder.path() / "home";
-    int input[2];
-    ASSERT_EQ(pipe(input), 0);
     const auto outFile = folder.path() / "out.txt";
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        dup2(input[0], 0);
-        close(input[1]);
-        const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(out, 1);
-        execl(KARVOLA_CLI_PATH, KARVOLA_CLI_PATH, "-q", "--home", home.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(input[0]);
+    const ChildCli child = StartCli({"-q", "--home", home.string()}, outFile);
+    ASSERT_GT(child.pid, 0);
     const std::string line = "echo ready\n";
-    ASSERT_EQ(write(input[1], line.data(), line.size()), static_cast<ssize_t>(line.size()));
-    for (int i = 0; i < 500 && ReadText(outFile).find("ready\n") == std::string::npos; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ASSERT_NE(ReadText(outFile).find("ready\n"), std::string::npos);
+    ASSERT_EQ(write(child.input, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    ASSERT_TRUE(WaitForText(outFile, "ready\n", std::chrono::seconds(5)));
     EXPECT_FALSE(std::filesystem::exists(home / "karvola_config.xml"));
-    kill(child, SIGTERM);
+    kill(child.pid, SIGTERM);
     int status = 0;
-    waitpid(child, &status, 0);
-    close(input[1]);
+    waitpid(child.pid, &status, 0);
+    close(child.input);
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 128 + SIGTERM);
     EXPECT_NE(ReadText(home / "karvola_config.xml").find("<BNDValue>12</BNDValue>"), std::string::npos);
@@ -295,33 +318,18 @@ TEST_F(CliTest, ASignalEndsALongCommandAtOnce) {
     }
     std::string condition = "ODDS1 > 1.05";
     for (int i = 0; i < 3'000; ++i) condition += " && ODDS0 > 1." + std::to_string(i % 10);
-    int input[2];
-    ASSERT_EQ(pipe(input), 0);
     const auto outFile = folder.path() / "out.txt";
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        dup2(input[0], 0);
-        close(input[1]);
-        const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(out, 1);
-        execl(KARVOLA_CLI_PATH, KARVOLA_CLI_PATH, "-q", "--home", home.c_str(), "--db", base.c_str(),
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(input[0]);
+    const ChildCli child = StartCli({"-q", "--home", home.string(), "--db", base.string()}, outFile);
+    ASSERT_GT(child.pid, 0);
     const std::string lines = "struct *\nrsr " + condition + "\necho after\n";
-    ASSERT_EQ(write(input[1], lines.data(), lines.size()), static_cast<ssize_t>(lines.size()));
-    for (int i = 0; i < 3000 && ReadText(outFile).find(">rsr") == std::string::npos; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ASSERT_NE(ReadText(outFile).find(">rsr"), std::string::npos);
+    ASSERT_EQ(write(child.input, lines.data(), lines.size()), static_cast<ssize_t>(lines.size()));
+    ASSERT_TRUE(WaitForText(outFile, ">rsr", std::chrono::seconds(30)));
     const auto signalled = std::chrono::steady_clock::now();
-    kill(child, SIGINT);
+    kill(child.pid, SIGINT);
     int status = 0;
-    waitpid(child, &status, 0);
+    waitpid(child.pid, &status, 0);
     const auto took = std::chrono::steady_clock::now() - signalled;
-    close(input[1]);
+    close(child.input);
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 128 + SIGINT);
     EXPECT_LT(took, std::chrono::milliseconds(1500));  // the whole restriction takes several seconds
