@@ -13,8 +13,8 @@
 #include <string_view>
 
 #include "common/FileSystem.h"
-#include "database/MatchDBMS.h"
 #include "common/TerminalSink.h"
+#include "database/MatchDBMS.h"
 
 namespace {
 

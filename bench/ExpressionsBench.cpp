@@ -30,7 +30,8 @@ BENCHMARK(BM_PredictExpressionPerMatch);
 // rsr and pe_result do over the sample base: the whole command's work.
 std::string LongCondition() {
     std::string text;
-    for (int i = 0; i < 10'000; ++i) text += (i == 0 ? "" : " && ") + std::string("ODDS1 > 1.") + std::to_string(i % 10);
+    for (int i = 0; i < 10'000; ++i)
+        text += (i == 0 ? "" : " && ") + std::string("ODDS1 > 1.") + std::to_string(i % 10);
     return text;
 }
 
@@ -53,7 +54,8 @@ void BM_LongPredictionOver760Matches(benchmark::State& state) {
     for (auto _ : state) {
         karvola::PredictExpression rule(text);
         int bets = 0;
-        for (int match = 0; match < 760; ++match) bets += rule.evaluate(1.0f + static_cast<float>(match % 100) / 100.0f, 3.4f, 4.5f);
+        for (int match = 0; match < 760; ++match)
+            bets += rule.evaluate(1.0f + static_cast<float>(match % 100) / 100.0f, 3.4f, 4.5f);
         benchmark::DoNotOptimize(bets);
     }
 }

@@ -24,9 +24,9 @@
 #include "analysis/WvectorRule.h"
 #include "analysis/WvectorSearch.h"
 #include "common/FileSystem.h"
+#include "common/TerminalSink.h"
 #include "database/MatchDBMS.h"
 #include "database/ResearchDomainBuilder.h"
-#include "common/TerminalSink.h"
 
 namespace {
 
@@ -82,9 +82,9 @@ bool compareWholeCliRun(std::size_t count, double referenceSeconds, const std::v
         std::ofstream script(work / "script.txt");
         script << ":options 111111111111\nstruct *\n:props 1 " << count << " 12\nopt 1\n";
     }
-    const std::string command = std::string(KARVOLA_CLI_PATH) + " -q --home '" + (work / "home").string() +
-                                "' --db '" + europe5Path().string() + "' '" + (work / "script.txt").string() +
-                                "' > '" + (work / "out.txt").string() + "'";
+    const std::string command = std::string(KARVOLA_CLI_PATH) + " -q --home '" + (work / "home").string() + "' --db '" +
+                                europe5Path().string() + "' '" + (work / "script.txt").string() + "' > '" +
+                                (work / "out.txt").string() + "'";
     int status = 0;
     const double cliSeconds = secondsOf([&] { status = std::system(command.c_str()); });
     std::vector<std::string> report;
@@ -94,9 +94,10 @@ bool compareWholeCliRun(std::size_t count, double referenceSeconds, const std::v
     }
     std::filesystem::remove_all(work);
     const bool same = status == 0 && report == referenceReport;
-    std::printf("whole karvola-cli run (start-up, load europe5, struct *, :props 1 %zu 12, opt 1): %.3f s "
-                "(%.1fx the reference search)  report %s\n",
-                count, cliSeconds, referenceSeconds / cliSeconds, same ? "identical" : "DIFFERENT");
+    std::printf(
+        "whole karvola-cli run (start-up, load europe5, struct *, :props 1 %zu 12, opt 1): %.3f s "
+        "(%.1fx the reference search)  report %s\n",
+        count, cliSeconds, referenceSeconds / cliSeconds, same ? "identical" : "DIFFERENT");
     return same;
 }
 

@@ -81,8 +81,7 @@ void BM_RestrictResearchDomainTwoConditions(benchmark::State& state) {
     const karvola::ResearchDomain domain = karvola::BuildResearchDomainByMasks(europe5(), masks).domain;
     std::size_t kept = 0;
     for (auto _ : state) {
-        const karvola::ResearchDomain restricted =
-            karvola::RestrictResearchDomain(domain, " ODDS1 > 1.5 && ODDS2 < 4");
+        const karvola::ResearchDomain restricted = karvola::RestrictResearchDomain(domain, " ODDS1 > 1.5 && ODDS2 < 4");
         kept = restricted.size();
         benchmark::DoNotOptimize(restricted.data());
     }

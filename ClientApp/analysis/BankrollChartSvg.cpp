@@ -61,14 +61,14 @@ std::string xmlText(std::string_view text) {
 // bankroll to a height.
 struct ValueAxis {
     bool logarithmic = false;
-    ChartRange range;            // the bankrolls at the bottom and the top
+    ChartRange range;           // the bankrolls at the bottom and the top
     std::vector<double> ticks;  // values
 
     [[nodiscard]] double y(float bankroll) const {
         const double value = BankrollChartLayout::Plotted(bankroll, range, logarithmic);
-        const double position = logarithmic ? (std::log10(value) - std::log10(range.low)) /
-                                                  (std::log10(range.high) - std::log10(range.low))
-                                            : (value - range.low) / (range.high - range.low);
+        const double position =
+            logarithmic ? (std::log10(value) - std::log10(range.low)) / (std::log10(range.high) - std::log10(range.low))
+                        : (value - range.low) / (range.high - range.low);
         return kPlotBottom - std::clamp(position, 0.0, 1.0) * (kPlotBottom - kPlotTop);
     }
 };

@@ -1,7 +1,5 @@
 #include "analysis/BetsPreviewText.h"
 
-#include "common/TextEncoding.h"
-
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -12,6 +10,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/TextEncoding.h"
 
 namespace karvola {
 

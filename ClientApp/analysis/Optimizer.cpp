@@ -13,9 +13,7 @@ class Optimizer::Progress final : public SearchObserver {
 public:
     explicit Progress(Optimizer& optimizer) : m_optimizer(optimizer) {}
 
-    void progressChanged(int percent) override {
-        m_optimizer.m_observer.optimizationProgress(percent);
-    }
+    void progressChanged(int percent) override { m_optimizer.m_observer.optimizationProgress(percent); }
     void bestChanged(const wvector& best) override {
         m_optimizer.setHint("Optimization of wvector in progress. Current best vector is [" +
                             FormatTwoDecimals(best.kmin) + " " + FormatTwoDecimals(best.kMax) + " " +
@@ -98,9 +96,8 @@ void Optimizer::run(const OptimizationJob& job) {
     setHint(kIdleHint);
     if (outcome.completed) {
         m_observer.optimizationProgress(100);
-        const std::string sequence = job.format.options.shows(10)
-                                         ? WvectorWinLossSequence(outcome.best, job.range)
-                                         : std::string();
+        const std::string sequence =
+            job.format.options.shows(10) ? WvectorWinLossSequence(outcome.best, job.range) : std::string();
         WriteWvectorReport(m_sink, outcome.best, outcome.statistics, sequence, job.format);
     } else {
         m_sink.appendLine("Optimization terminated.");

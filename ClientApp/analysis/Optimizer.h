@@ -8,10 +8,10 @@
 
 #include "analysis/StrategyReports.h"
 #include "analysis/WvectorSearch.h"
-#include "database/basic_record_t.h"
 #include "common/ChangeObserver.h"
 #include "common/OptimizationFlags.h"
 #include "common/TerminalSink.h"
+#include "database/basic_record_t.h"
 
 namespace karvola {
 

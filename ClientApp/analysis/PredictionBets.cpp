@@ -1,8 +1,8 @@
 #include "analysis/PredictionBets.h"
 
+#include "common/NumberTexts.h"
 #include "expressions/NumericExpression.h"
 #include "expressions/PredictExpression.h"
-#include "common/NumberTexts.h"
 
 namespace karvola {
 

@@ -17,8 +17,8 @@ float SettledCombinedOdds(std::initializer_list<float> odds);
 
 // One bet of a prediction code (PredictExpression::BET1 ... BET102) on a match.
 struct PredictionBet {
-    float odds = 0.0f;         // the odds it is settled at
-    float shownOdds = 0.0f;    // the odds shown as "Odds for Decision" (combined bets unrounded)
+    float odds = 0.0f;       // the odds it is settled at
+    float shownOdds = 0.0f;  // the odds shown as "Odds for Decision" (combined bets unrounded)
     bool won = false;
     const char* decision = "";  // "bet1" ... "bet102"
 };

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "common/wvector.h"
-#include "database/basic_record_t.h"
 #include "common/StopRequest.h"
 #include "common/TerminalSink.h"
+#include "common/wvector.h"
+#include "database/basic_record_t.h"
 
 namespace karvola {
 
@@ -24,13 +24,13 @@ struct BetsPreviewRow {
     std::string decision;      // "bet1" ... "bet102"
     std::string decisionOdds;  // "Odds for Decision"
     std::string stake;
-    std::string result;        // "won" or "lost, won odds" + the result character
-    std::string bankroll;      // "Current Bankroll"
+    std::string result;    // "won" or "lost, won odds" + the result character
+    std::string bankroll;  // "Current Bankroll"
 };
 
 inline constexpr const char* kBetsPreviewColumns[12] = {
-    "No.", "Date", "Category", "Teams", "1", "X", "2", "Decision", "Odds for Decision", "Stake", "Result",
-    "Current Bankroll"};
+    "No.", "Date",     "Category",          "Teams", "1",      "X",
+    "2",   "Decision", "Odds for Decision", "Stake", "Result", "Current Bankroll"};
 
 // One point of the bankroll chart: the bankroll after a bet, labelled with the match's date.
 struct ChartPoint {

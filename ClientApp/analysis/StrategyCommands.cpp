@@ -33,8 +33,8 @@ void StrategyCommands::Register(CommandDispatcher& dispatcher) {
     });
     dispatcher.attach("pe_sim", [this](const CommandArguments& arguments) {
         simulate([&] {
-            RunPredictionSimulation(m_sink, arguments.rest, arguments.fraction, simulationRange(),
-                                    m_decimalSeparator, m_simulation, m_stop);
+            RunPredictionSimulation(m_sink, arguments.rest, arguments.fraction, simulationRange(), m_decimalSeparator,
+                                    m_simulation, m_stop);
         });
     });
     dispatcher.attach("opt", [this](const CommandArguments& arguments) {

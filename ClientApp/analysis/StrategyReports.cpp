@@ -7,8 +7,8 @@
 
 #include "analysis/PredictionBets.h"
 #include "analysis/WvectorRule.h"
-#include "expressions/PredictExpression.h"
 #include "common/NumberTexts.h"
+#include "expressions/PredictExpression.h"
 
 namespace karvola {
 

@@ -5,10 +5,10 @@
 #include <string_view>
 
 #include "analysis/statistics_t.h"
-#include "common/wvector.h"
-#include "database/basic_record_t.h"
 #include "common/StopRequest.h"
 #include "common/TerminalSink.h"
+#include "common/wvector.h"
+#include "database/basic_record_t.h"
 
 namespace karvola {
 

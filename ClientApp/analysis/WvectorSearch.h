@@ -16,8 +16,8 @@ struct SearchInput {
     std::span<const basic_record_t> range;  // the records LO..HI
     int lo = 0;
     int hi = 0;
-    double bndPercent = 12.0;   // minimal number of bets, in percent of HI - LO
-    double maximalSpan = 1.0;   // largest 1/kmin - 1/kMax allowed
+    double bndPercent = 12.0;  // minimal number of bets, in percent of HI - LO
+    double maximalSpan = 1.0;  // largest 1/kmin - 1/kMax allowed
 };
 
 struct SearchOutcome {
@@ -65,7 +65,7 @@ SearchOutcome ReferenceWvectorSearch(const SearchInput& input, std::atomic<bool>
 // (CRZ, kmin) pair. threads counts the calling thread, which works too; 0 counts
 // as 1. A break request is taken at the next block of grid points; a stopped
 // search returns completed = false and nothing else.
-SearchOutcome FastWvectorSearch(const SearchInput& input, std::atomic<bool>& breakRequested,
-                                SearchObserver& observer, unsigned threads);
+SearchOutcome FastWvectorSearch(const SearchInput& input, std::atomic<bool>& breakRequested, SearchObserver& observer,
+                                unsigned threads);
 
 }  // namespace karvola

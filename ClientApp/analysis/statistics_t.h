@@ -64,9 +64,7 @@ class DisplayOptions final {
 public:
     static constexpr const char* kDefault = "110000111110";
     explicit DisplayOptions(std::string_view text) : m_text(text) {}
-    [[nodiscard]] bool shows(std::size_t position) const {
-        return position < m_text.size() && m_text[position] == '1';
-    }
+    [[nodiscard]] bool shows(std::size_t position) const { return position < m_text.size() && m_text[position] == '1'; }
 
 private:
     std::string m_text;

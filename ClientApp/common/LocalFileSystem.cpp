@@ -3,8 +3,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <new>

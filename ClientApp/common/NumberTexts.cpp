@@ -1,16 +1,17 @@
 #include "common/NumberTexts.h"
 
+#include <langinfo.h>
+#include <locale.h>
+
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cctype>
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <langinfo.h>
 #include <limits>
-#include <locale.h>
 
 namespace karvola {
 
@@ -91,8 +92,7 @@ std::string FixedForm(const DecimalDigits& decimal, char separator) {
 
 std::string FormatTwoDecimals(double value) {
     std::array<char, 400> buffer{};  // "%.2f" of the largest double needs 312 characters
-    const auto result =
-        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed, 2);
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed, 2);
     return std::string(buffer.data(), result.ptr);
 }
 
@@ -123,7 +123,8 @@ std::string FormatPercent(long double value) {
 std::optional<double> ParseDecimal(std::string_view text) {
     std::string normalized(text);
     std::replace(normalized.begin(), normalized.end(), ',', '.');
-    if (normalized.empty() || !(std::isdigit(static_cast<unsigned char>(normalized.back())) || normalized.back() == '.')) {
+    if (normalized.empty() ||
+        !(std::isdigit(static_cast<unsigned char>(normalized.back())) || normalized.back() == '.')) {
         return std::nullopt;  // also keeps "inf" and "nan" out
     }
     double value = 0.0;

@@ -32,7 +32,9 @@ public:
     [[nodiscard]] std::string GetBNDValue() const { return m_bndValue; }
     // Throws std::logic_error "Invalid timezone." when the text is not a whole number.
     [[nodiscard]] int GetTimeZoneBias() const;
-    [[nodiscard]] const std::vector<std::string>& leakOfResultSpecificators() const { return m_leakOfResultSpecificators; }
+    [[nodiscard]] const std::vector<std::string>& leakOfResultSpecificators() const {
+        return m_leakOfResultSpecificators;
+    }
     [[nodiscard]] const std::string& memorizeUID() const { return m_memorizeUID; }
     [[nodiscard]] const std::string& timeZoneBiasText() const { return m_timeZoneBias; }
     // A line for the user when the file could be read only in part (broken XML), else empty.

@@ -63,9 +63,12 @@ std::optional<PropertiesError> GeneralProperties::apply(const std::string& infim
     const int hi = TruncateToInt(supremumValue);
     const auto size = static_cast<long long>(m_researchDomain.size());
 
-    if (hi < lo) return PropertiesError{"Compartment Property error", "Infimum value cannot exceed supremum", Field::Infimum};
-    if (lo < 0) return PropertiesError{"Compartment Infimum Property error", "Infimum must be positive", Field::Infimum};
-    if (hi < 0) return PropertiesError{"Compartment Supremum Property error", "Supremum must be positive", Field::Supremum};
+    if (hi < lo)
+        return PropertiesError{"Compartment Property error", "Infimum value cannot exceed supremum", Field::Infimum};
+    if (lo < 0)
+        return PropertiesError{"Compartment Infimum Property error", "Infimum must be positive", Field::Infimum};
+    if (hi < 0)
+        return PropertiesError{"Compartment Supremum Property error", "Supremum must be positive", Field::Supremum};
     if (hi > size) {
         return PropertiesError{"Compartment Supremum Property error", "Supremum cannot exceed domain size",
                                Field::Supremum};

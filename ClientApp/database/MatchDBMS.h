@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "common/FileSystem.h"
-#include "database/data_base_record_t.h"
 #include "common/TerminalSink.h"
+#include "database/data_base_record_t.h"
 
 namespace karvola {
 

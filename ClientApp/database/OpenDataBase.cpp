@@ -109,6 +109,8 @@ int OpenDataBase::saveAs(const std::string& path) {
     return saved;
 }
 
-void OpenDataBase::exportAs30(const std::string& path) { m_dataBase.SaveAs30Format(path); }
+void OpenDataBase::exportAs30(const std::string& path) {
+    m_dataBase.SaveAs30Format(path);
+}
 
 }  // namespace karvola

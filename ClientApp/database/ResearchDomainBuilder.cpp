@@ -9,9 +9,9 @@
 #include <unordered_set>
 #include <utility>
 
+#include "common/NumberTexts.h"
 #include "config/DateTimeManager.h"
 #include "expressions/OddsCondition.h"
-#include "common/NumberTexts.h"
 
 namespace karvola {
 
@@ -30,10 +30,14 @@ bool isAsciiDigit(char c) {
 
 bool maskCharMatches(char maskChar, char textChar) {
     switch (maskChar) {
-        case '?': return true;
-        case '#': return isAsciiLetter(textChar);
-        case '@': return isAsciiDigit(textChar);
-        default: return maskChar == textChar;
+        case '?':
+            return true;
+        case '#':
+            return isAsciiLetter(textChar);
+        case '@':
+            return isAsciiDigit(textChar);
+        default:
+            return maskChar == textChar;
     }
 }
 
@@ -119,8 +123,10 @@ long long decimalOrder(std::string_view number) {
     if (i < number.size() && number[i] == '.') {
         for (++i; i < number.size() && isAsciiDigit(number[i]); ++i) {
             if (significant) continue;
-            if (number[i] != '0') significant = true;
-            else --order;
+            if (number[i] != '0')
+                significant = true;
+            else
+                --order;
         }
     }
     if (i < number.size() && (number[i] == 'e' || number[i] == 'E')) {
@@ -149,9 +155,8 @@ double readOdds(std::string_view text) {
         ++pos;
     }
     const std::string_view number = text.substr(pos);
-    const bool startsNumber = !number.empty() &&
-                              (isAsciiDigit(number[0]) ||
-                               (number[0] == '.' && number.size() > 1 && isAsciiDigit(number[1])));
+    const bool startsNumber = !number.empty() && (isAsciiDigit(number[0]) ||
+                                                  (number[0] == '.' && number.size() > 1 && isAsciiDigit(number[1])));
     if (!startsNumber) return 0.0;
 
     double value = 0.0;
@@ -174,7 +179,7 @@ float narrowToFloat(double value) {
     const double magnitude = std::fabs(value);
     if (magnitude <= kLargest) return static_cast<float>(value);
     const float rounded = magnitude < kFirstRoundingToInfinity ? std::numeric_limits<float>::max()
-                                                                : std::numeric_limits<float>::infinity();
+                                                               : std::numeric_limits<float>::infinity();
     return value < 0.0 ? -rounded : rounded;
 }
 
@@ -296,8 +301,8 @@ ResearchDomain RestrictResearchDomain(const ResearchDomain& domain, std::string_
     return kept;
 }
 
-CompartmentRange FindDateRange(const ResearchDomain& domain, std::string_view firstDate,
-                               std::string_view secondDate, TerminalSink& sink) {
+CompartmentRange FindDateRange(const ResearchDomain& domain, std::string_view firstDate, std::string_view secondDate,
+                               TerminalSink& sink) {
     DateTimeManager first;
     DateTimeManager second;
     first.SetFromText(firstDate);

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "common/StopRequest.h"
+#include "common/TerminalSink.h"
 #include "database/basic_record_t.h"
 #include "database/data_base_record_t.h"
-#include "common/TerminalSink.h"
 
 namespace karvola {
 
@@ -50,7 +50,7 @@ struct CompartmentRange {
 // drange: the first record dated on or after the first date and the last dated on
 // or before the second; writes the found records' blocks to the sink. Throws
 // std::logic_error with the line to show (no prefix is added to it).
-CompartmentRange FindDateRange(const ResearchDomain& domain, std::string_view firstDate,
-                               std::string_view secondDate, TerminalSink& sink);
+CompartmentRange FindDateRange(const ResearchDomain& domain, std::string_view firstDate, std::string_view secondDate,
+                               TerminalSink& sink);
 
 }  // namespace karvola

@@ -11,14 +11,14 @@ namespace {
 
 const char* ResultText(char result) {
     switch (result) {
-    case '1':
-        return "odds1 won";
-    case '0':
-        return "odds0 won";
-    case '2':
-        return "odds2 won";
-    default:
-        return "";
+        case '1':
+            return "odds1 won";
+        case '0':
+            return "odds0 won";
+        case '2':
+            return "odds2 won";
+        default:
+            return "";
     }
 }
 

@@ -71,6 +71,8 @@ void ResearchDomainModel::setBnd(std::string text) {
     changed();
 }
 
-void ResearchDomainModel::changed() const { m_observer.researchDomainChanged(); }
+void ResearchDomainModel::changed() const {
+    m_observer.researchDomainChanged();
+}
 
 }  // namespace karvola

@@ -33,10 +33,14 @@ bool isBlank(char c) {
 char oddsMarkerAt(std::string_view text, std::size_t at) {
     if (text.compare(at, 4, "ODDS") != 0 || at + 5 > text.size()) return 0;
     switch (text[at + 4]) {
-        case '1': return kOdds1;
-        case '0': return kOdds0;
-        case '2': return kOdds2;
-        default: return 0;
+        case '1':
+            return kOdds1;
+        case '0':
+            return kOdds0;
+        case '2':
+            return kOdds2;
+        default:
+            return 0;
     }
 }
 
@@ -87,22 +91,39 @@ float roundToFloat(double value) {
     const double magnitude = std::fabs(value);
     if (magnitude <= kLargest || std::isnan(value)) return static_cast<float>(value);
     const float rounded = magnitude < kFirstRoundingToInfinity ? std::numeric_limits<float>::max()
-                                                                : std::numeric_limits<float>::infinity();
+                                                               : std::numeric_limits<float>::infinity();
     return value < 0.0 ? -rounded : rounded;
 }
 
 float combine(std::uint8_t code, float left, float right) {
     bool result = false;
     switch (code) {
-        case logic_expression_t::OP_LESS: result = left < right; break;
-        case logic_expression_t::OP_GREATER: result = left > right; break;
-        case logic_expression_t::OP_EQUAL: result = left == right; break;
-        case logic_expression_t::OP_LESS_EQUAL: result = left <= right; break;
-        case logic_expression_t::OP_GREATER_EQUAL: result = left >= right; break;
-        case logic_expression_t::OP_NOT_EQUAL: result = left != right; break;
-        case logic_expression_t::OP_OR: result = left != 0.0f || right != 0.0f; break;
-        case logic_expression_t::OP_AND: result = left != 0.0f && right != 0.0f; break;
-        default: assert(false && "unknown operator code");
+        case logic_expression_t::OP_LESS:
+            result = left < right;
+            break;
+        case logic_expression_t::OP_GREATER:
+            result = left > right;
+            break;
+        case logic_expression_t::OP_EQUAL:
+            result = left == right;
+            break;
+        case logic_expression_t::OP_LESS_EQUAL:
+            result = left <= right;
+            break;
+        case logic_expression_t::OP_GREATER_EQUAL:
+            result = left >= right;
+            break;
+        case logic_expression_t::OP_NOT_EQUAL:
+            result = left != right;
+            break;
+        case logic_expression_t::OP_OR:
+            result = left != 0.0f || right != 0.0f;
+            break;
+        case logic_expression_t::OP_AND:
+            result = left != 0.0f && right != 0.0f;
+            break;
+        default:
+            assert(false && "unknown operator code");
     }
     return result ? 1.0f : 0.0f;
 }
@@ -189,8 +210,10 @@ std::uint32_t OddsCondition::compile(std::size_t first, std::size_t end, int dep
         if (c == '<' || c == '>') {
             const bool withEqual = next == '=';
             op.m_length = withEqual ? 2 : 1;
-            if (c == '<') op.m_operator = withEqual ? logic_expression_t::OP_LESS_EQUAL : logic_expression_t::OP_LESS;
-            else op.m_operator = withEqual ? logic_expression_t::OP_GREATER_EQUAL : logic_expression_t::OP_GREATER;
+            if (c == '<')
+                op.m_operator = withEqual ? logic_expression_t::OP_LESS_EQUAL : logic_expression_t::OP_LESS;
+            else
+                op.m_operator = withEqual ? logic_expression_t::OP_GREATER_EQUAL : logic_expression_t::OP_GREATER;
         } else if (next == '=' && (c == '!' || c == '=')) {
             op.m_length = 2;
             op.m_operator = c == '!' ? logic_expression_t::OP_NOT_EQUAL : logic_expression_t::OP_EQUAL;
@@ -309,10 +332,17 @@ double OddsCondition::evaluateOperand(const Node& node, const OddsTexts& odds,
         std::string text;
         for (const char c : m_oddsOperands[node.operand]) {
             switch (c) {
-                case kOdds1: text += odds.odds1; break;
-                case kOdds0: text += odds.odds0; break;
-                case kOdds2: text += odds.odds2; break;
-                default: text += c;
+                case kOdds1:
+                    text += odds.odds1;
+                    break;
+                case kOdds0:
+                    text += odds.odds0;
+                    break;
+                case kOdds2:
+                    text += odds.odds2;
+                    break;
+                default:
+                    text += c;
             }
         }
         try {

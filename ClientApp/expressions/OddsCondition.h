@@ -70,7 +70,7 @@ private:
 
     std::string m_template;  // without blanks; the odds names as the bytes 1, 2 and 3
     std::vector<Node> m_nodes;
-    std::vector<std::string> m_oddsOperands;  // distinct operand texts that mention the odds
+    std::vector<std::string> m_oddsOperands;                        // distinct operand texts that mention the odds
     std::unordered_map<std::string, std::uint32_t> m_operandIndex;  // while compiling
     std::uint32_t m_root = 0;
 };

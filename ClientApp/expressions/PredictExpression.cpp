@@ -7,7 +7,6 @@
 #include <stdexcept>
 #include <utility>
 
-
 namespace karvola {
 
 namespace {
@@ -43,8 +42,8 @@ using OddsText = std::array<char, 64>;
 // odds come out as "nan" and "inf", which no condition accepts as a number.
 std::string_view formatOdds(float odds, OddsText& buffer) {
     char* const begin = buffer.data();
-    const auto result = std::to_chars(begin, begin + buffer.size(), static_cast<double>(odds),
-                                      std::chars_format::fixed, 4);
+    const auto result =
+        std::to_chars(begin, begin + buffer.size(), static_cast<double>(odds), std::chars_format::fixed, 4);
     std::string_view text(begin, static_cast<std::size_t>(result.ptr - begin));
     const std::size_t signLength = !text.empty() && text.front() == '-' ? 1 : 0;
     if (text.substr(signLength, 2) == "0.") {
@@ -74,8 +73,8 @@ PredictExpression::PredictExpression(std::string text) : m_text(std::move(text))
             const auto keyword = std::find_if(kKeywords.begin(), kKeywords.end(),
                                               [&](const Keyword& k) { return k.text == part.m_keyword; });
             if (keyword == kKeywords.end()) throw std::logic_error(kInvalidKeyword);
-            m_elements.push_back({OddsCondition(part.m_condition, OddsCondition::Names::AfterBlankRemoval),
-                                  keyword->code});
+            m_elements.push_back(
+                {OddsCondition(part.m_condition, OddsCondition::Names::AfterBlankRemoval), keyword->code});
             m_mentionsOdds = m_mentionsOdds || m_elements.back().m_condition.mentionsOdds();
         }
     } catch (const std::logic_error& error) {
@@ -90,9 +89,9 @@ std::uint8_t PredictExpression::evaluate(float odds1, float odds0, float odds2) 
     OddsText buffer1;
     OddsText buffer0;
     OddsText buffer2;
-    const OddsTexts odds = m_mentionsOdds ? OddsTexts{formatOdds(odds1, buffer1), formatOdds(odds0, buffer0),
-                                                      formatOdds(odds2, buffer2)}
-                                          : OddsTexts{};
+    const OddsTexts odds =
+        m_mentionsOdds ? OddsTexts{formatOdds(odds1, buffer1), formatOdds(odds0, buffer0), formatOdds(odds2, buffer2)}
+                       : OddsTexts{};
     for (const predict_expr_element_t& element : m_elements) {
         const double value = element.m_condition.evaluate(odds);
         if (value != 0.0 && !std::isnan(value)) return element.m_prediction;

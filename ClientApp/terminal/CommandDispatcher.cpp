@@ -6,9 +6,9 @@
 #include <exception>
 #include <stdexcept>
 
-#include "expressions/NumericExpression.h"
 #include "common/NumberTexts.h"
 #include "common/StopRequest.h"
+#include "expressions/NumericExpression.h"
 
 namespace karvola {
 
@@ -20,12 +20,12 @@ constexpr std::string_view kEngineBusy = "Acces Denied : Optimization engine is 
 
 // How a command's line turns into its arguments.
 enum class Syntax {
-    Plain,              // the token texts after the command word
-    RestOfLine,         // everything after the command word, in upper case
-    FractionAndRest,    // pe_sim: a {fraction} group taken out of the upper-case rest
-    Wvector,            // [kmin kMax CRZ]
-    WvectorAndFraction, // [kmin kMax CRZ] fraction
-    Number,             // one evaluated argument
+    Plain,               // the token texts after the command word
+    RestOfLine,          // everything after the command word, in upper case
+    FractionAndRest,     // pe_sim: a {fraction} group taken out of the upper-case rest
+    Wvector,             // [kmin kMax CRZ]
+    WvectorAndFraction,  // [kmin kMax CRZ] fraction
+    Number,              // one evaluated argument
 };
 
 struct TokenCount {
@@ -33,15 +33,19 @@ struct TokenCount {
     bool orMore;
     [[nodiscard]] constexpr bool admits(std::size_t n) const { return orMore ? n >= count : n == count; }
 };
-constexpr TokenCount Exactly(std::size_t n) { return {n, false}; }
-constexpr TokenCount AtLeast(std::size_t n) { return {n, true}; }
+constexpr TokenCount Exactly(std::size_t n) {
+    return {n, false};
+}
+constexpr TokenCount AtLeast(std::size_t n) {
+    return {n, true};
+}
 
 struct CommandRule {
     std::string_view word;
     TokenCount tokens;
     Syntax syntax = Syntax::Plain;
-    std::string_view errorPrefix = "Error : ";  // written before the text of an error the command raises
-    std::string_view busyRefusal = {};          // non-empty: refused while the optimizer runs
+    std::string_view errorPrefix = "Error : ";         // written before the text of an error the command raises
+    std::string_view busyRefusal = {};                 // non-empty: refused while the optimizer runs
     std::array<std::string_view, 2> syntaxError = {};  // wvector commands: the lines for misplaced brackets
 };
 
@@ -58,12 +62,24 @@ constexpr std::array kCommandTable{
     CommandRule{"sch", Exactly(1)},
     CommandRule{"sbp", Exactly(1)},
     CommandRule{"histclr", Exactly(1)},
-    CommandRule{"sim", Exactly(7), Syntax::WvectorAndFraction, "Error : ", {},
+    CommandRule{"sim",
+                Exactly(7),
+                Syntax::WvectorAndFraction,
+                "Error : ",
+                {},
                 {R"(Error : "sim" command requires 3-dimension wvector as argument and Kelly fraction)",
                  R"(        syntax is: "sim [kmin kMax CRZ] fraction" )"}},
-    CommandRule{"result", Exactly(6), Syntax::Wvector, "Error : ", {},
+    CommandRule{"result",
+                Exactly(6),
+                Syntax::Wvector,
+                "Error : ",
+                {},
                 {R"(Error : "result" command requires 3-dimension wvector as argument)", {}}},
-    CommandRule{"upcoming", Exactly(6), Syntax::Wvector, "Error : ", {},
+    CommandRule{"upcoming",
+                Exactly(6),
+                Syntax::Wvector,
+                "Error : ",
+                {},
                 {R"(Error : "upcoming" command requires 3-dimension wvector as argument)", {}}},
     CommandRule{"testb", Exactly(5), Syntax::Plain, "Error: "},
     CommandRule{"cr_res2", AtLeast(3)},
@@ -91,9 +107,8 @@ std::string_view TrimControls(std::string_view line) {
 
 std::string ToUpper(std::string_view text) {
     std::string upper(text);
-    std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) {
-        return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    });
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; });
     return upper;
 }
 
@@ -184,31 +199,30 @@ void CommandDispatcher::DispatchCommand(std::string_view typedLine) {
 
     try {
         switch (rule->syntax) {
-        case Syntax::Plain:
-            break;
-        case Syntax::RestOfLine:
-            arguments.rest = ToUpper(line.substr(rule->word.size()));
-            break;
-        case Syntax::FractionAndRest:
-            arguments.rest = ToUpper(line.substr(rule->word.size()));
-            ParseFractionGroup(arguments);
-            break;
-        case Syntax::Wvector:
-        case Syntax::WvectorAndFraction:
-        {
-            // One after the other: the first faulty bound is the one reported.
-            const double kmin = EvaluateNumericExpression(arguments.texts[1]);
-            const double kMax = EvaluateNumericExpression(arguments.texts[2]);
-            const double crz = EvaluateNumericExpression(arguments.texts[3]);
-            arguments.vector = wvector::FromTypedBounds(kmin, kMax, crz);
-        }
-            if (rule->syntax == Syntax::WvectorAndFraction) {
-                arguments.fraction = static_cast<float>(EvaluateNumericExpression(arguments.texts[5]));
+            case Syntax::Plain:
+                break;
+            case Syntax::RestOfLine:
+                arguments.rest = ToUpper(line.substr(rule->word.size()));
+                break;
+            case Syntax::FractionAndRest:
+                arguments.rest = ToUpper(line.substr(rule->word.size()));
+                ParseFractionGroup(arguments);
+                break;
+            case Syntax::Wvector:
+            case Syntax::WvectorAndFraction: {
+                // One after the other: the first faulty bound is the one reported.
+                const double kmin = EvaluateNumericExpression(arguments.texts[1]);
+                const double kMax = EvaluateNumericExpression(arguments.texts[2]);
+                const double crz = EvaluateNumericExpression(arguments.texts[3]);
+                arguments.vector = wvector::FromTypedBounds(kmin, kMax, crz);
             }
-            break;
-        case Syntax::Number:
-            arguments.number = EvaluateNumericExpression(arguments.texts[0]);
-            break;
+                if (rule->syntax == Syntax::WvectorAndFraction) {
+                    arguments.fraction = static_cast<float>(EvaluateNumericExpression(arguments.texts[5]));
+                }
+                break;
+            case Syntax::Number:
+                arguments.number = EvaluateNumericExpression(arguments.texts[0]);
+                break;
         }
         // The syntax above is the terminal's own; the meaning comes from the
         // subsystem that attached the action. Until then the command is unknown.

@@ -6,23 +6,23 @@
 #include <string_view>
 #include <vector>
 
+#include "common/OptimizationFlags.h"
+#include "common/TerminalSink.h"
 #include "common/wvector.h"
 #include "expressions/Tokenizer.h"
 #include "terminal/CommandHistory.h"
-#include "common/OptimizationFlags.h"
-#include "common/TerminalSink.h"
 
 namespace karvola {
 
 // What the dispatcher hands to a command's action, already parsed by the
 // command's syntax. Only the fields of that syntax are filled.
 struct CommandArguments {
-    std::string_view line;                // the trimmed line, as typed
-    std::vector<std::string> texts;       // the token texts after the command word, as typed
-    std::string rest;                     // rest-of-line commands: the rest in upper case (pe_sim: without its {group})
-    wvector vector;                       // result, sim, upcoming: the typed rule with its offsets
-    float fraction = 0.0f;                // sim, pe_sim: the Kelly fraction
-    double number = 0.0;                  // opt: the evaluated span
+    std::string_view line;           // the trimmed line, as typed
+    std::vector<std::string> texts;  // the token texts after the command word, as typed
+    std::string rest;                // rest-of-line commands: the rest in upper case (pe_sim: without its {group})
+    wvector vector;                  // result, sim, upcoming: the typed rule with its offsets
+    float fraction = 0.0f;           // sim, pe_sim: the Kelly fraction
+    double number = 0.0;             // opt: the evaluated span
 };
 
 // Executes command lines: trims them, evaluates "=" lines, cuts the others into
@@ -35,8 +35,7 @@ class CommandDispatcher final {
 public:
     using Action = std::function<void(const CommandArguments&)>;
 
-    CommandDispatcher(TerminalSink& sink, CommandHistory& history, OptimizationFlags& flags,
-                      char decimalSeparator);
+    CommandDispatcher(TerminalSink& sink, CommandHistory& history, OptimizationFlags& flags, char decimalSeparator);
 
     CommandDispatcher(const CommandDispatcher&) = delete;
     CommandDispatcher& operator=(const CommandDispatcher&) = delete;

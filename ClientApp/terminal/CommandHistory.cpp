@@ -2,7 +2,9 @@
 
 namespace karvola {
 
-void CommandHistory::append(std::string_view line) { m_lines.emplace_back(line); }
+void CommandHistory::append(std::string_view line) {
+    m_lines.emplace_back(line);
+}
 
 void CommandHistory::clear() {
     m_lines.clear();

@@ -2,11 +2,11 @@
 
 #include <string_view>
 
-#include "terminal/CommandDispatcher.h"
-#include "terminal/CommandHistory.h"
 #include "common/OptimizationFlags.h"
 #include "common/StopRequest.h"
 #include "common/TerminalSink.h"
+#include "terminal/CommandDispatcher.h"
+#include "terminal/CommandHistory.h"
 
 namespace karvola {
 

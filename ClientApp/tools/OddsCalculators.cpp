@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
+#include "common/NumberTexts.h"
 #include "expressions/NumericExpression.h"
 #include "terminal/CommandDispatcher.h"
-#include "common/NumberTexts.h"
 
 namespace karvola {
 
@@ -25,7 +25,9 @@ void requireArguments(std::span<const std::string> arguments, std::size_t count)
     if (arguments.size() < count) throw std::logic_error("Incorrect command or arguments");
 }
 
-double evaluate(const std::string& text) { return EvaluateNumericExpression(text); }
+double evaluate(const std::string& text) {
+    return EvaluateNumericExpression(text);
+}
 
 void writeStake(TerminalSink& sink, std::string_view ordinal, double stake) {
     std::string line = "stake for ";
@@ -137,8 +139,8 @@ void TestBinomial(std::span<const std::string> arguments, TerminalSink& sink, ch
     if (start >= 0.0 && start <= static_cast<double>(n)) {
         for (auto k = static_cast<unsigned>(start); k <= n; ++k) {
             const unsigned losses = n - k;
-            const double exponent = static_cast<double>(k) * lnP + lnFactorials[n] +
-                                    static_cast<double>(losses) * lnQ - lnFactorials[k] - lnFactorials[losses];
+            const double exponent = static_cast<double>(k) * lnP + lnFactorials[n] + static_cast<double>(losses) * lnQ -
+                                    lnFactorials[k] - lnFactorials[losses];
             const double probability = std::exp(exponent);
             sink.appendLine("  k=" + std::to_string(k) + ", p" + FormatGeneral(probability, decimalSeparator));
             if (probability <= kNegligibleProbability) break;

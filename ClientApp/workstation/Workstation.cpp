@@ -25,7 +25,9 @@ Workstation::Workstation(WorkstationSettings settings, TerminalSink& sink, FileS
 }
 
 // A search still running reports to nobody once the workstation goes.
-Workstation::~Workstation() { m_observer.attach(nullptr); }
+Workstation::~Workstation() {
+    m_observer.attach(nullptr);
+}
 
 LoadResult Workstation::startUp(const std::optional<std::string>& dataBase) {
     m_sink.appendLine("Initializing....");
@@ -44,15 +46,15 @@ bool Workstation::mayClose(CloseQueryDialogs& dialogs) {
     }
     if (!m_dataBase.isModified()) return true;
     switch (dialogs.askToSave("Confirmation...", "Data Base has been changed. Do you want to save it?")) {
-    case SaveAnswer::Cancel:
-        return false;
-    case SaveAnswer::Yes:
-        if (!m_dataBase.save()) {
-            if (const auto path = dialogs.chooseSaveFile(m_config.GetWorkDirectory())) m_dataBase.saveAs(*path);
-        }
-        return !m_dataBase.isModified();
-    case SaveAnswer::No:
-        break;
+        case SaveAnswer::Cancel:
+            return false;
+        case SaveAnswer::Yes:
+            if (!m_dataBase.save()) {
+                if (const auto path = dialogs.chooseSaveFile(m_config.GetWorkDirectory())) m_dataBase.saveAs(*path);
+            }
+            return !m_dataBase.isModified();
+        case SaveAnswer::No:
+            break;
     }
     return true;
 }

@@ -7,11 +7,10 @@
 namespace karvola::cli {
 
 std::variant<CliOptions, options::EarlyExit> ParseCliOptions(const std::vector<std::string>& arguments) {
-    options::CommandLine commandLine(
-        "karvola-cli",
-        "The Karvola terminal without its window: command lines are read from SCRIPT,\n"
-        "from -e options, or from standard input, and the terminal's lines are written\n"
-        "to standard output.");
+    options::CommandLine commandLine("karvola-cli",
+                                     "The Karvola terminal without its window: command lines are read from SCRIPT,\n"
+                                     "from -e options, or from standard input, and the terminal's lines are written\n"
+                                     "to standard output.");
     CliOptions options;
     CLI::App& app = commandLine.app();
     // One LINE per -e, so that "-e LINE SCRIPT" still names a script.

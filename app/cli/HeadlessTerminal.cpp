@@ -1,17 +1,19 @@
 #include "HeadlessTerminal.h"
 
+#include <unistd.h>
+
 #include <charconv>
 #include <cstdio>
 #include <sstream>
 #include <utility>
 
-#include <unistd.h>
-
 namespace karvola::cli {
 
 namespace {
 
-void Diagnostic(const std::string& text) { std::fprintf(stderr, "karvola-cli: %s\n", text.c_str()); }
+void Diagnostic(const std::string& text) {
+    std::fprintf(stderr, "karvola-cli: %s\n", text.c_str());
+}
 
 std::vector<std::string> SplitWords(std::string_view text) {
     std::vector<std::string> words;
@@ -65,7 +67,9 @@ void StartupGate::appendLine(std::string_view line) {
     m_target.appendLine(line);
 }
 
-void StartupGate::clearScreen() { m_target.clearScreen(); }
+void StartupGate::clearScreen() {
+    m_target.clearScreen();
+}
 
 std::vector<std::string> StartupGate::open() {
     const std::lock_guard lock(m_mutex);
@@ -73,17 +77,16 @@ std::vector<std::string> StartupGate::open() {
     return std::exchange(m_heldBack, {});
 }
 
-HeadlessTerminal::HeadlessTerminal(HeadlessSettings settings, karvola::TerminalSink& sink,
-                                   karvola::FileSystem& files, const karvola::Clock& clock)
+HeadlessTerminal::HeadlessTerminal(HeadlessSettings settings, karvola::TerminalSink& sink, karvola::FileSystem& files,
+                                   const karvola::Clock& clock)
     : m_settings(std::move(settings)),
       m_files(files),
       m_sink(sink, m_settings.quiet),
       m_workstation({m_settings.applicationDirectory, m_settings.decimalSeparator}, m_sink, files, clock),
       m_changes(isatty(STDERR_FILENO) != 0) {
     m_workstation.attachObserver(&m_changes);
-    m_workstation.terminal().dispatcher().attach("quit", [this](const karvola::CommandArguments&) {
-        m_quitRequested = m_workstation.mayClose(m_closeDialogs);
-    });
+    m_workstation.terminal().dispatcher().attach(
+        "quit", [this](const karvola::CommandArguments&) { m_quitRequested = m_workstation.mayClose(m_closeDialogs); });
     // The windows of the Bets Preview and the chart become a table and a picture.
     m_workstation.terminal().dispatcher().attach("sbp", [this](const karvola::CommandArguments&) {
         for (const auto& line : karvola::FormatBetsPreviewTable(m_workstation.strategy().simulation().rows)) {
@@ -94,7 +97,9 @@ HeadlessTerminal::HeadlessTerminal(HeadlessSettings settings, karvola::TerminalS
     addMetaCommands();
 }
 
-HeadlessTerminal::~HeadlessTerminal() { m_workstation.attachObserver(nullptr); }
+HeadlessTerminal::~HeadlessTerminal() {
+    m_workstation.attachObserver(nullptr);
+}
 
 void HeadlessTerminal::Changes::historyCleared() {
     if (onHistoryCleared) onHistoryCleared();
@@ -122,7 +127,9 @@ void HeadlessTerminal::Changes::drawProgress() const {
     if (m_showProgress) std::fprintf(stderr, "\r\x1b[K[opt %3d%%] %s", m_percent, m_hint.c_str());
 }
 
-void HeadlessTerminal::waitForOptimization() { m_workstation.optimizer().wait(); }
+void HeadlessTerminal::waitForOptimization() {
+    m_workstation.optimizer().wait();
+}
 
 void HeadlessTerminal::interruptOptimization() {
     auto& flags = m_workstation.terminal().flags();
@@ -148,8 +155,7 @@ void HeadlessTerminal::startUp() {
     if (loaded.code == -2) Diagnostic("not a data base: " + file);
 }
 
-void HeadlessTerminal::followHistory(std::function<void(const std::string&)> onLine,
-                                     std::function<void()> onCleared) {
+void HeadlessTerminal::followHistory(std::function<void(const std::string&)> onLine, std::function<void()> onCleared) {
     m_onHistoryLine = std::move(onLine);
     m_changes.onHistoryCleared = std::move(onCleared);
 }
@@ -236,7 +242,8 @@ void HeadlessTerminal::addMetaCommands() {
                        [this](std::string_view argument) { save(argument); });
     m_metaCommands.add(":export30", ":export30 FILE         export the data base in the 3.0 format",
                        [this, needsPath](std::string_view argument) {
-                           if (needsPath(argument, ":export30")) m_workstation.dataBase().exportAs30(absolutePath(argument));
+                           if (needsPath(argument, ":export30"))
+                               m_workstation.dataBase().exportAs30(absolutePath(argument));
                        });
     m_metaCommands.add(":categories", ":categories            the categories of the data base, numbered",
                        [this](std::string_view) { showCategories(); });
@@ -345,9 +352,8 @@ void HeadlessTerminal::showPreview() {
     if (rows.empty()) return;
     m_sink.appendLine("No. | Date | Category | Teams | 1 | X | 2 | Result");
     for (const auto& row : rows) {
-        m_sink.appendLine(Join({row.number, row.date, row.category, row.teams, row.odds1, row.odds0, row.odds2,
-                                row.result},
-                               " | "));
+        m_sink.appendLine(
+            Join({row.number, row.date, row.category, row.teams, row.odds1, row.odds0, row.odds2, row.result}, " | "));
     }
 }
 

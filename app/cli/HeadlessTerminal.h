@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "LineSources.h"
-#include "common/Clock.h"
-#include "common/FileSystem.h"
-#include "terminal/Terminal.h"
-#include "common/TerminalSink.h"
 #include "analysis/BankrollChartSvg.h"
 #include "analysis/BetsPreviewText.h"
+#include "common/Clock.h"
+#include "common/FileSystem.h"
+#include "common/TerminalSink.h"
+#include "terminal/Terminal.h"
 #include "workstation/Workstation.h"
 
 namespace karvola::cli {

@@ -1,10 +1,11 @@
 #include "LineSources.h"
 
+#include <histedit.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <histedit.h>
 #include <stdexcept>
 #include <string_view>
 
@@ -98,7 +99,8 @@ struct EditLineSource::Editor {
         std::rewind(scratch.get());
         std::string text;
         char block[4096];
-        for (std::size_t count; (count = std::fread(block, 1, sizeof block, scratch.get())) > 0;) text.append(block, count);
+        for (std::size_t count; (count = std::fread(block, 1, sizeof block, scratch.get())) > 0;)
+            text.append(block, count);
         if (std::ferror(scratch.get()) != 0) return;
         karvola::LocalFileSystem files;
         karvola::WriteFileAtomically(files, historyFile, text);

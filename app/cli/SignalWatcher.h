@@ -1,7 +1,8 @@
 #pragma once
 
-#include <functional>
 #include <pthread.h>
+
+#include <functional>
 #include <thread>
 
 namespace karvola::cli {

@@ -1,12 +1,13 @@
 // karvola-cli: the Karvola terminal without its window, for scripts, servers and tests.
+#include <termios.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <exception>
 #include <memory>
 #include <optional>
 #include <string>
-#include <termios.h>
-#include <unistd.h>
 #include <variant>
 #include <vector>
 
@@ -15,10 +16,10 @@
 #include "HeadlessTerminal.h"
 #include "LineSources.h"
 #include "SignalWatcher.h"
-#include "config/ApplicationDirectory.h"
 #include "common/Clock.h"
 #include "common/FileSystem.h"
 #include "common/NumberTexts.h"
+#include "config/ApplicationDirectory.h"
 
 namespace {
 

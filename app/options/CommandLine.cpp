@@ -27,7 +27,9 @@ public:
 
 // An empty path would quietly stand for the working folder.
 const CLI::Validator kNonEmptyPath(
-    [](const std::string& path) { return path.empty() ? std::string("needs a path, not an empty text") : std::string(); },
+    [](const std::string& path) {
+        return path.empty() ? std::string("needs a path, not an empty text") : std::string();
+    },
     "", "NonEmptyPath");
 
 std::string VersionLine(const std::string& program) {
@@ -67,6 +69,8 @@ std::optional<EarlyExit> CommandLine::parse(std::vector<std::string> arguments) 
     return std::nullopt;
 }
 
-std::string CommandLine::usage() const { return m_app.help(); }
+std::string CommandLine::usage() const {
+    return m_app.help();
+}
 
 }  // namespace karvola::options

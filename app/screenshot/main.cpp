@@ -15,12 +15,12 @@
 
 #include "analysis/ui/TOptimizingChartForm.h"
 #include "analysis/ui/TSimulationTableForm.h"
-#include "config/ui/TGeneralEnviromentSettingsForm.h"
-#include "config/ui/TResultPeResultDisplayOptionsForm.h"
 #include "common/Clock.h"
 #include "common/FileSystem.h"
 #include "common/NumberTexts.h"
 #include "config/ApplicationDirectory.h"
+#include "config/ui/TGeneralEnviromentSettingsForm.h"
+#include "config/ui/TResultPeResultDisplayOptionsForm.h"
 #include "options/CommandLine.h"
 #include "terminal/ui/TForm1.h"
 
@@ -85,8 +85,9 @@ int main(int argc, char** argv) {
             saved = saved && Save(window, folder, "main-window.png") &&
                     Save(window.simulationTable(), folder, "bets-preview.png") &&
                     Save(window.optimizingChart(), folder, "bankroll-chart.png");
-            for (auto [dialog, name] : {std::pair<QDialog*, const char*>{&window.displayOptions(), "display-options.png"},
-                                        {&window.enviromentSettings(), "environment-settings.png"}}) {
+            for (auto [dialog, name] :
+                 {std::pair<QDialog*, const char*>{&window.displayOptions(), "display-options.png"},
+                  {&window.enviromentSettings(), "environment-settings.png"}}) {
                 dialog->show();
                 saved = saved && Save(*dialog, folder, name);
                 dialog->reject();

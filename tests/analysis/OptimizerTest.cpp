@@ -118,9 +118,9 @@ TEST(Optimizer, AThreadThatCannotStartLeavesTheFlagCleared) {
 }
 
 TEST(Optimizer, BracketedVectorOfTheHint) {
-    EXPECT_EQ(Optimizer::BracketedVector(
-                  "Optimization of wvector in progress. Current best vector is [1.75 2.40 1.35]"),
-              "[1.75 2.40 1.35]");
+    EXPECT_EQ(
+        Optimizer::BracketedVector("Optimization of wvector in progress. Current best vector is [1.75 2.40 1.35]"),
+        "[1.75 2.40 1.35]");
     EXPECT_EQ(Optimizer::BracketedVector("Optimization of wvector in progress..."), "");
     EXPECT_EQ(Optimizer::BracketedVector("[1.75 2.40"), "");
 }

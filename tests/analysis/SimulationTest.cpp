@@ -14,8 +14,8 @@
 #include "analysis/BankrollChartSvg.h"
 #include "analysis/BetsPreviewText.h"
 #include "analysis/Simulation.h"
-#include "support/RecordingSink.h"
 #include "common/NumberTexts.h"
+#include "support/RecordingSink.h"
 
 namespace karvola {
 namespace {

@@ -9,9 +9,9 @@
 #include "analysis/PredictionBets.h"
 #include "analysis/StrategyReports.h"
 #include "analysis/WvectorRule.h"
+#include "common/NumberTexts.h"
 #include "expressions/PredictExpression.h"
 #include "support/RecordingSink.h"
-#include "common/NumberTexts.h"
 
 namespace karvola {
 namespace {

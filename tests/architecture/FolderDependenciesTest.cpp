@@ -22,7 +22,9 @@ using Graph = std::map<std::string, std::set<std::string>>;
 const fs::path kSources = fs::path(KARVOLA_SOURCE_DIR) / "ClientApp";
 
 // The folder of a file or an include path, relative to ClientApp: "terminal/ui".
-std::string FolderOf(const fs::path& relative) { return relative.parent_path().generic_string(); }
+std::string FolderOf(const fs::path& relative) {
+    return relative.parent_path().generic_string();
+}
 
 // Folder -> folders its files include from, for the project's own headers only.
 Graph ReadFolderGraph() {
@@ -99,7 +101,8 @@ TEST(FolderDependencies, NoFolderIncludesFromItselfThroughOthers) {
 // windows only, never by a subsystem's core.
 TEST(FolderDependencies, BottomAndTopStayInTheirPlaces) {
     const Graph graph = ReadFolderGraph();
-    EXPECT_TRUE(graph.at("common").empty()) << "common includes from " << Joined({graph.at("common").begin(), graph.at("common").end()});
+    EXPECT_TRUE(graph.at("common").empty())
+        << "common includes from " << Joined({graph.at("common").begin(), graph.at("common").end()});
     for (const std::string& to : graph.at("common/ui")) EXPECT_EQ(to, "common") << "common/ui includes from " << to;
     for (const auto& [folder, edges] : graph) {
         const bool isWindow = folder.ends_with("/ui") || folder == "ui";

@@ -68,8 +68,15 @@ TEST(CliOptions, ArgumentsBecomeOptions) {
 
 TEST(CliOptions, WrongArgumentsAreRefused) {
     const Arguments wrong[] = {
-        {"one.txt", "two.txt"}, {"--", "one.txt", "two.txt"}, {"-e"}, {"-x"}, {"--bogus"}, {"--db"}, {"--home="},
-        {"--home", ""},         {"--quiet=maybe"},
+        {"one.txt", "two.txt"},
+        {"--", "one.txt", "two.txt"},
+        {"-e"},
+        {"-x"},
+        {"--bogus"},
+        {"--db"},
+        {"--home="},
+        {"--home", ""},
+        {"--quiet=maybe"},
     };
     for (const Arguments& arguments : wrong) {
         SCOPED_TRACE(Joined(arguments));
@@ -87,7 +94,8 @@ TEST(CliOptions, HelpNamesTheTerminalsOwnOptions) {
     const auto* help = std::get_if<options::EarlyExit>(&parsed);
     ASSERT_NE(help, nullptr);
     EXPECT_EQ(help->status, 0);
-    for (const char* item : {"Usage: karvola-cli [options] [SCRIPT]\n", "-e LINE", "-q,--quiet", "--db FILE", ":help"}) {
+    for (const char* item :
+         {"Usage: karvola-cli [options] [SCRIPT]\n", "-e LINE", "-q,--quiet", "--db FILE", ":help"}) {
         EXPECT_NE(help->text.find(item), std::string::npos) << item << " missing from\n" << help->text;
     }
 }

@@ -1,5 +1,4 @@
 #include "CliRunner.h"
-#include "support/FileContent.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -9,13 +8,13 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "support/FileContent.h"
+
 extern char** environ;
 
 namespace karvola::testing {
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 CliRun RunCli(const std::vector<std::string>& arguments, const std::string& input,
               const std::filesystem::path& workFolder, const std::vector<std::string>& environment) {

@@ -1,17 +1,16 @@
-#include <gtest/gtest.h>
-
-#include <csignal>
-#include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <thread>
-#include <sstream>
-#include <string>
-#include <vector>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "CliRunner.h"
 #include "support/FileContent.h"
@@ -22,7 +21,9 @@ namespace {
 
 using LineList = std::vector<std::string>;
 
-std::string ReadText(const std::filesystem::path& file) { return ReadFileContent(file); }
+std::string ReadText(const std::filesystem::path& file) {
+    return ReadFileContent(file);
+}
 
 std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
     for (auto pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size())) {
@@ -145,7 +146,13 @@ TEST_F(CliTest, MetaCommandsAreNotEchoedAndUnknownOnesGoToStandardError) {
 
 TEST_F(CliTest, WrongOptionsExitWithStatusTwo) {
     const std::vector<std::vector<std::string>> wrong = {
-        {"--bogus"}, {"-e"}, {"-x"}, {"--home"}, {"--home="}, {"--db", ""}, {"one.txt", "two.txt"},
+        {"--bogus"},
+        {"-e"},
+        {"-x"},
+        {"--home"},
+        {"--home="},
+        {"--db", ""},
+        {"one.txt", "two.txt"},
         {(folder.path() / "missing.txt").string()},
     };
     for (const auto& arguments : wrong) {
@@ -191,9 +198,9 @@ TEST_F(CliTest, HomeIsCreatedWithItsFolders) {
 // what the user types is read the same way under any locale.
 TEST_F(CliTest, DecimalCommaLocaleChangesTheGeneralFormOnly) {
     const auto result = run({"-q"}, "=1/4\n=1.5+1,25\ncr_res2 2.2 2.2 100\n", {"LC_ALL=", "LC_NUMERIC=pl_PL.UTF-8"});
-    EXPECT_EQ(Lines(result.out), (LineList{">=1/4", "0,25", ">=1.5+1,25", "2,75", ">cr_res2 2.2 2.2 100",
-                                           "resultant odds is : 1.10", "stake for 1st odds is : 50.00",
-                                           "stake for 2nd odds is : 50.00"}));
+    EXPECT_EQ(Lines(result.out),
+              (LineList{">=1/4", "0,25", ">=1.5+1,25", "2,75", ">cr_res2 2.2 2.2 100", "resultant odds is : 1.10",
+                        "stake for 1st odds is : 50.00", "stake for 2nd odds is : 50.00"}));
 }
 
 // The menus and dialogs of the data base and the research domain, through their

@@ -38,14 +38,10 @@ TEST(CommandLine, HomeAndDataBaseTakeTheirValueInEitherForm) {
         std::optional<std::string> dataBase;
     };
     const Case cases[] = {
-        {{}, std::nullopt, std::nullopt},
-        {{"--home", "h"}, "h", std::nullopt},
-        {{"--home=h"}, "h", std::nullopt},
-        {{"--db", "b.txt"}, std::nullopt, "b.txt"},
-        {{"--db=b.txt"}, std::nullopt, "b.txt"},
-        {{"--db=x=y.txt", "--home", "my home"}, "my home", "x=y.txt"},
-        {{"--db", "-"}, std::nullopt, "-"},
-        {{"--home", "first", "--home=second"}, "second", std::nullopt},
+        {{}, std::nullopt, std::nullopt},        {{"--home", "h"}, "h", std::nullopt},
+        {{"--home=h"}, "h", std::nullopt},       {{"--db", "b.txt"}, std::nullopt, "b.txt"},
+        {{"--db=b.txt"}, std::nullopt, "b.txt"}, {{"--db=x=y.txt", "--home", "my home"}, "my home", "x=y.txt"},
+        {{"--db", "-"}, std::nullopt, "-"},      {{"--home", "first", "--home=second"}, "second", std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Joined(c.arguments));

@@ -20,9 +20,13 @@ namespace fs = std::filesystem;
 using testing::FileSizeLimit;
 using testing::TemporaryDirectory;
 
-void writeFile(const fs::path& file, const std::string& content) { testing::WriteFileContent(file, content); }
+void writeFile(const fs::path& file, const std::string& content) {
+    testing::WriteFileContent(file, content);
+}
 
-std::string readBack(const fs::path& file) { return testing::ReadFileContent(file); }
+std::string readBack(const fs::path& file) {
+    return testing::ReadFileContent(file);
+}
 
 std::set<std::string> namesIn(const fs::path& folder) {
     std::set<std::string> names;
@@ -153,7 +157,7 @@ TEST_F(LocalFileSystemTest, StaleTemporaryFilesOfTheTargetAreRemoved) {
     makeFile(".base.txt.backup", std::chrono::minutes(5));           // the user's: kept
     ASSERT_TRUE(WriteFileAtomically(m_files, target, "whole"));
     EXPECT_EQ(namesIn(m_folder.path()), (std::set<std::string>{"base.txt", ".base.txt.karvola-Xy34Zw",
-                                                                ".other.txt.karvola-Ab12Cd", ".base.txt.backup"}));
+                                                               ".other.txt.karvola-Ab12Cd", ".base.txt.backup"}));
 }
 
 TEST_F(LocalFileSystemTest, AbandonedReplacementLeavesTheTargetAndNoTemporaryFile) {

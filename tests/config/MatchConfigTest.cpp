@@ -30,9 +30,13 @@ using testing::TemporaryDirectory;
 constexpr std::time_t kWinterNoon = 1232020800;
 constexpr const char* kCentralEurope = "CET-1CEST,M3.5.0,M10.5.0/3";
 
-void writeFile(const fs::path& file, const std::string& content) { testing::WriteFileContent(file, content); }
+void writeFile(const fs::path& file, const std::string& content) {
+    testing::WriteFileContent(file, content);
+}
 
-std::string readBack(const fs::path& file) { return testing::ReadFileContent(file); }
+std::string readBack(const fs::path& file) {
+    return testing::ReadFileContent(file);
+}
 
 // A configuration file with the given element lines in the program's own layout.
 std::string fileWith(const std::string& elementLines) {
@@ -212,8 +216,8 @@ TEST_F(MatchConfigTest, BndValuesOutsideTheirRangeFallBackWithAWarning) {
         const char* stored;
         const char* used;
     };
-    const Case cases[] = {{"-5", "12"}, {"0", "12"}, {"1000", "12"}, {"abc", "12"}, {"1e999", "12"},
-                          {"100", "100"}, {"0.5", "0.5"}, {"12,5", "12,5"}};
+    const Case cases[] = {{"-5", "12"},    {"0", "12"},    {"1000", "12"}, {"abc", "12"},
+                          {"1e999", "12"}, {"100", "100"}, {"0.5", "0.5"}, {"12,5", "12,5"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored);
         const MatchConfig config = load(fileWith(line("BNDValue", c.stored)));

@@ -1,5 +1,3 @@
-#include "database/MatchDBMS.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,8 +7,8 @@
 #include <initializer_list>
 #include <iterator>
 #include <map>
-#include <new>
 #include <memory>
+#include <new>
 #include <optional>
 #include <random>
 #include <span>
@@ -19,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "database/MatchDBMS.h"
 #include "support/FileContent.h"
 #include "support/TemporaryDirectory.h"
 
@@ -488,7 +487,9 @@ TEST(DescriptorPathTest, ReplacesTheExtensionInTheSameFolder) {
     }
 }
 
-std::string readBytes(const std::filesystem::path& file) { return testing::ReadFileContent(file); }
+std::string readBytes(const std::filesystem::path& file) {
+    return testing::ReadFileContent(file);
+}
 
 TEST(MatchDBMSOnDiskTest, SaveAsWritesWhatLoadsBackIdentically) {
     const testing::TemporaryDirectory folder;

@@ -13,9 +13,8 @@
 namespace karvola {
 namespace {
 
-data_base_record_t dbRecord(std::string category, char result, std::string odds1 = "1.5",
-                            std::string odds0 = "3.2", std::string odds2 = "4.5",
-                            std::string date = "01/01/2011") {
+data_base_record_t dbRecord(std::string category, char result, std::string odds1 = "1.5", std::string odds0 = "3.2",
+                            std::string odds2 = "4.5", std::string date = "01/01/2011") {
     data_base_record_t record;
     record.date = std::move(date);
     record.category = std::move(category);
@@ -238,18 +237,19 @@ TEST(MakeBasicRecordTest, CopiesTheTextsAndJoinsTheTeams) {
 
 TEST(BuildResearchDomainTest, KeepsTheRecordsOfTheListedCategoriesInFileOrder) {
     const std::vector<data_base_record_t> records = {
-        dbRecord("A", '1', "1"), dbRecord("B", '1', "2"), dbRecord("C", '?', "3"),
+        dbRecord("A", '1', "1"), dbRecord("B", '1', "2"),  dbRecord("C", '?', "3"),
         dbRecord("A", '2', "4"), dbRecord("A ", '0', "5"), dbRecord("c", '1', "6"),
     };
-    EXPECT_EQ(firstOdds(BuildResearchDomain(records, {"C", "A", "Unknown"})),
-              (std::vector<float>{1.0f, 3.0f, 4.0f}));
+    EXPECT_EQ(firstOdds(BuildResearchDomain(records, {"C", "A", "Unknown"})), (std::vector<float>{1.0f, 3.0f, 4.0f}));
     EXPECT_TRUE(BuildResearchDomain(records, {}).empty());
     EXPECT_TRUE(BuildResearchDomain({}, {"A"}).empty());
 }
 
 TEST(BuildResearchDomainByMasksTest, WalksRecordsThenMasks) {
     const std::vector<data_base_record_t> records = {
-        dbRecord("A1", '1', "1"), dbRecord("B1", '1', "2"), dbRecord("A2", '1', "3"),
+        dbRecord("A1", '1', "1"),
+        dbRecord("B1", '1', "2"),
+        dbRecord("A2", '1', "3"),
     };
     const std::vector<std::string> masks = {"B", "A"};
     const MaskedResearchDomain result = BuildResearchDomainByMasks(records, masks);
@@ -267,13 +267,15 @@ TEST(BuildResearchDomainByMasksTest, RecordMatchingTwoMasksEntersTwice) {
     const MaskedResearchDomain result = BuildResearchDomainByMasks(records, masks);
     EXPECT_EQ(firstOdds(result.domain), (std::vector<float>{1.0f, 1.0f, 3.0f}));
     EXPECT_EQ(result.domain[0].teams, result.domain[1].teams);
-    EXPECT_EQ(result.categories,
-              (std::vector<std::string>{"England, Championship", "England, Premier League"}));
+    EXPECT_EQ(result.categories, (std::vector<std::string>{"England, Championship", "England, Premier League"}));
 }
 
 TEST(BuildResearchDomainByMasksTest, LeavesOutRecordsWithoutResult) {
     const std::vector<data_base_record_t> records = {
-        dbRecord("A", '?', "1"), dbRecord("B", '1', "2"), dbRecord("B", '?', "3"), dbRecord("C", '0', "4"),
+        dbRecord("A", '?', "1"),
+        dbRecord("B", '1', "2"),
+        dbRecord("B", '?', "3"),
+        dbRecord("C", '0', "4"),
     };
     const std::vector<std::string> masks = {"*"};
     const MaskedResearchDomain result = BuildResearchDomainByMasks(records, masks);
@@ -310,8 +312,8 @@ struct RestrictionCase {
 
 TEST(RestrictResearchDomainTest, KeepsTheRecordsForWhichTheRestrictionHolds) {
     const ResearchDomain domain = {
-        domainRecord(1.85f, 3.4f, 4.5f), domainRecord(2.0f, 3.1f, 3.9f), domainRecord(2.1f, 3.0f, 3.5f),
-        domainRecord(1.3f, 5.0f, 9.0f), domainRecord(3.25f, 3.3f, 2.2f),
+        domainRecord(1.85f, 3.4f, 4.5f), domainRecord(2.0f, 3.1f, 3.9f),  domainRecord(2.1f, 3.0f, 3.5f),
+        domainRecord(1.3f, 5.0f, 9.0f),  domainRecord(3.25f, 3.3f, 2.2f),
     };
     const RestrictionCase cases[] = {
         {" ODDS1 > 2", {2.1f, 3.25f}},
@@ -364,10 +366,8 @@ TEST(RestrictResearchDomainTest, WritesOddsWithAPointUnderACommaLocale) {
 
 ResearchDomain datedDomain() {
     return {
-        domainRecord(1.1f, 3.0f, 4.0f, "01/01/2011", "A - B"),
-        domainRecord(1.2f, 3.0f, 4.0f, "15/01/2011", "C - D"),
-        domainRecord(1.3f, 3.0f, 4.0f, "15/01/2011", "E - F"),
-        domainRecord(1.4f, 3.0f, 4.0f, "01/03/2011", "G - H"),
+        domainRecord(1.1f, 3.0f, 4.0f, "01/01/2011", "A - B"), domainRecord(1.2f, 3.0f, 4.0f, "15/01/2011", "C - D"),
+        domainRecord(1.3f, 3.0f, 4.0f, "15/01/2011", "E - F"), domainRecord(1.4f, 3.0f, 4.0f, "01/03/2011", "G - H"),
         domainRecord(1.5f, 3.0f, 4.0f, "01/05/2011", "I - J"),
     };
 }

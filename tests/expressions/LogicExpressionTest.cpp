@@ -25,9 +25,9 @@ struct ValueCase {
 
 TEST(LogicExpressionTest, EvaluatesComparisonsAndLogicalOperators) {
     const ValueCase cases[] = {
-        {"2<2", 0.0},   {"1<2", 1.0},  {"2>2", 0.0},  {"3>2", 1.0},   {"2==2", 1.0}, {"2==3", 0.0},
-        {"2<=2", 1.0},  {"3<=2", 0.0}, {"2>=2", 1.0}, {"1>=2", 0.0},  {"3!=3", 0.0}, {"3!=4", 1.0},
-        {"0||0", 0.0},  {"0||2", 1.0}, {"2&&3", 1.0}, {"0&&3", 0.0},  {"-1&&1", 1.0},
+        {"2<2", 0.0},  {"1<2", 1.0},  {"2>2", 0.0},  {"3>2", 1.0},  {"2==2", 1.0},  {"2==3", 0.0},
+        {"2<=2", 1.0}, {"3<=2", 0.0}, {"2>=2", 1.0}, {"1>=2", 0.0}, {"3!=3", 0.0},  {"3!=4", 1.0},
+        {"0||0", 0.0}, {"0||2", 1.0}, {"2&&3", 1.0}, {"0&&3", 0.0}, {"-1&&1", 1.0},
     };
     for (const ValueCase& c : cases) {
         SCOPED_TRACE(c.text);
@@ -42,8 +42,7 @@ TEST(LogicExpressionTest, ComparisonsBindTighterThanAndWhichBindsTighterThanOr) 
         {"1||0&&0", 1.0},      // 1||(0&&0), not (1||0)&&0
         {"0&&1==0", 0.0},      // 0&&(1==0), not (0&&1)==0
         {"3>2>1", 0.0},        // (3>2)>1: each group applies from the left
-        {"1<2<3", 1.0},
-        {"1<2>=1", 1.0},
+        {"1<2<3", 1.0},       {"1<2>=1", 1.0},
     };
     for (const ValueCase& c : cases) {
         SCOPED_TRACE(c.text);
@@ -54,14 +53,14 @@ TEST(LogicExpressionTest, ComparisonsBindTighterThanAndWhichBindsTighterThanOr) 
 
 TEST(LogicExpressionTest, OperandsAreNumericExpressionsAndBracketsOnlyGroup) {
     const ValueCase cases[] = {
-        {"2", 2.0},                  // no operator: the numeric value itself
+        {"2", 2.0},  // no operator: the numeric value itself
         {"1+1==2", 1.0},
         {"2*3>5", 1.0},
-        {"(1+1)*2==4", 1.0},         // a balanced group belongs to the operand
-        {"(1<2)&&(3<4)", 1.0},       // bracketed operands are logic expressions again
+        {"(1+1)*2==4", 1.0},    // a balanced group belongs to the operand
+        {"(1<2)&&(3<4)", 1.0},  // bracketed operands are logic expressions again
         {"(1<2)<(3<4)", 0.0},
         {"((1<2))", 1.0},
-        {"((1+2)<3)*2", 0.0},        // only the shallowest operators count; "*2" is no operand's
+        {"((1+2)<3)*2", 0.0},  // only the shallowest operators count; "*2" is no operand's
         {"5+(2==2)", 1.0},
         {"(2==2)+5", 1.0},
     };
@@ -91,13 +90,9 @@ TEST(LogicExpressionTest, RemovesControlCharactersAndBytesAbove127) {
 // Operands are compared as 32-bit floats, but a text without operators keeps its double value.
 TEST(LogicExpressionTest, RoundsOperandsToFloatOnly) {
     const ValueCase cases[] = {
-        {"1.00000001==1", 1.0},
-        {"16777217==16777216", 1.0},
-        {"1.0001==1", 0.0},
+        {"1.00000001==1", 1.0},     {"16777217==16777216", 1.0}, {"1.0001==1", 0.0},
         {"1E39==1E40", 1.0},  // both beyond the largest float: infinity
-        {"3.4028235E38<1E39", 1.0},
-        {"1.00000001", 1.00000001},
-        {"0.1", 0.1},
+        {"3.4028235E38<1E39", 1.0}, {"1.00000001", 1.00000001},  {"0.1", 0.1},
     };
     for (const ValueCase& c : cases) {
         SCOPED_TRACE(c.text);
@@ -114,12 +109,12 @@ TEST(LogicExpressionTest, ReportsErrors) {
     const ErrorCase cases[] = {
         {"", "Error in expression"},
         {" \t ", "Error in expression"},
-        {"1<<2", "Error in expression"},   // empty operand between the operators
+        {"1<<2", "Error in expression"},  // empty operand between the operators
         {"<2", "Error in expression"},
         {"1<2&&", "Error in expression"},
         {"&&", "Error in expression"},
-        {"1<", "Error in expression"},     // the last character is never an operator: 1< is a number text
-        {"1=2", "Error in expression"},    // a single "=" is no operator
+        {"1<", "Error in expression"},   // the last character is never an operator: 1< is a number text
+        {"1=2", "Error in expression"},  // a single "=" is no operator
         {"3!3", "Error in expression"},
         {"1&2", "Error in expression"},
         {"(1<2", "Error in expression: Unmatched brackets"},

@@ -1,5 +1,3 @@
-#include "expressions/NumericExpression.h"
-
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -9,6 +7,7 @@
 #include <string_view>
 
 #include "common/NumberTexts.h"
+#include "expressions/NumericExpression.h"
 
 namespace karvola {
 namespace {

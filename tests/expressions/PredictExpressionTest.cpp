@@ -48,8 +48,8 @@ void expectCodes(const CodeCase* begin, const CodeCase* end) {
 // Other subsystems store and compare the numbers themselves.
 TEST(PredictExpressionTest, EachKeywordGivesItsCode) {
     const CodeCase cases[] = {
-        {"BET1", kFavouriteHome, 0},   {"1?BET0", kFavouriteHome, 1},  {"1?BET2", kFavouriteHome, 2},
-        {"1?BET12", kFavouriteHome, 3}, {"1?BET10", kFavouriteHome, 4}, {"1?BET02", kFavouriteHome, 5},
+        {"BET1", kFavouriteHome, 0},     {"1?BET0", kFavouriteHome, 1},  {"1?BET2", kFavouriteHome, 2},
+        {"1?BET12", kFavouriteHome, 3},  {"1?BET10", kFavouriteHome, 4}, {"1?BET02", kFavouriteHome, 5},
         {"1?BET102", kFavouriteHome, 6}, {"0?BET1", kFavouriteHome, 7},
     };
     expectCodes(std::begin(cases), std::end(cases));

@@ -1,9 +1,9 @@
-#include "expressions/Tokenizer.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "expressions/Tokenizer.h"
 
 namespace karvola {
 namespace {

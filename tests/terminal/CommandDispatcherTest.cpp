@@ -84,9 +84,9 @@ TEST_F(DispatcherTest, GeneralFormOfEqualsUsesTheUsersSeparator) {
 // command exists or not.
 TEST_F(DispatcherTest, TokenCountsAndWordsThatDoNotFitAreIncorrect) {
     const char* lines[] = {
-        "RESULT [1.5 3 1.2]",   // command words are lower case
-        "result [1.5 3 1.2",    // five tokens
-        "sim [1.5 3 1.2]",      // six tokens
+        "RESULT [1.5 3 1.2]",  // command words are lower case
+        "result [1.5 3 1.2",   // five tokens
+        "sim [1.5 3 1.2]",     // six tokens
         "result [1.5 2 + 1 1.2]",
         "result\t[1.5 3 1.2]",  // a tab is a token of its own
         "echo",
@@ -252,8 +252,8 @@ TEST_F(DispatcherTest, ErrorsAreWrittenWithTheCommandsPrefix) {
     dispatch("cr_res2 1 2");
     dispatch("struct *");
     dispatch("opt 1/0");
-    EXPECT_EQ(sink.lines(), (Lines{"Error: boom", "boom", "Error : boom", "Error : disk full",
-                                   "Error : Domain error"}));
+    EXPECT_EQ(sink.lines(),
+              (Lines{"Error: boom", "boom", "Error : boom", "Error : disk full", "Error : Domain error"}));
     EXPECT_FALSE(calledWord.has_value());
     dispatch("opt 0.25*2");
     EXPECT_EQ(received->number, 0.5);
@@ -264,8 +264,8 @@ TEST_F(DispatcherTest, SmallCommandsOfTheTerminal) {
     terminal.enterLine("echo two words  ");
     terminal.enterLine("rem anything at all");
     terminal.enterLine("   ");
-    EXPECT_EQ(sink.lines(), (Lines{">echo   x", "  x", ">echo two words  ", "two words", ">rem anything at all",
-                                   ">   "}));
+    EXPECT_EQ(sink.lines(),
+              (Lines{">echo   x", "  x", ">echo two words  ", "two words", ">rem anything at all", ">   "}));
     EXPECT_EQ(terminal.history().lines().size(), 4U);
 
     terminal.enterLine("histclr");

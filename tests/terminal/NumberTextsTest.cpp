@@ -6,12 +6,12 @@
 #include <initializer_list>
 #include <limits>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
-#include <string>
 
-#include "expressions/NumericExpression.h"
 #include "common/NumberTexts.h"
+#include "expressions/NumericExpression.h"
 
 namespace karvola {
 namespace {
@@ -35,12 +35,12 @@ TEST(NumberTexts, GeneralFormIsShortestWithFifteenSignificantDigits) {
         {0.1 + 0.2, "0.3"},
         {123456789012345.0, "123456789012345"},
         {999999999999999.0, "999999999999999"},
-        {1e15, "1E15"},                      // sixteen integral digits
-        {9999999999999999.0, "1E16"},        // rounds up to a sixteenth digit
+        {1e15, "1E15"},                // sixteen integral digits
+        {9999999999999999.0, "1E16"},  // rounds up to a sixteenth digit
         {1e20, "1E20"},
         {-2.5e20, "-2.5E20"},
         {0.0001, "0.0001"},
-        {0.00001, "0.00001"},                // the smallest magnitude still written in full
+        {0.00001, "0.00001"},  // the smallest magnitude still written in full
         {0.000012345, "0.000012345"},
         {0.0000099, "9.9E-6"},
         {1e-5 / 2, "5E-6"},
@@ -135,11 +135,8 @@ TEST(NumberTexts, UserSeparatorFollowsLcNumericThenLcAllThenLang) {
         char separator;
     };
     const Case cases[] = {
-        {"pl_PL.UTF-8", "C", "C", ','},
-        {nullptr, "pl_PL.UTF-8", "C", ','},
-        {"", nullptr, "pl_PL.UTF-8", ','},
-        {"C", "pl_PL.UTF-8", "pl_PL.UTF-8", '.'},
-        {nullptr, nullptr, nullptr, '.'},
+        {"pl_PL.UTF-8", "C", "C", ','},           {nullptr, "pl_PL.UTF-8", "C", ','}, {"", nullptr, "pl_PL.UTF-8", ','},
+        {"C", "pl_PL.UTF-8", "pl_PL.UTF-8", '.'}, {nullptr, nullptr, nullptr, '.'},
     };
     for (const auto& c : cases) {
         const ScopedEnvironment environment{{"LC_NUMERIC", c.numeric}, {"LC_ALL", c.all}, {"LANG", c.lang}};

@@ -1,5 +1,3 @@
-#include "tools/OddsCalculators.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,8 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "support/RecordingSink.h"
 #include "common/NumberTexts.h"
+#include "support/RecordingSink.h"
+#include "tools/OddsCalculators.h"
 
 namespace karvola {
 namespace {
@@ -68,31 +67,51 @@ void expectCases(const std::vector<Case>& cases) {
 TEST(CombinedOddsTest, ResultantOddsAndStakeSplit) {
     expectCases({
         {"two even odds break even", kTwoOdds, {"2", "2"}, {"resultant odds is : 1.00"}},
-        {"break even is not profitable", kTwoOdds, {"2", "2", "100"},
+        {"break even is not profitable",
+         kTwoOdds,
+         {"2", "2", "100"},
          {"resultant odds is : 1.00", "betting is unprofitable"}},
-        {"two equal odds split evenly", kTwoOdds, {"2.2", "2.2", "100"},
+        {"two equal odds split evenly",
+         kTwoOdds,
+         {"2.2", "2.2", "100"},
          {"resultant odds is : 1.10", "stake for 1st odds is : 50.00", "stake for 2nd odds is : 50.00"}},
         // The lower odds takes the larger stake: 72.73 x 1.5 = 27.27 x 4 = 109.09.
-        {"unequal odds", kTwoOdds, {"1.5", "4", "100"},
+        {"unequal odds",
+         kTwoOdds,
+         {"1.5", "4", "100"},
          {"resultant odds is : 1.09", "stake for 1st odds is : 72.73", "stake for 2nd odds is : 27.27"}},
-        {"arguments are expressions", kTwoOdds, {"1+0,5", "2*2", "50*2"},
+        {"arguments are expressions",
+         kTwoOdds,
+         {"1+0,5", "2*2", "50*2"},
          {"resultant odds is : 1.09", "stake for 1st odds is : 72.73", "stake for 2nd odds is : 27.27"}},
-        {"tokens after the stake are ignored", kTwoOdds, {"2.2", "2.2", "100", "junk"},
+        {"tokens after the stake are ignored",
+         kTwoOdds,
+         {"2.2", "2.2", "100", "junk"},
          {"resultant odds is : 1.10", "stake for 1st odds is : 50.00", "stake for 2nd odds is : 50.00"}},
-        {"the stake of an unprofitable bet is never evaluated", kTwoOdds, {"2", "2", "junk"},
+        {"the stake of an unprofitable bet is never evaluated",
+         kTwoOdds,
+         {"2", "2", "junk"},
          {"resultant odds is : 1.00", "betting is unprofitable"}},
 
-        {"three even odds", kThreeOdds, {"3.3", "3.3", "3.3", "100"},
+        {"three even odds",
+         kThreeOdds,
+         {"3.3", "3.3", "3.3", "100"},
          {"resultant odds is : 1.10", "stake for 1st odds is : 33.33", "stake for 2nd odds is : 33.33",
           "stake for 3rd odds is : 33.33"}},
         // Every outcome pays 133.33: 53.33 x 2.5, 33.33 x 4, 13.33 x 10.
-        {"three unequal odds", kThreeOdds, {"2.5", "4", "10", "100"},
+        {"three unequal odds",
+         kThreeOdds,
+         {"2.5", "4", "10", "100"},
          {"resultant odds is : 1.33", "stake for 1st odds is : 53.33", "stake for 2nd odds is : 33.33",
           "stake for 3rd odds is : 13.33"}},
         {"three odds without a stake", kThreeOdds, {"2.5", "4", "10"}, {"resultant odds is : 1.33"}},
-        {"three odds breaking even", kThreeOdds, {"2", "4", "4", "100"},
+        {"three odds breaking even",
+         kThreeOdds,
+         {"2", "4", "4", "100"},
          {"resultant odds is : 1.00", "betting is unprofitable"}},
-        {"three odds, unprofitable stake never evaluated", kThreeOdds, {"2", "4", "4", "junk", "more"},
+        {"three odds, unprofitable stake never evaluated",
+         kThreeOdds,
+         {"2", "4", "4", "junk", "more"},
          {"resultant odds is : 1.00", "betting is unprofitable"}},
     });
 }
@@ -102,14 +121,20 @@ TEST(CombinedOddsTest, Errors) {
         {"odds cancelling out", kTwoOdds, {"2", "-2"}, {}, "Division by zero"},
         {"one odds of zero", kTwoOdds, {"0", "2", "100"}, {}, "Division by zero"},
         {"unreadable odds", kTwoOdds, {"2", "junk"}, {}, "Error in expression"},
-        {"unreadable stake after the resultant odds", kTwoOdds, {"2.2", "2.2", "junk"},
-         {"resultant odds is : 1.10"}, "Error in expression"},
+        {"unreadable stake after the resultant odds",
+         kTwoOdds,
+         {"2.2", "2.2", "junk"},
+         {"resultant odds is : 1.10"},
+         "Error in expression"},
         {"three odds summing to zero", kThreeOdds, {"1", "1", "-2"}, {}, "Division by zero"},
         {"one of three odds zero", kThreeOdds, {"2", "0", "3"}, {}, "Division by zero"},
         // 1/1 + 1/1 + 1/-0.5 = 0 although the odds themselves sum to 1.5.
         {"reciprocals cancelling out", kThreeOdds, {"1", "1", "-0.5", "100"}, {}, "Division by zero"},
-        {"failing stake after the resultant odds", kThreeOdds, {"3.3", "3.3", "3.3", "1/0"},
-         {"resultant odds is : 1.10"}, "Domain error"},
+        {"failing stake after the resultant odds",
+         kThreeOdds,
+         {"3.3", "3.3", "3.3", "1/0"},
+         {"resultant odds is : 1.10"},
+         "Domain error"},
     });
 }
 
@@ -146,10 +171,14 @@ TEST(BinomialTest, WhereTheCountStarts) {
         {"negative start", binomial(), {"10", "2", "-3", "0"}, nothingListed("-3")},
         {"start beyond every integer", binomial(), {"10", "2", "10^20", "0"}, nothingListed("1E20")},
         // 1 x (-1.5 + 1) / 2 = -0.25 truncates toward zero, to 0, not down to -1.
-        {"start truncated toward zero", binomial(), {"1", "2", "-1.5", "0"},
+        {"start truncated toward zero",
+         binomial(),
+         {"1", "2", "-1.5", "0"},
          {"1", "2", "-1.5", "0", "---", "Hypothetical probability : 0.5", "  k=0, p0.5", "  k=1, p0.5",
           "total probability = 1"}},
-        {"events truncated toward zero", binomial(), {"1.9", "2", "-1.5", "0"},
+        {"events truncated toward zero",
+         binomial(),
+         {"1.9", "2", "-1.5", "0"},
          {"1", "2", "-1.5", "0", "---", "Hypothetical probability : 0.5", "  k=0, p0.5", "  k=1, p0.5",
           "total probability = 1"}},
     });
@@ -157,12 +186,15 @@ TEST(BinomialTest, WhereTheCountStarts) {
 
 TEST(BinomialTest, UsesTheGivenDecimalSeparator) {
     const Outcome outcome = runCalculator(binomial(','), {"1", "2,5", "-0.5", "0.25"});
-    const Lines expected = {"1",   "2,5", "-0,5", "0,25", "---", "Hypothetical probability : 0,5",
+    const Lines expected = {"1",           "2,5",         "-0,5",
+                            "0,25",        "---",         "Hypothetical probability : 0,5",
                             "  k=0, p0,5", "  k=1, p0,5", "total probability = 1"};
     EXPECT_EQ(outcome.lines, expected);
 }
 
-double printedValue(std::string_view text) { return ParseDecimal(text).value_or(NAN); }
+double printedValue(std::string_view text) {
+    return ParseDecimal(text).value_or(NAN);
+}
 
 // The probability of k wins in n fair bets, through std::lgamma: independent of the
 // calculator's own summation of logarithms.
@@ -176,7 +208,7 @@ double fairBinomial(unsigned n, unsigned k) {
 TEST(BinomialTest, FollowsTheDistributionUpToTheFirstNegligibleTerm) {
     struct Distribution {
         unsigned events;
-        unsigned lastK;           // the first k whose probability is at most 0.0001
+        unsigned lastK;            // the first k whose probability is at most 0.0001
         double relativeTolerance;  // a million logarithms summed lose some digits
     };
     // P(19 of 20) is about 0.000019; for a million the tail is cut two deviations up.
@@ -195,8 +227,8 @@ TEST(BinomialTest, FollowsTheDistributionUpToTheFirstNegligibleTerm) {
             const std::string prefix = "  k=" + std::to_string(k) + ", p";
             ASSERT_EQ(line.substr(0, prefix.size()), prefix);
             const double exact = fairBinomial(d.events, k);
-            EXPECT_NEAR(printedValue(std::string_view(line).substr(prefix.size())), exact,
-                        exact * d.relativeTolerance) << line;
+            EXPECT_NEAR(printedValue(std::string_view(line).substr(prefix.size())), exact, exact * d.relativeTolerance)
+                << line;
             if (k < d.lastK) expectedTotal += exact;
         }
         const std::string totalPrefix = "total probability = ";
@@ -211,24 +243,36 @@ TEST(BinomialTest, Errors) {
     expectCases({
         {"no events", binomial(), {"0", "2", "0", "0"}, {}, "Error: given number of events is zero"},
         {"events below one", binomial(), {"0.9", "2", "0", "0"}, {}, "Error: given number of events is zero"},
-        {"small negative events", binomial(), {"-0.5", "2", "0", "0"}, {},
-         "Error: given number of events is zero"},
+        {"small negative events", binomial(), {"-0.5", "2", "0", "0"}, {}, "Error: given number of events is zero"},
         {"negative events", binomial(), {"-3", "2", "0", "0"}, {}, "Error: given number of events is negative"},
-        {"too many events", binomial(), {"1000001", "2", "0", "0"}, {},
+        {"too many events",
+         binomial(),
+         {"1000001", "2", "0", "0"},
+         {},
          "Error: given number of events is greater than 1000000"},
         {"odds below one", binomial(), {"10", "0.5", "0", "0"}, {}, "Error: given odds is less than 1"},
-        {"events checked before odds", binomial(), {"0", "0.5", "0", "0"}, {},
-         "Error: given number of events is zero"},
-        {"every argument evaluated before the checks", binomial(), {"0", "2", "0", "junk"}, {},
-         "Error in expression"},
-        {"certain win", binomial(), {"10", "2", "0", "1"},
-         {"10", "2", "0", "1", "---", "Hypothetical probability : 1"}, rangeError},
-        {"win above certainty", binomial(), {"10", "1.5", "0", "1"},
-         {"10", "1.5", "0", "1", "---", "Hypothetical probability : 1.33333333333333"}, rangeError},
-        {"no chance", binomial(), {"10", "2", "0", "-1"},
-         {"10", "2", "0", "-1", "---", "Hypothetical probability : 0"}, rangeError},
-        {"negative probability", binomial(), {"10", "2", "0", "-3"},
-         {"10", "2", "0", "-3", "---", "Hypothetical probability : -1"}, rangeError},
+        {"events checked before odds", binomial(), {"0", "0.5", "0", "0"}, {}, "Error: given number of events is zero"},
+        {"every argument evaluated before the checks", binomial(), {"0", "2", "0", "junk"}, {}, "Error in expression"},
+        {"certain win",
+         binomial(),
+         {"10", "2", "0", "1"},
+         {"10", "2", "0", "1", "---", "Hypothetical probability : 1"},
+         rangeError},
+        {"win above certainty",
+         binomial(),
+         {"10", "1.5", "0", "1"},
+         {"10", "1.5", "0", "1", "---", "Hypothetical probability : 1.33333333333333"},
+         rangeError},
+        {"no chance",
+         binomial(),
+         {"10", "2", "0", "-1"},
+         {"10", "2", "0", "-1", "---", "Hypothetical probability : 0"},
+         rangeError},
+        {"negative probability",
+         binomial(),
+         {"10", "2", "0", "-3"},
+         {"10", "2", "0", "-3", "---", "Hypothetical probability : -1"},
+         rangeError},
         {"short argument list", binomial(), {"10", "2", "0"}, {}, "Incorrect command or arguments"},
     });
 }

@@ -1,7 +1,7 @@
+#include <QChartView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QChartView>
 #include <QLineSeries>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -9,15 +9,14 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
-
 #include <condition_variable>
 #include <filesystem>
 #include <functional>
 #include <mutex>
 
-#include "common/Clock.h"
 #include "analysis/ui/TOptimizingChartForm.h"
 #include "analysis/ui/TSimulationTableForm.h"
+#include "common/Clock.h"
 #include "common/FileSystem.h"
 #include "database/ui/TDataPreviewForm.h"
 #include "database/ui/TResearchDomainSpecForm.h"
@@ -278,8 +277,9 @@ private slots:
         QVERIFY(!window().close());
         window().workstation().terminal().flags().OptimizationRunning = false;
         QCOMPARE(m_main.boxes().captions, QStringList{QStringLiteral("Exit Refuse")});
-        QCOMPARE(m_main.boxes().texts, QStringList{QStringLiteral(
-                                     "Optimization in progress...\n Please type 'break' in command line to stop the engine.")});
+        QCOMPARE(m_main.boxes().texts,
+                 QStringList{QStringLiteral(
+                     "Optimization in progress...\n Please type 'break' in command line to stop the engine.")});
         QVERIFY(window().isVisible());
     }
 
@@ -301,7 +301,8 @@ private slots:
         m_main.boxes().answers.push_back(static_cast<QMessageBox::StandardButton>(answer));
         QCOMPARE(window().close(), closes);
         QCOMPARE(m_main.boxes().captions, QStringList{QStringLiteral("Confirmation...")});
-        QCOMPARE(m_main.boxes().texts, QStringList{QStringLiteral("Data Base has been changed. Do you want to save it?")});
+        QCOMPARE(m_main.boxes().texts,
+                 QStringList{QStringLiteral("Data Base has been changed. Do you want to save it?")});
         QCOMPARE(std::filesystem::exists(file), saved);
     }
 

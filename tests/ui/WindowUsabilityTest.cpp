@@ -8,20 +8,20 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
-#include <QTest>
 #include <filesystem>
 #include <fstream>
 #include <thread>
 
 #include "analysis/ui/TOptimizingChartForm.h"
 #include "analysis/ui/TSimulationTableForm.h"
+#include "common/ui/MessageBoxes.h"
 #include "config/ui/TGeneralEnviromentSettingsForm.h"
 #include "config/ui/TResultPeResultDisplayOptionsForm.h"
 #include "database/ui/TResearchDomainSpecForm.h"
 #include "database/ui/TSetupGeneralPropertiesForm.h"
-#include "common/ui/MessageBoxes.h"
 #include "ui/MainWindowFixture.h"
 
 // What a person sitting at the window meets in the first minute: a terminal that
@@ -49,10 +49,9 @@ bool ShowsNewestLine(const TerminalScreen& screen) {
 double Contrast(const QWidget& widget) {
     const QWidget* window = widget.window();
     const QPoint origin = widget.mapTo(window, QPoint(0, 0));
-    const QImage image =
-        window->screen()
-            ->grabWindow(window->winId(), origin.x(), origin.y(), widget.width(), widget.height())
-            .toImage();
+    const QImage image = window->screen()
+                             ->grabWindow(window->winId(), origin.x(), origin.y(), widget.width(), widget.height())
+                             .toImage();
     if (image.isNull()) return 0.0;
     int lightest = 0;
     int darkest = 255;
@@ -94,14 +93,14 @@ enum class Dialog { DisplayOptions, EnviromentSettings, GeneralProperties, Resea
 
 QDialog& DialogOf(const TForm1& window, Dialog dialog) {
     switch (dialog) {
-    case Dialog::DisplayOptions:
-        return window.displayOptions();
-    case Dialog::EnviromentSettings:
-        return window.enviromentSettings();
-    case Dialog::GeneralProperties:
-        return window.generalProperties();
-    case Dialog::ResearchDomainSpec:
-        break;
+        case Dialog::DisplayOptions:
+            return window.displayOptions();
+        case Dialog::EnviromentSettings:
+            return window.enviromentSettings();
+        case Dialog::GeneralProperties:
+            return window.generalProperties();
+        case Dialog::ResearchDomainSpec:
+            break;
     }
     return window.researchDomainSpec();
 }
@@ -190,10 +189,10 @@ private slots:
             << static_cast<int>(Dialog::GeneralProperties)
             << QStringList{QStringLiteral("CompartmentInfimumEdit"), QStringLiteral("CompartmentSupremumEdit"),
                            QStringLiteral("BNDEdit"), QStringLiteral("OkButton"), QStringLiteral("CancelButton")};
-        QTest::newRow("research domain")
-            << static_cast<int>(Dialog::ResearchDomainSpec)
-            << QStringList{QStringLiteral("ResearchDomainCheckListBox"), QStringLiteral("OkSpeedButton"),
-                           QStringLiteral("CancelSpeedButton")};
+        QTest::newRow("research domain") << static_cast<int>(Dialog::ResearchDomainSpec)
+                                         << QStringList{QStringLiteral("ResearchDomainCheckListBox"),
+                                                        QStringLiteral("OkSpeedButton"),
+                                                        QStringLiteral("CancelSpeedButton")};
     }
 
     void dialogButtonsAreReadableAndComeLastInTabOrder() {

@@ -121,8 +121,9 @@ TEST_F(WorkstationTest, ClosingIsRefusedWhileOptimizingAndAsksOnlyForAChangedBas
     ScriptedCloseDialogs dialogs;
     workstation().terminal().flags().OptimizationRunning = true;
     EXPECT_FALSE(workstation().mayClose(dialogs));
-    EXPECT_EQ(dialogs.refusals,
-              Lines{"Exit Refuse|Optimization in progress...\n Please type 'break' in command line to stop the engine."});
+    EXPECT_EQ(
+        dialogs.refusals,
+        Lines{"Exit Refuse|Optimization in progress...\n Please type 'break' in command line to stop the engine."});
     workstation().terminal().flags().OptimizationRunning = false;
 
     dialogs.answer = Workstation::SaveAnswer::Cancel;
@@ -146,13 +147,14 @@ TEST_F(WorkstationTest, AnUnreadableFileLeavesTheOpenBaseInForce) {
     ASSERT_FALSE(workstation().properties().apply("2", "5", "12").has_value());
     const std::string file = (folder.path() / "ten.txt").string();
     OpenDataBase& dataBase = workstation().dataBase();
-    for (const std::string& unreadable : {(folder.path() / "missing.txt").string(), std::string("/dev/zero"),
-                                          folder.path().string()}) {
+    for (const std::string& unreadable :
+         {(folder.path() / "missing.txt").string(), std::string("/dev/zero"), folder.path().string()}) {
         SCOPED_TRACE(unreadable);
         sink.clearScreen();
         const LoadResult result = dataBase.open(unreadable);
         EXPECT_EQ(result.code, -1);
-        EXPECT_EQ(sink.lines(), (Lines{"Setting data base to : " + unreadable, "DBMS Error : Could not load dbase file"}));
+        EXPECT_EQ(sink.lines(),
+                  (Lines{"Setting data base to : " + unreadable, "DBMS Error : Could not load dbase file"}));
         EXPECT_EQ(dataBase.nameLabel(), file);
         EXPECT_EQ(dataBase.fileName(), file);
         EXPECT_EQ(dataBase.size(), 10);

@@ -166,7 +166,8 @@ void TOptimizingChartForm::labelDates(const BankrollChartLayout& layout) {
     for (const QString& label : m_dateAxis->categoriesLabels()) m_dateAxis->remove(label);
     m_dateAxis->setStartValue(1.0);
     m_dateAxis->setRange(1.0, static_cast<double>(std::max<std::size_t>(m_points.size(), 2)));
-    for (const auto& label : layout.dateLabels()) m_dateAxis->append(Text(label.text), static_cast<double>(label.index + 1));
+    for (const auto& label : layout.dateLabels())
+        m_dateAxis->append(Text(label.text), static_cast<double>(label.index + 1));
 }
 
 bool TOptimizingChartForm::saveChart(const QString& file) const {

@@ -21,8 +21,12 @@ inline std::string Bytes(const QString& text) {
 }
 
 // File names are UTF-8 on this system, unlike the core's other texts.
-inline QString PathText(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
-inline std::filesystem::path PathOf(const QString& text) { return text.toStdString(); }
+inline QString PathText(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+}
+inline std::filesystem::path PathOf(const QString& text) {
+    return text.toStdString();
+}
 // A file name the core holds as bytes, in the user's file-name encoding.
 inline QString FileNameText(std::string_view bytes) {
     return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));

@@ -19,8 +19,8 @@ class WindowPlacement final : public QObject {
 
 public:
     enum class FirstShowing {
-        ByWindowManager,   // wherever the window manager puts a new window
-        CentredOnParent,   // over the middle of the window it belongs to, as dialogs open
+        ByWindowManager,  // wherever the window manager puts a new window
+        CentredOnParent,  // over the middle of the window it belongs to, as dialogs open
     };
 
     // Watches the window for the rest of its life; owned by it.

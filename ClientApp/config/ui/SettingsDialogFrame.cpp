@@ -7,8 +7,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "common/ui/KarvolaLook.h"
 #include "common/ui/DialogButtons.h"
+#include "common/ui/KarvolaLook.h"
 
 namespace karvola::ui {
 
@@ -42,6 +42,8 @@ SettingsDialogFrame::SettingsDialogFrame(QDialog& dialog, const QString& caption
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void SettingsDialogFrame::finishTabOrder(QDialog& dialog) const { look::PutLastInTabOrder(dialog, {m_ok, m_cancel}); }
+void SettingsDialogFrame::finishTabOrder(QDialog& dialog) const {
+    look::PutLastInTabOrder(dialog, {m_ok, m_cancel});
+}
 
 }  // namespace karvola::ui

@@ -13,9 +13,9 @@
 #include <string>
 #include <string_view>
 
+#include "common/ui/QtText.h"
 #include "config/TimeZones.h"
 #include "config/ui/SettingsDialogFrame.h"
-#include "common/ui/QtText.h"
 
 namespace karvola::ui {
 
@@ -114,11 +114,10 @@ void TGeneralEnviromentSettingsForm::showDataSource(const QString& path) {
 void TGeneralEnviromentSettingsForm::BrowseSpeedButtonClick() {
     const QString text = m_dataSourceFileNameEdit->text();
     // With nothing typed the dialog starts in the application directory: "DataSource" counts as a file name.
-    const std::filesystem::path current =
-        text.isEmpty() ? m_applicationDirectory / "DataSource" : PathOf(text);
+    const std::filesystem::path current = text.isEmpty() ? m_applicationDirectory / "DataSource" : PathOf(text);
     const DataSourceFileRequest request{QStringLiteral("Browse Default Data Source File Name..."),
-                                        PathText(current.parent_path()),
-                                        QStringLiteral("DataSource files (*.txt)"), QStringLiteral("txt")};
+                                        PathText(current.parent_path()), QStringLiteral("DataSource files (*.txt)"),
+                                        QStringLiteral("txt")};
     const QString chosen = m_chooseFile(this, request);
     if (!chosen.isEmpty()) showDataSource(chosen);
 }

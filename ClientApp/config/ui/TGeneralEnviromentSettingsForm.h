@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "config/MatchConfig.h"
 #include "common/ui/MessageBoxes.h"
+#include "config/MatchConfig.h"
 
 class QComboBox;
 class QLineEdit;

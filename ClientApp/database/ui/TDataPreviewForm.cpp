@@ -28,9 +28,9 @@ void TDataPreviewForm::showRows(const std::vector<PreviewRow>& rows) {
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(rows.size()));
     for (const auto& row : rows) {
-        items.append(new QTreeWidgetItem(QStringList{Text(row.number), Text(row.date), Text(row.category),
-                                                     Text(row.teams), Text(row.odds1), Text(row.odds0),
-                                                     Text(row.odds2), Text(row.result)}));
+        items.append(
+            new QTreeWidgetItem(QStringList{Text(row.number), Text(row.date), Text(row.category), Text(row.teams),
+                                            Text(row.odds1), Text(row.odds0), Text(row.odds2), Text(row.result)}));
     }
     m_listView->setUpdatesEnabled(false);
     m_listView->clear();

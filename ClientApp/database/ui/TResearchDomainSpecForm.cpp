@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "common/ui/KarvolaLook.h"
 #include "common/ui/DialogButtons.h"
+#include "common/ui/KarvolaLook.h"
 #include "common/ui/QtText.h"
 
 namespace karvola::ui {
@@ -39,9 +39,8 @@ void TResearchDomainSpecForm::FillCategories(std::vector<CategoryChoice> categor
     m_categories = std::move(categories);
     m_checkList->clear();
     for (const auto& category : m_categories) {
-        auto* item = new QListWidgetItem(Text(category.name) + QLatin1Char('(') + QString::number(category.count) +
-                                             QLatin1Char(')'),
-                                         m_checkList);
+        auto* item = new QListWidgetItem(
+            Text(category.name) + QLatin1Char('(') + QString::number(category.count) + QLatin1Char(')'), m_checkList);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
         item->setCheckState(category.marked ? Qt::Checked : Qt::Unchecked);
     }

@@ -9,8 +9,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "common/ui/KarvolaLook.h"
 #include "common/ui/DialogButtons.h"
+#include "common/ui/KarvolaLook.h"
 #include "common/ui/QtText.h"
 
 namespace karvola::ui {
@@ -68,12 +68,12 @@ TSetupGeneralPropertiesForm::TSetupGeneralPropertiesForm(GeneralProperties& prop
 
 QLineEdit* TSetupGeneralPropertiesForm::edit(Field field) const {
     switch (field) {
-    case Field::Infimum:
-        return m_infimumEdit;
-    case Field::Supremum:
-        return m_supremumEdit;
-    case Field::Bnd:
-        break;
+        case Field::Infimum:
+            return m_infimumEdit;
+        case Field::Supremum:
+            return m_supremumEdit;
+        case Field::Bnd:
+            break;
     }
     return m_bndEdit;
 }

@@ -14,12 +14,13 @@ void StatusScreenSink::appendLine(std::string_view line) {
         m_screen.appendPlainText(text);
         return;
     }
-    QMetaObject::invokeMethod(&m_screen, [screen = &m_screen, text] { screen->appendPlainText(text); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &m_screen, [screen = &m_screen, text] { screen->appendPlainText(text); }, Qt::QueuedConnection);
 }
 
 void StatusScreenSink::clearScreen() {
-    QMetaObject::invokeMethod(&m_screen, [screen = &m_screen] { screen->clear(); }, Qt::AutoConnection);
+    QMetaObject::invokeMethod(
+        &m_screen, [screen = &m_screen] { screen->clear(); }, Qt::AutoConnection);
 }
 
 void StatusScreenSink::repaint() {

@@ -26,21 +26,21 @@
 
 #include "analysis/ui/TOptimizingChartForm.h"
 #include "analysis/ui/TSimulationTableForm.h"
+#include "common/Version.h"
+#include "common/ui/ClickableLabel.h"
 #include "common/ui/KarvolaLook.h"
+#include "common/ui/QtText.h"
+#include "common/ui/WaitCursor.h"
 #include "common/ui/WindowPlacement.h"
 #include "config/ui/TGeneralEnviromentSettingsForm.h"
 #include "config/ui/TResultPeResultDisplayOptionsForm.h"
 #include "database/ui/TDataPreviewForm.h"
 #include "database/ui/TResearchDomainSpecForm.h"
 #include "database/ui/TSetupGeneralPropertiesForm.h"
-#include "common/Version.h"
 #include "terminal/TerminalScreenRtf.h"
-#include "common/ui/ClickableLabel.h"
 #include "terminal/ui/ChangeRelay.h"
 #include "terminal/ui/PathLabel.h"
-#include "common/ui/QtText.h"
 #include "terminal/ui/TerminalScreen.h"
-#include "common/ui/WaitCursor.h"
 #include "tools/ui/TAboutKarvolaForm.h"
 
 namespace karvola::ui {
@@ -58,12 +58,12 @@ public:
     Workstation::SaveAnswer askToSave(std::string_view caption, std::string_view text) override {
         switch (m_boxes.ask(&m_parent, Text(caption), Text(text),
                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
-        case QMessageBox::Yes:
-            return Workstation::SaveAnswer::Yes;
-        case QMessageBox::Cancel:
-            return Workstation::SaveAnswer::Cancel;
-        default:
-            return Workstation::SaveAnswer::No;
+            case QMessageBox::Yes:
+                return Workstation::SaveAnswer::Yes;
+            case QMessageBox::Cancel:
+                return Workstation::SaveAnswer::Cancel;
+            default:
+                return Workstation::SaveAnswer::No;
         }
     }
     std::optional<std::string> chooseSaveFile(const std::filesystem::path& initialDirectory) override {
@@ -82,8 +82,7 @@ private:
 
 }  // namespace
 
-TForm1::TForm1(MainWindowSettings settings, FileSystem& files, const Clock& clock, MessageBoxes& boxes,
-               QWidget* parent)
+TForm1::TForm1(MainWindowSettings settings, FileSystem& files, const Clock& clock, MessageBoxes& boxes, QWidget* parent)
     : QMainWindow(parent), m_settings(std::move(settings)), m_files(files), m_boxes(boxes) {
     buildWidgets();
     m_sink = std::make_unique<StatusScreenSink>(*m_statusScreen);
@@ -277,9 +276,8 @@ void TForm1::buildMenus() {
     tools->addAction(QStringLiteral("Database Creation Wizard..."))->setEnabled(false);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->addAction(QStringLiteral("Visit ") + Text(kMakerWebAddress), this, [] {
-        QDesktopServices::openUrl(QUrl(QStringLiteral("http://") + Text(kMakerWebAddress)));
-    });
+    help->addAction(QStringLiteral("Visit ") + Text(kMakerWebAddress), this,
+                    [] { QDesktopServices::openUrl(QUrl(QStringLiteral("http://") + Text(kMakerWebAddress))); });
     help->addAction(QStringLiteral("Read the User Guide"), this, [this] { OpenDocument("UserGuide.pdf"); });
     help->addAction(QStringLiteral("Read the User Guide [PL]"), this, [this] { OpenDocument("UserGuide_PL.pdf"); });
     help->addSeparator();
@@ -317,7 +315,9 @@ void TForm1::connectChanges() {
     m_workstation->attachObserver(m_changes);
 }
 
-bool TForm1::offersGetWVector() const { return m_progressBar->actions().contains(m_getWVectorAction); }
+bool TForm1::offersGetWVector() const {
+    return m_progressBar->actions().contains(m_getWVectorAction);
+}
 
 // The start-up sequence, once, when the message loop first becomes idle; the
 // window takes no input meanwhile.
@@ -331,7 +331,9 @@ void TForm1::ApplicationEvents1Idle() {
     giveFocusToCommandLine();
 }
 
-void TForm1::CommandLineKeyPress() { CommandLineEnter(m_commandLine->currentText()); }
+void TForm1::CommandLineKeyPress() {
+    CommandLineEnter(m_commandLine->currentText());
+}
 
 // Enter on the command line: the echo, the history and the dispatcher.
 void TForm1::CommandLineEnter(const QString& text) {
@@ -350,7 +352,8 @@ void TForm1::LoadDataBaseMenuItemClick() {
         m_sink->appendLine(kOptimizationInProgress);
         return;
     }
-    QFileDialog dialog(this, QStringLiteral("Load Data Base..."), PathText(m_settings.applicationDirectory / "DataBase"),
+    QFileDialog dialog(this, QStringLiteral("Load Data Base..."),
+                       PathText(m_settings.applicationDirectory / "DataBase"),
                        QStringLiteral("Karvola Data Base (*.txt)"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("txt"));
@@ -424,7 +427,7 @@ void TForm1::BNDClick() {
 void TForm1::GeneralPropertiesMenuItemClick() {
     using Field = PropertiesError::Field;
     m_generalProperties->SetFocusTarget(m_generalProperties->edit(Field::Infimum)->isEnabled() ? Field::Infimum
-                                                                                                : Field::Bnd);
+                                                                                               : Field::Bnd);
     ShowGeneralProperties();
 }
 

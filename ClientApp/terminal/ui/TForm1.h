@@ -8,9 +8,9 @@
 
 #include "common/Clock.h"
 #include "common/FileSystem.h"
-#include "workstation/Workstation.h"
 #include "common/ui/MessageBoxes.h"
 #include "terminal/ui/StatusScreenSink.h"
+#include "workstation/Workstation.h"
 
 class QAction;
 class QComboBox;

@@ -17,8 +17,7 @@ TerminalScreen::TerminalScreen(QWidget* parent) : QPlainTextEdit(parent) {
     // the wheel, the arrows, paging and dragging the handle.
     connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, &TerminalScreen::userScrolled);
     // Appending, resizing and re-wrapping all change the range.
-    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this,
-            [this](int, int maximum) { rangeChanged(maximum); });
+    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, [this](int, int maximum) { rangeChanged(maximum); });
 }
 
 void TerminalScreen::followOutput() {

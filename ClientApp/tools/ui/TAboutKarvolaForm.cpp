@@ -8,9 +8,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "common/ui/KarvolaLook.h"
 #include "common/Version.h"
 #include "common/ui/ClickableLabel.h"
+#include "common/ui/KarvolaLook.h"
 #include "common/ui/QtText.h"
 
 namespace karvola::ui {
