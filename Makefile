@@ -1,10 +1,21 @@
 # The two commands that do everything on a fresh Debian machine:
 #   make run    installs what is missing, builds, starts Karvola (the headless
 #               terminal where there is no display)
-#   make test   installs what is missing, builds, runs every test (plain and with sanitizers)
+#   make test   installs what is missing, builds, runs every test: all of them on
+#               the release build, then the core's and karvola-cli's under
+#               ASan + UBSan at -O1 (preset asan), leaving out the label "slow"
+# And:
+#   make check  the full sanitizer sweep: everything, the windows and the slow
+#               tests included, under ASan + UBSan at -O2 (preset asan-full)
+#   make format / make format-check   clang-format over the C++ sources
 JOBS ?= $(shell nproc)
+# The package check runs once per build folder, and again when its list changes.
+PACKAGES_STAMP := build/.packages-checked
+CLANG_FORMAT ?= $(shell command -v clang-format-14 || command -v clang-format || echo clang-format)
+FORMAT_DIRS := ClientApp app tests bench fuzz
 
-.PHONY: run test deps build build-asan test-release test-asan bench clean
+.PHONY: run test check deps packages build build-asan build-asan-full test-release test-asan \
+        test-asan-full bench format format-check format-tool clean
 
 run: build
 	./scripts/seed-home.sh
@@ -13,16 +24,27 @@ run: build
 
 test: test-release test-asan
 
-deps:
-	./scripts/install-deps.sh
+check: test-asan-full
 
-build: deps
+# The check itself, whatever the stamp says.
+deps:
+	rm -f $(PACKAGES_STAMP)
+	./scripts/install-deps.sh --stamp $(PACKAGES_STAMP)
+
+packages:
+	@./scripts/install-deps.sh --stamp $(PACKAGES_STAMP)
+
+build: packages
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
 
-build-asan: deps
+build-asan: packages
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
+
+build-asan-full: packages
+	cmake --preset asan-full
+	cmake --build --preset asan-full -j $(JOBS)
 
 test-release: build
 	ctest --preset release -j $(JOBS)
@@ -30,10 +52,28 @@ test-release: build
 test-asan: build-asan
 	ctest --preset asan -j $(JOBS)
 
+test-asan-full: build-asan-full
+	ctest --preset asan-full -j $(JOBS)
+
 bench: build
 	for b in expressions database research_domain strategy; do ./build/release/bench/$${b}_bench; done
 	./build/release/bench/optimizer_bench 10000
 	./build/release/bench/optimizer_bench 2000
+
+format: format-tool
+	find $(FORMAT_DIRS) -type f \( -name '*.h' -o -name '*.cpp' \) -print0 | xargs -0 -r $(CLANG_FORMAT) -i
+
+# Lists every file that clang-format would change and fails if there is one.
+format-check: format-tool
+	@unformatted=$$(find $(FORMAT_DIRS) -type f \( -name '*.h' -o -name '*.cpp' \) -print0 | \
+	  xargs -0 -r -n 16 -P $(JOBS) sh -c 'for f; do $(CLANG_FORMAT) "$$f" | cmp -s - "$$f" || echo "$$f"; done' sh | \
+	  LC_ALL=C sort); \
+	if [ -n "$$unformatted" ]; then \
+	  echo "$$unformatted"; echo "Not formatted as .clang-format says; make format rewrites them." >&2; exit 1; \
+	fi
+
+format-tool:
+	@command -v $(CLANG_FORMAT) >/dev/null || { echo "$(CLANG_FORMAT) not found (Debian: clang-format)" >&2; exit 1; }
 
 clean:
 	rm -rf build

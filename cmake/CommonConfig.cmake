@@ -5,6 +5,16 @@ set(CMAKE_CXX_STANDARD_REQUIRED ON)
 set(CMAKE_CXX_EXTENSIONS OFF)
 set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
 
+# ccache where the machine has it: a second build folder, a fresh clone or a
+# touched file costs a cache lookup. A launcher given by the user wins.
+if(KARVOLA_USE_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
+  find_program(KARVOLA_CCACHE_PROGRAM ccache)
+  if(KARVOLA_CCACHE_PROGRAM)
+    set(CMAKE_C_COMPILER_LAUNCHER ${KARVOLA_CCACHE_PROGRAM})
+    set(CMAKE_CXX_COMPILER_LAUNCHER ${KARVOLA_CCACHE_PROGRAM})
+  endif()
+endif()
+
 add_library(karvola_common INTERFACE)
 add_library(Karvola::common ALIAS karvola_common)
 

@@ -1,7 +1,17 @@
 #!/usr/bin/env bash
 # Installs what Karvola needs to build and test on Debian, only what is missing.
 # Safe to run again; never reads standard input.
+#   --stamp FILE   skip the check when FILE holds this script's hash from an earlier
+#                  complete check (make keeps one in the build folder); an edited
+#                  package list changes the hash, and the check runs again.
 set -euo pipefail
+
+stamp=
+case "${1:-}" in
+  "") ;;
+  --stamp) stamp=${2:?--stamp needs a file} ;;
+  *) echo "usage: $0 [--stamp FILE]" >&2; exit 2 ;;
+esac
 
 packages=(
   g++ cmake ninja-build pkg-config make
@@ -10,6 +20,12 @@ packages=(
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev fonts-liberation
   locales
 )
+
+checked=$(sha256sum <"${BASH_SOURCE[0]}")
+checked=${checked%% *}
+if [ -n "$stamp" ] && [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$checked" ]; then
+  exit 0
+fi
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo -n "$@"; fi
@@ -31,4 +47,9 @@ fi
 if ! locale -a 2>/dev/null | grep -qiE '^pl_PL\.utf-?8$'; then
   echo "Generating the locale pl_PL.UTF-8" >&2
   as_root localedef -i pl_PL -f UTF-8 pl_PL.UTF-8 </dev/null
+fi
+
+if [ -n "$stamp" ]; then
+  mkdir -p "$(dirname "$stamp")"
+  echo "$checked" >"$stamp"
 fi
