@@ -17,6 +17,7 @@ packages=(
   g++ cmake ninja-build pkg-config make
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libedit-dev libpugixml-dev libcli11-dev ccache
+  libcurl4-openssl-dev libcpp-httplib-dev
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev fonts-liberation
   locales
 )
