@@ -15,11 +15,11 @@
 #include "ConsoleSink.h"
 #include "HeadlessTerminal.h"
 #include "LineSources.h"
-#include "SignalWatcher.h"
 #include "common/Clock.h"
 #include "common/FileSystem.h"
 #include "common/NumberTexts.h"
 #include "config/ApplicationDirectory.h"
+#include "options/SignalWatcher.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ int Run(const karvola::cli::CliOptions& options) {
                                             sink, files, clock);
     const TerminalModes modes;
     sink.setClosedHandler([&terminal] { terminal.stop(); });
-    const karvola::cli::SignalWatcher signals([&terminal, &modes](int) {
+    const karvola::options::SignalWatcher signals([&terminal, &modes](int) {
         terminal.stop();
         terminal.finish();
         modes.restore();

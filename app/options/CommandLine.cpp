@@ -25,32 +25,37 @@ public:
     }
 };
 
-// An empty path would quietly stand for the working folder.
-const CLI::Validator kNonEmptyPath(
-    [](const std::string& path) {
-        return path.empty() ? std::string("needs a path, not an empty text") : std::string();
-    },
-    "", "NonEmptyPath");
-
 std::string VersionLine(const std::string& program) {
     return program + " " + std::string(kVersion) + " (" + std::string(kProductCaption) + ")";
 }
 
 }  // namespace
 
-CommandLine::CommandLine(std::string program, std::string description)
+const CLI::Validator& NonEmptyPath() {
+    // An empty path would quietly stand for the working folder.
+    static const CLI::Validator validator(
+        [](const std::string& path) {
+            return path.empty() ? std::string("needs a path, not an empty text") : std::string();
+        },
+        "", "NonEmptyPath");
+    return validator;
+}
+
+CommandLine::CommandLine(std::string program, std::string description, Shared shared)
     : m_program(std::move(program)), m_app(std::move(description), m_program) {
     m_app.formatter(std::make_shared<UsageFirstFormatter>());
     // A later value replaces an earlier one, so that what a wrapper script passes
     // can be overridden; repeatable options keep every value.
     m_app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     m_app.set_help_flag("-h,--help", "show this text");
-    m_app.add_option("--home", m_common.home, "the application directory (configuration and data folders)")
-        ->type_name("DIR")
-        ->check(kNonEmptyPath);
-    m_app.add_option("--db", m_common.dataBase, "load FILE at start instead of the default data base")
-        ->type_name("FILE")
-        ->check(kNonEmptyPath);
+    if (shared == Shared::WorkstationOptions) {
+        m_app.add_option("--home", m_common.home, "the application directory (configuration and data folders)")
+            ->type_name("DIR")
+            ->check(NonEmptyPath());
+        m_app.add_option("--db", m_common.dataBase, "load FILE at start instead of the default data base")
+            ->type_name("FILE")
+            ->check(NonEmptyPath());
+    }
     m_app.set_version_flag("--version", VersionLine(m_program), "show the version");
 }
 

@@ -10,15 +10,23 @@
 
 namespace karvola::options {
 
-// One front end's command line: the options every front end shares, defined
-// here once (--home DIR, --db FILE, -h/--help, --version), and the front end's
-// own, added through app() before parse(). "--name VALUE" and "--name=VALUE"
+// Refuses an empty path, which would quietly stand for the working folder.
+const CLI::Validator& NonEmptyPath();
+
+// One front end's command line: the options the front ends share, defined here
+// once (-h/--help and --version for all; --home DIR and --db FILE for those that
+// run the workstation), and the front end's own, added through app() before parse(). "--name VALUE" and "--name=VALUE"
 // both work; "--" ends the options. The values bound to it are filled by
 // parse(), which is called once.
 class CommandLine final {
 public:
+    enum class Shared {
+        WorkstationOptions,  // --home and --db besides the help and the version
+        HelpAndVersion,
+    };
+
     // program names the front end in the usage, the version line and error messages.
-    CommandLine(std::string program, std::string description);
+    CommandLine(std::string program, std::string description, Shared shared = Shared::WorkstationOptions);
     CommandLine(const CommandLine&) = delete;
     CommandLine& operator=(const CommandLine&) = delete;
 
