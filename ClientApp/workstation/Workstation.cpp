@@ -31,11 +31,17 @@ Workstation::~Workstation() {
 
 LoadResult Workstation::startUp(const std::optional<std::string>& dataBase) {
     m_sink.appendLine("Initializing....");
-    for (const auto& problem : m_config.loadProblems()) m_sink.appendLine(problem);
+    for (const auto& warning : startUpWarnings()) m_sink.appendLine(warning);
     m_sink.repaint();
     LoadResult loaded = m_dataBase.openAtStartUp(dataBase);
     for (const auto& line : StartupBannerLines()) m_sink.appendLine(line);
     return loaded;
+}
+
+std::vector<std::string> Workstation::startUpWarnings() const {
+    std::vector<std::string> warnings = m_config.loadProblems();
+    if (m_settings.service.warning) warnings.push_back("Warning: " + *m_settings.service.warning);
+    return warnings;
 }
 
 bool Workstation::mayClose(CloseQueryDialogs& dialogs) {

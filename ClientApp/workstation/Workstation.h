@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "analysis/Optimizer.h"
 #include "analysis/StrategyCommands.h"
@@ -17,12 +18,14 @@
 #include "database/ResearchDomainCommands.h"
 #include "database/ResearchDomainModel.h"
 #include "terminal/Terminal.h"
+#include "web/ServiceHost.h"
 
 namespace karvola {
 
 struct WorkstationSettings {
     std::filesystem::path applicationDirectory;
     char decimalSeparator = '.';
+    ServiceHostChoice service;  // the web service every exchange talks to
 };
 
 // The program without its windows: the subsystems wired together, each with
@@ -66,6 +69,10 @@ public:
     [[nodiscard]] bool IsOptimizing() const { return m_terminal.flags().IsOptimizing(); }
     [[nodiscard]] const std::filesystem::path& applicationDirectory() const { return m_settings.applicationDirectory; }
     [[nodiscard]] char decimalSeparator() const { return m_settings.decimalSeparator; }
+    [[nodiscard]] const ServiceHost& serviceHost() const { return m_settings.service.host; }
+    // What the start-up writes before anything else: the configuration's
+    // problems and a service host from the environment that was not one.
+    [[nodiscard]] std::vector<std::string> startUpWarnings() const;
 
     [[nodiscard]] Terminal& terminal() { return m_terminal; }
     [[nodiscard]] MatchConfig& config() { return m_config; }

@@ -82,7 +82,8 @@ HeadlessTerminal::HeadlessTerminal(HeadlessSettings settings, karvola::TerminalS
     : m_settings(std::move(settings)),
       m_files(files),
       m_sink(sink, m_settings.quiet),
-      m_workstation({m_settings.applicationDirectory, m_settings.decimalSeparator}, m_sink, files, clock),
+      m_workstation({m_settings.applicationDirectory, m_settings.decimalSeparator, m_settings.service}, m_sink, files,
+                    clock),
       m_changes(isatty(STDERR_FILENO) != 0) {
     m_workstation.attachObserver(&m_changes);
     m_workstation.terminal().dispatcher().attach(
@@ -145,7 +146,7 @@ void HeadlessTerminal::startUp() {
     const karvola::LoadResult loaded = m_workstation.startUp(m_settings.dataBase);
     // A quiet start holds its lines back, the configuration's warnings among them.
     if (m_settings.quiet) {
-        for (const auto& problem : m_workstation.config().loadProblems()) Diagnostic(problem);
+        for (const auto& warning : m_workstation.startUpWarnings()) Diagnostic(warning);
     }
     m_sink.open();
     if (!m_settings.quiet || loaded.loaded() || !m_workstation.dataBase().hasName()) return;
@@ -253,7 +254,8 @@ void HeadlessTerminal::addMetaCommands() {
                        [this](std::string_view argument) { setProperties(argument); });
     m_metaCommands.add(":preview", ":preview               View > Preview Research Domain...",
                        [this](std::string_view) { showPreview(); });
-    m_metaCommands.add(":status", ":status                what the main window's General group shows",
+    m_metaCommands.add(":status",
+                       ":status                what the main window's General group shows, and the service host",
                        [this](std::string_view) { showStatus(); });
 }
 
@@ -369,6 +371,7 @@ void HeadlessTerminal::showStatus() {
     for (const auto& line : domain.restrictions()) m_sink.appendLine("Restrictions: " + line);
     for (const auto& category : domain.categories()) m_sink.appendLine("Category: " + category);
     for (const auto& bookmaker : dataBase.bookmakers()) m_sink.appendLine("Bookmaker: " + bookmaker);
+    m_sink.appendLine("Service host: " + m_workstation.serviceHost().name());
 }
 
 }  // namespace karvola::cli

@@ -64,6 +64,7 @@ struct HeadlessSettings {
     bool quiet = false;
     char decimalSeparator = '.';
     std::optional<std::string> dataBase;  // loaded at start instead of the configured one
+    karvola::ServiceHostChoice service;
 };
 
 // The main window's terminal without the window: start-up, command lines from a

@@ -68,7 +68,8 @@ int Run(const karvola::cli::CliOptions& options) {
     karvola::cli::HeadlessTerminal terminal({.applicationDirectory = directory,
                                              .quiet = options.quiet,
                                              .decimalSeparator = karvola::UserDecimalSeparator(),
-                                             .dataBase = options.common.dataBaseFile()},
+                                             .dataBase = options.common.dataBaseFile(),
+                                             .service = options.common.serviceHost()},
                                             sink, files, clock);
     const TerminalModes modes;
     sink.setClosedHandler([&terminal] { terminal.stop(); });

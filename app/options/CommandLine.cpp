@@ -55,6 +55,13 @@ CommandLine::CommandLine(std::string program, std::string description, Shared sh
         m_app.add_option("--db", m_common.dataBase, "load FILE at start instead of the default data base")
             ->type_name("FILE")
             ->check(NonEmptyPath());
+        m_app
+            .add_option("--service", m_common.service,
+                        "the web service's HOST[:PORT] (default: $KARVOLA_SERVICE_HOST, else 127.0.0.1:8470)")
+            ->type_name("HOST[:PORT]")
+            ->check(CLI::Validator(
+                [](const std::string& text) { return ServiceHost::findFault(text).value_or(std::string()); }, "",
+                "ServiceHost"));
     }
     m_app.set_version_flag("--version", VersionLine(m_program), "show the version");
 }

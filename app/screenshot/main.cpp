@@ -65,7 +65,8 @@ int main(int argc, char** argv) {
     }
     const karvola::ui::MainWindowSettings settings{.applicationDirectory = commandLine.common().applicationDirectory(),
                                                    .dataBase = commandLine.common().dataBaseFile(),
-                                                   .decimalSeparator = karvola::UserDecimalSeparator()};
+                                                   .decimalSeparator = karvola::UserDecimalSeparator(),
+                                                   .service = commandLine.common().serviceHost()};
     karvola::EnsureApplicationLayout(settings.applicationDirectory);
 
     karvola::LocalFileSystem files;

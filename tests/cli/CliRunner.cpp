@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
 
 #include "support/FileContent.h"
 
@@ -36,7 +37,11 @@ CliRun RunCli(const std::vector<std::string>& arguments, const std::string& inpu
     argv.push_back(nullptr);
 
     std::vector<std::string> environmentTexts;
-    for (char** variable = environ; *variable != nullptr; ++variable) environmentTexts.emplace_back(*variable);
+    // The service host comes from the test alone, never from the machine's environment.
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        if (std::string_view(*variable).starts_with("KARVOLA_SERVICE_HOST=")) continue;
+        environmentTexts.emplace_back(*variable);
+    }
     environmentTexts.insert(environmentTexts.end(), environment.begin(), environment.end());
     std::vector<char*> envp;
     for (auto& text : environmentTexts) envp.push_back(text.data());

@@ -114,6 +114,43 @@ TEST_F(CliTest, StartUpWritesTheBannerUnlessQuiet) {
     EXPECT_EQ(run({"--quiet"}, "").out, "");
 }
 
+// The service host: --service, else KARVOLA_SERVICE_HOST, else the local
+// service; an environment value that is no HOST[:PORT] is reported, not used.
+TEST_F(CliTest, ServiceHostComesFromTheOptionTheEnvironmentOrTheDefault) {
+    struct Case {
+        std::vector<std::string> options;
+        std::vector<std::string> environment;
+        std::string host;
+    };
+    const Case cases[] = {
+        {{}, {}, "127.0.0.1:8470"},
+        {{}, {"KARVOLA_SERVICE_HOST=odds.example.org:9000"}, "odds.example.org:9000"},
+        {{"--service", "[::1]:8471"}, {"KARVOLA_SERVICE_HOST=odds.example.org:9000"}, "[::1]:8471"},
+        {{}, {"KARVOLA_SERVICE_HOST="}, "127.0.0.1:8470"},
+        {{}, {"KARVOLA_SERVICE_HOST=http://odds.example.org/"}, "127.0.0.1:8470"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> options = c.options;
+        options.insert(options.end(), {"-q", "-e", ":status"});
+        const auto result = run(options, "", c.environment);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_NE(result.out.find("Service host: " + c.host + "\n"), std::string::npos) << result.out;
+    }
+
+    const auto loud = run({}, "", {"KARVOLA_SERVICE_HOST=http://odds.example.org/"});
+    const auto lines = Lines(loud.out);
+    ASSERT_GE(lines.size(), 3U);
+    EXPECT_EQ(lines[1], "Initializing....");
+    EXPECT_EQ(lines[2].rfind("Warning: KARVOLA_SERVICE_HOST ", 0), 0U) << lines[2];
+    const auto quiet = run({"-q"}, "", {"KARVOLA_SERVICE_HOST=http://odds.example.org/"});
+    EXPECT_EQ(quiet.out, "");
+    EXPECT_NE(quiet.err.find("Warning: KARVOLA_SERVICE_HOST "), std::string::npos) << quiet.err;
+
+    const auto wrong = run({"--service", "odds.example.org/path"}, "");
+    EXPECT_EQ(wrong.status, 2);
+    EXPECT_EQ(wrong.err.rfind("karvola-cli: --service: ", 0), 0U) << wrong.err;
+}
+
 TEST_F(CliTest, LinesAreSplitAtLineFeedsWithOneCarriageReturnDropped) {
     const auto result = run({"-q"}, "echo  a \r\n\r\necho b\r\r\necho c");
     EXPECT_EQ(Lines(result.out), (LineList{">echo  a ", " a", ">echo b\r", "b", ">echo c", "c"}));

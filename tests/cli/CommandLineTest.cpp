@@ -52,6 +52,20 @@ TEST(CommandLine, HomeAndDataBaseTakeTheirValueInEitherForm) {
     }
 }
 
+// The service host the program talks to: the option, which must be a
+// HOST[:PORT], wins over the environment.
+TEST(CommandLine, ServiceTakesAHostAndAPort) {
+    for (const char* host : {"127.0.0.1:8470", "karvola.example.org", "[::1]:9000"}) {
+        CommandLine commandLine("prog", "A test program.");
+        ExpectStarts(commandLine, {"--service", host});
+        EXPECT_EQ(commandLine.common().serviceHost().host.name(), host);
+    }
+    CommandLine service("prog-service", "A test program.", CommandLine::Shared::HelpAndVersion);
+    EXPECT_EQ(service.usage().find("--service"), std::string::npos) << service.usage();
+    EXPECT_EQ(service.usage().find("--home"), std::string::npos) << service.usage();
+    EXPECT_TRUE(service.parse({"--db", "b.txt"}).has_value());
+}
+
 // A wrong command line gets one line saying why, then the usage, for standard error.
 TEST(CommandLine, WrongOptionsGetTheReasonAndTheUsage) {
     const Arguments wrong[] = {
@@ -113,7 +127,7 @@ TEST(CommandLine, FrontEndAddsItsOwnOptionsAndArguments) {
 // The user writes relative paths from the working folder; the program reads
 // them from the application directory, so they are made absolute first.
 TEST(CommonOptions, RelativePathsAreReadFromTheWorkingFolder) {
-    const CommonOptions options{.home = "folder/../home", .dataBase = "folder/../base.txt"};
+    const CommonOptions options{.home = "folder/../home", .dataBase = "folder/../base.txt", .service = {}};
     const auto workingFolder = std::filesystem::current_path();
     EXPECT_EQ(options.applicationDirectory(), workingFolder / "home");
     EXPECT_EQ(options.dataBaseFile(), (workingFolder / "base.txt").string());

@@ -33,7 +33,9 @@ protected:
 
     Workstation& workstation() {
         if (!m_workstation) {
-            m_workstation = std::make_unique<Workstation>(WorkstationSettings{folder.path(), ','}, sink, files, clock);
+            m_workstation = std::make_unique<Workstation>(
+                WorkstationSettings{.applicationDirectory = folder.path(), .decimalSeparator = ',', .service = {}},
+                sink, files, clock);
             m_workstation->dataBase().open((folder.path() / "ten.txt").string());
             m_workstation->terminal().dispatcher().DispatchCommand("struct *");
         }

@@ -87,7 +87,8 @@ TForm1::TForm1(MainWindowSettings settings, FileSystem& files, const Clock& cloc
     buildWidgets();
     m_sink = std::make_unique<StatusScreenSink>(*m_statusScreen);
     m_workstation = std::make_unique<Workstation>(
-        WorkstationSettings{m_settings.applicationDirectory, m_settings.decimalSeparator}, *m_sink, files, clock);
+        WorkstationSettings{m_settings.applicationDirectory, m_settings.decimalSeparator, m_settings.service}, *m_sink,
+        files, clock);
 
     m_researchDomainSpec = new TResearchDomainSpecForm(this);
     m_generalProperties = new TSetupGeneralPropertiesForm(m_workstation->properties(), m_workstation->researchDomain(),

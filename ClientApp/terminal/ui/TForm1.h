@@ -38,6 +38,7 @@ struct MainWindowSettings {
     std::filesystem::path applicationDirectory;
     std::optional<std::string> dataBase;  // loaded at start instead of the configured one
     char decimalSeparator = '.';
+    ServiceHostChoice service;
 };
 
 // The main window: a view over the Workstation. Typed lines, menu items and
