@@ -22,7 +22,7 @@ namespace {
     throw std::system_error(errno, std::generic_category(), what);
 }
 
-int openLoopbackListener() {
+int openLoopbackListener(int backlog = 8) {
     const int descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (descriptor < 0) throwSystemError("socket");
     sockaddr_in address{};
@@ -30,7 +30,7 @@ int openLoopbackListener() {
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = 0;
     if (::bind(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(descriptor, 8) != 0) {
+        ::listen(descriptor, backlog) != 0) {
         const int error = errno;
         ::close(descriptor);
         throw std::system_error(error, std::generic_category(), "bind/listen on 127.0.0.1");
@@ -64,7 +64,7 @@ std::size_t announcedLength(std::string_view head) {
 
 }  // namespace
 
-LoopbackPeer::Descriptor::~Descriptor() {
+Descriptor::~Descriptor() {
     if (m_descriptor >= 0) ::close(m_descriptor);
 }
 
@@ -174,6 +174,22 @@ bool LoopbackPeer::sendAll(int connection, std::string_view bytes) {
         bytes.remove_prefix(static_cast<std::size_t>(sent));
     }
     return true;
+}
+
+FullListener::FullListener() : m_listener(openLoopbackListener(0)), m_port(portOf(m_listener.get())) {
+    // A backlog of 0 still queues one connection; a few more make sure the
+    // queue is full whatever the kernel rounds it to.
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(m_port);
+    for (int i = 0; i < 3; ++i) {
+        Descriptor client(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+        if (client.get() < 0) throwSystemError("socket");
+        // Non-blocking: the attempts that do not fit stay pending.
+        static_cast<void>(::connect(client.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address));
+        m_queued.push_back(std::move(client));
+    }
 }
 
 }  // namespace karvola::testing

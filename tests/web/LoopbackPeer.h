@@ -6,9 +6,25 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <variant>
+#include <vector>
 
 namespace karvola::testing {
+
+// A file descriptor, closed with its owner.
+class Descriptor final {
+public:
+    explicit Descriptor(int descriptor) : m_descriptor(descriptor) {}
+    ~Descriptor();
+    Descriptor(Descriptor&& other) noexcept : m_descriptor(std::exchange(other.m_descriptor, -1)) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    [[nodiscard]] int get() const { return m_descriptor; }
+
+private:
+    int m_descriptor;
+};
 
 // A scripted HTTP server on 127.0.0.1, on a port the system chooses, serving
 // from its own thread. It records the raw bytes of every request (head and
@@ -61,19 +77,6 @@ private:
     // Waits until the descriptor is ready for the events or the peer stops; false when it stops.
     bool waitFor(int descriptor, short events);
 
-    // A file descriptor, closed with its owner.
-    class Descriptor final {
-    public:
-        explicit Descriptor(int descriptor) : m_descriptor(descriptor) {}
-        ~Descriptor();
-        Descriptor(const Descriptor&) = delete;
-        Descriptor& operator=(const Descriptor&) = delete;
-        [[nodiscard]] int get() const { return m_descriptor; }
-
-    private:
-        int m_descriptor;
-    };
-
     Script m_script;
     Descriptor m_listener;
     Descriptor m_stopEvent;
@@ -81,6 +84,21 @@ private:
     mutable std::mutex m_mutex;
     std::string m_received;
     std::thread m_thread;
+};
+
+// A loopback port whose listener never accepts and whose accept queue is
+// already full: the system drops further connection attempts unanswered, as a
+// host that is down or behind a firewall does.
+class FullListener final {
+public:
+    FullListener();
+
+    [[nodiscard]] std::uint16_t port() const { return m_port; }
+
+private:
+    Descriptor m_listener;
+    std::uint16_t m_port = 0;
+    std::vector<Descriptor> m_queued;
 };
 
 }  // namespace karvola::testing
