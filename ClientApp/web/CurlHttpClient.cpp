@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -44,10 +45,10 @@ using HeaderList = std::unique_ptr<curl_slist, HeaderListDeleter>;
 HeaderList makeHeaderList(std::initializer_list<const char*> lines) {
     HeaderList list;
     for (const char* line : lines) {
-        curl_slist* longer = curl_slist_append(list.get(), line);
-        if (longer == nullptr) throw TransportError("out of memory for the request headers");
-        static_cast<void>(list.release());
-        list.reset(longer);
+        // The head stays the same once the list exists; on failure the list is left as it was.
+        curl_slist* head = curl_slist_append(list.get(), line);
+        if (head == nullptr) throw TransportError("out of memory for the request headers");
+        if (!list) list.reset(head);
     }
     return list;
 }
