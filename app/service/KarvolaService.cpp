@@ -191,6 +191,11 @@ class GuardedServer final : public httplib::Server {
 public:
     explicit GuardedServer(const ServiceLimits& limits) : m_limits(limits) {}
 
+    // The library listens with a queue of five connections, so a burst of new
+    // clients would see refused handshakes retried a second later; once bound,
+    // the queue takes what the system allows.
+    void widenConnectionQueue() const { ::listen(svr_sock_, SOMAXCONN); }
+
 private:
     bool process_and_close_socket(::socket_t socket) override {
         GuardedSocketStream stream(socket, m_limits, svr_sock_);
@@ -273,6 +278,12 @@ KarvolaService::KarvolaService(ContentFolder& content, RequestLog& log, ServiceL
     const std::size_t threads = std::max<std::size_t>(1, m_limits.threads);
     server.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
     server.set_payload_max_length(m_limits.largestRequest);
+    // Without the library's SO_REUSEPORT: a second service on a taken port must
+    // fail to start instead of quietly sharing the port with the first.
+    server.set_socket_options([](::socket_t socket) {
+        const int yes = 1;
+        ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     server.set_keep_alive_max_count(m_limits.requestsPerConnection);
 
     server.set_pre_routing_handler([](const httplib::Request& request, httplib::Response& response) {
@@ -345,8 +356,12 @@ int KarvolaService::bind(const ListenAddress& address) {
     auto& server = *m_server;
     if (address.port == 0) {
         const int port = server.bind_to_any_port(address.host);
-        if (port > 0) return port;
+        if (port > 0) {
+            server.widenConnectionQueue();
+            return port;
+        }
     } else if (server.bind_to_port(address.host, address.port)) {
+        server.widenConnectionQueue();
         return address.port;
     }
     throw std::runtime_error("cannot listen on " + address.host + ":" + std::to_string(address.port) + ": " +
