@@ -1,6 +1,7 @@
 # The two commands that do everything on a fresh Debian machine:
-#   make run    installs what is missing, builds, starts Karvola (the headless
-#               terminal where there is no display)
+#   make run    installs what is missing, builds, starts the local web service
+#               unless it runs already, then Karvola (the headless terminal
+#               where there is no display)
 #   make test   installs what is missing, builds, runs every test: all of them on
 #               the release build, then the core's and karvola-cli's under
 #               ASan + UBSan at -O1 (preset asan), leaving out the label "slow"
@@ -19,6 +20,7 @@ FORMAT_DIRS := ClientApp app tests bench fuzz
 
 run: build
 	./scripts/seed-home.sh
+	./scripts/start-service.sh ./build/release/app/service/karvola-service
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then ./build/release/app/gui/karvola; \
 	else ./build/release/app/cli/karvola-cli; fi
 
@@ -57,6 +59,7 @@ test-asan-full: build-asan-full
 
 bench: build
 	for b in expressions database research_domain strategy; do ./build/release/bench/$${b}_bench; done
+	./build/release/bench/service_bench
 	./build/release/bench/optimizer_bench 10000
 	./build/release/bench/optimizer_bench 2000
 

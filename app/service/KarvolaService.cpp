@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <httplib.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -198,6 +199,10 @@ public:
 
 private:
     bool process_and_close_socket(::socket_t socket) override {
+        // The header block and the body go out in two writes; without this the
+        // second would wait for the client's delayed acknowledgement of the first.
+        const int yes = 1;
+        ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
         GuardedSocketStream stream(socket, m_limits, svr_sock_);
         bool served = false;
         for (std::size_t left = m_limits.requestsPerConnection; left > 0; --left) {
