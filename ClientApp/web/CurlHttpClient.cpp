@@ -78,6 +78,11 @@ std::size_t receiveBody(char* data, std::size_t size, std::size_t count, void* c
     return bytes;
 }
 
+// libcurl's progress report: a non-zero answer aborts the exchange.
+int abortWhenCancelled(void* cancelled, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<const std::atomic<bool>*>(cancelled)->load() ? 1 : 0;
+}
+
 // "127.0.0.1:8470" from "http://127.0.0.1:8470/odds", for messages.
 std::string authorityOf(std::string_view url) {
     if (const std::size_t scheme = url.find("://"); scheme != std::string_view::npos) url.remove_prefix(scheme + 3);
@@ -126,6 +131,7 @@ std::string CurlHttpClient::Post(const std::string& url, const std::string& body
 }
 
 std::string CurlHttpClient::exchange(const std::string& url, const std::string* postBody) {
+    if (m_cancelled) throw TransportError("the exchange with " + authorityOf(url) + " was cancelled");
     startCurl();
     const EasyHandle handle(curl_easy_init());
     if (!handle) throw TransportError("libcurl cannot start an exchange");
@@ -157,6 +163,9 @@ std::string CurlHttpClient::exchange(const std::string& url, const std::string* 
     setOption(curl, CURLOPT_WRITEFUNCTION, &receiveBody);
     setOption(curl, CURLOPT_WRITEDATA, static_cast<void*>(&sink));
     setOption(curl, CURLOPT_HTTPHEADER, headers.get());
+    setOption(curl, CURLOPT_XFERINFOFUNCTION, &abortWhenCancelled);
+    setOption(curl, CURLOPT_XFERINFODATA, static_cast<void*>(&m_cancelled));
+    setOption(curl, CURLOPT_NOPROGRESS, 0L);
     if (postBody == nullptr) {
         setOption(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
         setOption(curl, CURLOPT_HTTPGET, 1L);
@@ -171,6 +180,9 @@ std::string CurlHttpClient::exchange(const std::string& url, const std::string* 
     if (sink.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
         throw TransportError("the reply from " + authorityOf(url) + " is larger than " +
                              describeSize(m_limits.maxReplyBytes));
+    }
+    if (code == CURLE_ABORTED_BY_CALLBACK) {
+        throw TransportError("the exchange with " + authorityOf(url) + " was cancelled");
     }
     if (sink.outOfMemory) throw TransportError("the reply from " + authorityOf(url) + " does not fit in memory");
     const std::string reason = error[0] != '\0' ? error : curl_easy_strerror(code);

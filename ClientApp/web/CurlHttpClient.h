@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <string>
@@ -29,6 +30,8 @@ public:
     std::string Get(const std::string& url) override;
     // An HTTP/1.0 request with a Content-type and a Content-Length header.
     std::string Post(const std::string& url, const std::string& bodyOrFile, OutputFileMode mode) override;
+    // Takes effect within about a second: libcurl asks at least that often.
+    void cancel() override { m_cancelled = true; }
 
     [[nodiscard]] const HttpLimits& limits() const { return m_limits; }
 
@@ -37,6 +40,7 @@ private:
     std::string exchange(const std::string& url, const std::string* postBody);
 
     HttpLimits m_limits;
+    std::atomic<bool> m_cancelled = false;
 };
 
 }  // namespace karvola

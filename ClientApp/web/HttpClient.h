@@ -30,6 +30,10 @@ public:
     virtual std::string Get(const std::string& url) = 0;
     // A form POST: the body goes as application/x-www-form-urlencoded.
     virtual std::string Post(const std::string& url, const std::string& bodyOrFile, OutputFileMode mode) = 0;
+
+    // Ends the exchanges in progress, and refuses later ones, with a
+    // TransportError: a closing program does not wait out a slow host. Any thread.
+    virtual void cancel() {}
 };
 
 }  // namespace karvola

@@ -211,6 +211,21 @@ TEST(CurlHttpClientTest, SilentHostFailsAfterTheTotalTimeout) {
     }
 }
 
+// A closing program cancels: the exchange in progress ends soon, later ones at once.
+TEST(CurlHttpClientTest, CancelEndsTheExchangeInProgressAndRefusesLaterOnes) {
+    LoopbackPeer peer(LoopbackPeer::Silence{});
+    const std::string url = peer.url("/advert.txt");
+    CurlHttpClient client(HttpLimits{10'000ms, 10'000ms, 1'000});
+    const auto start = std::chrono::steady_clock::now();
+    auto exchange = std::async(std::launch::async, [&] { return messageOf([&] { client.Get(url); }); });
+    std::this_thread::sleep_for(200ms);
+    client.cancel();
+    ASSERT_EQ(exchange.wait_for(5s), std::future_status::ready);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    EXPECT_NE(exchange.get().find("cancelled"), std::string::npos);
+    EXPECT_NE(messageOf([&] { client.Get(url); }).find("cancelled"), std::string::npos);
+}
+
 // A host that never completes the connection costs the connect time-out, not the whole exchange's.
 TEST(CurlHttpClientTest, UnansweredConnectionFailsAfterTheConnectTimeout) {
     const testing::FullListener listener;
