@@ -17,10 +17,13 @@
 #include <vector>
 
 #include "tools/ui/AdvertLine.h"
+#include "ui/UrlRecorder.h"
 
 // The advert line as the main window holds it: above a group box, in a column
 // of fixed height, fed by a service that a test scripts.
 namespace {
+
+using karvola::testing::UrlRecorder;
 
 using karvola::AdvertTicker;
 using karvola::ServiceHost;
@@ -57,16 +60,6 @@ private:
     mutable std::mutex m_mutex;
     std::deque<std::optional<std::string>> m_bodies;
     std::vector<std::string> m_urls;
-};
-
-class UrlRecorder final : public QObject {
-    Q_OBJECT
-
-public:
-    QList<QUrl> opened;
-
-public slots:
-    void open(const QUrl& url) { opened << url; }
 };
 
 class AdvertLineTest final : public QObject {

@@ -19,8 +19,11 @@
 #include "support/FixedClock.h"
 #include "tools/ui/TAboutKarvolaForm.h"
 #include "ui/RecordingMessageBoxes.h"
+#include "ui/UrlRecorder.h"
 
 namespace {
+
+using karvola::testing::UrlRecorder;
 
 using karvola::MatchConfig;
 using karvola::ui::DataSourceFileRequest;
@@ -54,17 +57,6 @@ const char* const kOptionBoxes[] = {
     "BankrollMultiplierForOKFCheckBox",
     "WinningLoosingSequenceCheckBox",
     "WinningLoosingSequenceEntropyCheckBox",
-};
-
-// Records the addresses the desktop was asked to open.
-class UrlRecorder final : public QObject {
-    Q_OBJECT
-
-public:
-    QList<QUrl> opened;
-
-public slots:
-    void open(const QUrl& url) { opened << url; }
 };
 
 class SettingsDialogsTest final : public QObject {
