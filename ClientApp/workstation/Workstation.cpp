@@ -5,9 +5,12 @@
 
 namespace karvola {
 
-Workstation::Workstation(WorkstationSettings settings, TerminalSink& sink, FileSystem& files, const Clock& clock)
+Workstation::Workstation(WorkstationSettings settings, TerminalSink& sink, FileSystem& files, const Clock& clock,
+                         HttpClient& http)
     : m_settings(std::move(settings)),
       m_sink(sink),
+      m_files(files),
+      m_http(http),
       m_config(m_settings.applicationDirectory, files, clock),
       m_terminal(sink, m_observer, m_settings.decimalSeparator),
       m_researchDomain(m_observer),
@@ -30,9 +33,25 @@ Workstation::~Workstation() {
 }
 
 LoadResult Workstation::startUp(const std::optional<std::string>& dataBase) {
+    beginStartUp();
+    return finishStartUp(downloadDirectory(), dataBase);
+}
+
+void Workstation::beginStartUp() {
     m_sink.appendLine("Initializing....");
     for (const auto& warning : startUpWarnings()) m_sink.appendLine(warning);
     m_sink.repaint();
+    // Shown before the wait: the service may take its time to answer.
+    m_sink.appendLine("Downloading sportsbooks informations from remote host " + serviceHost().name() + " ...");
+    m_sink.repaint();
+}
+
+AffiliateLinks Workstation::downloadDirectory() const {
+    return AffiliateLinks(m_settings.applicationDirectory, m_http, m_settings.service.host, m_files);
+}
+
+LoadResult Workstation::finishStartUp(AffiliateLinks directory, const std::optional<std::string>& dataBase) {
+    m_directory = std::move(directory);
     LoadResult loaded = m_dataBase.openAtStartUp(dataBase);
     for (const auto& line : StartupBannerLines()) m_sink.appendLine(line);
     return loaded;

@@ -17,7 +17,9 @@
 #include "database/OpenDataBase.h"
 #include "database/ResearchDomainCommands.h"
 #include "database/ResearchDomainModel.h"
+#include "directory/AffiliateLinks.h"
 #include "terminal/Terminal.h"
+#include "web/HttpClient.h"
 #include "web/ServiceHost.h"
 
 namespace karvola {
@@ -45,8 +47,10 @@ public:
         virtual std::optional<std::string> chooseSaveFile(const std::filesystem::path& initialDirectory) = 0;
     };
 
-    // Reads the configuration; the data base writes its release-date line.
-    Workstation(WorkstationSettings settings, TerminalSink& sink, FileSystem& files, const Clock& clock);
+    // Reads the configuration; the data base writes its release-date line. The
+    // HTTP client reaches the web service.
+    Workstation(WorkstationSettings settings, TerminalSink& sink, FileSystem& files, const Clock& clock,
+                HttpClient& http);
     ~Workstation();
 
     Workstation(const Workstation&) = delete;
@@ -56,9 +60,17 @@ public:
     // report reaches the old observer, from any thread.
     void attachObserver(ChangeObserver* observer) { m_observer.attach(observer); }
 
-    // The start-up sequence: names and loads the default data base (or the given
-    // one, leaving the configuration as it is) and writes the banner.
+    // The start-up sequence: the three steps below in a row.
     LoadResult startUp(const std::optional<std::string>& dataBase = std::nullopt);
+    // Writes the first start-up lines, the download line last.
+    void beginStartUp();
+    // The bookmaker directory from the service, else from its cache. Only reads
+    // the settings and uses the HTTP client and the file system, so a window
+    // may run it on a worker thread between the other two steps.
+    [[nodiscard]] AffiliateLinks downloadDirectory() const;
+    // Keeps the directory, names and loads the default data base (or the given
+    // one, leaving the configuration as it is) and writes the banner.
+    LoadResult finishStartUp(AffiliateLinks directory, const std::optional<std::string>& dataBase = std::nullopt);
 
     // Whether the program may end now: refused while optimizing; the save
     // question only when the data base changed.
@@ -85,10 +97,14 @@ public:
     [[nodiscard]] StrategyCommands& strategy() { return m_strategy; }
     [[nodiscard]] const StrategyCommands& strategy() const { return m_strategy; }
     [[nodiscard]] Optimizer& optimizer() { return m_optimizer; }
+    // Empty until the start-up has finished.
+    [[nodiscard]] const AffiliateLinks& directory() const { return m_directory; }
 
 private:
     WorkstationSettings m_settings;
     TerminalSink& m_sink;
+    FileSystem& m_files;
+    HttpClient& m_http;
     ObserverSlot m_observer;  // first: every part reports to it
     MatchConfig m_config;
     Terminal m_terminal;
@@ -98,6 +114,7 @@ private:
     GeneralProperties m_properties;
     Optimizer m_optimizer;  // after the terminal: its worker uses the flags and the sink
     StrategyCommands m_strategy;
+    AffiliateLinks m_directory;
 };
 
 }  // namespace karvola

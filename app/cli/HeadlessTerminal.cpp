@@ -78,12 +78,12 @@ std::vector<std::string> StartupGate::open() {
 }
 
 HeadlessTerminal::HeadlessTerminal(HeadlessSettings settings, karvola::TerminalSink& sink, karvola::FileSystem& files,
-                                   const karvola::Clock& clock)
+                                   const karvola::Clock& clock, karvola::HttpClient& http)
     : m_settings(std::move(settings)),
       m_files(files),
       m_sink(sink, m_settings.quiet),
       m_workstation({m_settings.applicationDirectory, m_settings.decimalSeparator, m_settings.service}, m_sink, files,
-                    clock),
+                    clock, http),
       m_changes(isatty(STDERR_FILENO) != 0) {
     m_workstation.attachObserver(&m_changes);
     m_workstation.terminal().dispatcher().attach(

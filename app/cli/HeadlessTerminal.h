@@ -17,6 +17,7 @@
 #include "common/FileSystem.h"
 #include "common/TerminalSink.h"
 #include "terminal/Terminal.h"
+#include "web/HttpClient.h"
 #include "workstation/Workstation.h"
 
 namespace karvola::cli {
@@ -73,7 +74,7 @@ struct HeadlessSettings {
 class HeadlessTerminal final {
 public:
     HeadlessTerminal(HeadlessSettings settings, karvola::TerminalSink& sink, karvola::FileSystem& files,
-                     const karvola::Clock& clock);
+                     const karvola::Clock& clock, karvola::HttpClient& http);
     ~HeadlessTerminal();
     HeadlessTerminal(const HeadlessTerminal&) = delete;
     HeadlessTerminal& operator=(const HeadlessTerminal&) = delete;

@@ -20,6 +20,7 @@
 #include "common/NumberTexts.h"
 #include "config/ApplicationDirectory.h"
 #include "options/SignalWatcher.h"
+#include "web/CurlHttpClient.h"
 
 namespace {
 
@@ -65,12 +66,13 @@ int Run(const karvola::cli::CliOptions& options) {
     karvola::cli::ConsoleSink sink(stdout);
     karvola::LocalFileSystem files;
     karvola::SystemClock clock;
+    karvola::CurlHttpClient http;
     karvola::cli::HeadlessTerminal terminal({.applicationDirectory = directory,
                                              .quiet = options.quiet,
                                              .decimalSeparator = karvola::UserDecimalSeparator(),
                                              .dataBase = options.common.dataBaseFile(),
                                              .service = options.common.serviceHost()},
-                                            sink, files, clock);
+                                            sink, files, clock, http);
     const TerminalModes modes;
     sink.setClosedHandler([&terminal] { terminal.stop(); });
     const karvola::options::SignalWatcher signals([&terminal, &modes](int) {

@@ -4,10 +4,12 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <string_view>
+#include <utility>
 
 #include "support/FileContent.h"
 
@@ -15,7 +17,31 @@ extern char** environ;
 
 namespace karvola::testing {
 
-namespace {}  // namespace
+std::vector<std::string> ChildEnvironment(const std::vector<std::string>& extra) {
+    std::vector<std::string> environment;
+    // The service host comes from the test alone, never from the machine's environment.
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        if (std::string_view(*variable).starts_with("KARVOLA_SERVICE_HOST=")) continue;
+        environment.emplace_back(*variable);
+    }
+    const bool hostGiven = std::any_of(extra.begin(), extra.end(), [](const std::string& variable) {
+        return variable.starts_with("KARVOLA_SERVICE_HOST=");
+    });
+    if (!hostGiven) environment.emplace_back(kUnreachableServiceHost);
+    environment.insert(environment.end(), extra.begin(), extra.end());
+    return environment;
+}
+
+ExecList::ExecList(std::vector<std::string> texts) : m_texts(std::move(texts)) {
+    for (auto& text : m_texts) m_pointers.push_back(text.data());
+    m_pointers.push_back(nullptr);
+}
+
+ExecList CliArguments(const std::vector<std::string>& arguments) {
+    std::vector<std::string> texts{KARVOLA_CLI_PATH};
+    texts.insert(texts.end(), arguments.begin(), arguments.end());
+    return ExecList(std::move(texts));
+}
 
 CliRun RunCli(const std::vector<std::string>& arguments, const std::string& input,
               const std::filesystem::path& workFolder, const std::vector<std::string>& environment) {
@@ -30,22 +56,8 @@ CliRun RunCli(const std::vector<std::string>& arguments, const std::string& inpu
     posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
 
-    std::vector<std::string> argumentTexts{KARVOLA_CLI_PATH};
-    argumentTexts.insert(argumentTexts.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (auto& text : argumentTexts) argv.push_back(text.data());
-    argv.push_back(nullptr);
-
-    std::vector<std::string> environmentTexts;
-    // The service host comes from the test alone, never from the machine's environment.
-    for (char** variable = environ; *variable != nullptr; ++variable) {
-        if (std::string_view(*variable).starts_with("KARVOLA_SERVICE_HOST=")) continue;
-        environmentTexts.emplace_back(*variable);
-    }
-    environmentTexts.insert(environmentTexts.end(), environment.begin(), environment.end());
-    std::vector<char*> envp;
-    for (auto& text : environmentTexts) envp.push_back(text.data());
-    envp.push_back(nullptr);
+    const ExecList argv = CliArguments(arguments);
+    const ExecList envp(ChildEnvironment(environment));
 
     pid_t child = 0;
     const int spawned = posix_spawn(&child, KARVOLA_CLI_PATH, &actions, nullptr, argv.data(), envp.data());

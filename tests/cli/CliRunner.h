@@ -12,8 +12,34 @@ struct CliRun {
     int status = -1;
 };
 
+// Where karvola-cli's downloads go unless a test names a service host: a port
+// where nothing listens, so that they are refused at once.
+inline constexpr const char* kUnreachableServiceHost = "KARVOLA_SERVICE_HOST=127.0.0.1:9";
+
+// The environment of a karvola-cli child: the test's own, the service host
+// replaced by kUnreachableServiceHost, then the extra variables ("NAME=value").
+std::vector<std::string> ChildEnvironment(const std::vector<std::string>& extra = {});
+
+// A list of texts as exec wants it: pointers to them, ended by a null pointer.
+// Built before a fork, since the child must not allocate.
+class ExecList final {
+public:
+    explicit ExecList(std::vector<std::string> texts);
+    ExecList(const ExecList&) = delete;
+    ExecList& operator=(const ExecList&) = delete;
+
+    [[nodiscard]] char* const* data() const { return m_pointers.data(); }
+
+private:
+    std::vector<std::string> m_texts;
+    std::vector<char*> m_pointers;
+};
+
+// karvola-cli's argument list: its path, then the arguments.
+ExecList CliArguments(const std::vector<std::string>& arguments);
+
 // Runs the real karvola-cli binary with the arguments, standard input from the
-// text, extra environment variables ("NAME=value") on top of the test's own.
+// text and the environment ChildEnvironment gives for the extra variables.
 CliRun RunCli(const std::vector<std::string>& arguments, const std::string& input,
               const std::filesystem::path& workFolder, const std::vector<std::string>& environment = {});
 

@@ -2,11 +2,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/RecordingSink.h"
 #include "support/TemporaryDirectory.h"
+#include "terminal/StartupBanner.h"
 #include "workstation/Workstation.h"
 
 namespace karvola {
@@ -17,6 +20,21 @@ using Lines = std::vector<std::string>;
 class FixedClock final : public Clock {
 public:
     [[nodiscard]] std::time_t now() const override { return 1'262'304'000; }  // 2010-01-01
+};
+
+// The web service as the start-up sees it: the same body for every request,
+// or a refused connection.
+class FixedHttpClient final : public HttpClient {
+public:
+    std::string Get(const std::string& url) override {
+        urls.push_back(url);
+        if (!body) throw TransportError("Connection refused");
+        return *body;
+    }
+    std::string Post(const std::string& url, const std::string&, OutputFileMode) override { return Get(url); }
+
+    std::optional<std::string> body;
+    std::vector<std::string> urls;
 };
 
 // A workstation over a base of ten matches of one category, its research domain
@@ -35,7 +53,7 @@ protected:
         if (!m_workstation) {
             m_workstation = std::make_unique<Workstation>(
                 WorkstationSettings{.applicationDirectory = folder.path(), .decimalSeparator = ',', .service = {}},
-                sink, files, clock);
+                sink, files, clock, http);
             m_workstation->dataBase().open((folder.path() / "ten.txt").string());
             m_workstation->terminal().dispatcher().DispatchCommand("struct *");
         }
@@ -46,6 +64,7 @@ protected:
     testing::RecordingSink sink;
     LocalFileSystem files;
     FixedClock clock;
+    FixedHttpClient http;
 
 private:
     std::unique_ptr<Workstation> m_workstation;
@@ -169,6 +188,69 @@ TEST_F(WorkstationTest, AnUnreadableFileLeavesTheOpenBaseInForce) {
     EXPECT_NE(dataBase.saveAs((folder.path() / "no folder" / "x.txt").string()), 0);
     EXPECT_EQ(dataBase.fileName(), file);
     EXPECT_EQ(dataBase.nameLabel(), file);
+}
+
+// The window downloads the directory on a worker thread between the first and
+// the last part of the start-up; both ways write the same lines in the same order.
+TEST_F(WorkstationTest, StartUpDownloadsTheDirectoryBeforeLoadingTheBase) {
+    http.body = "[ID]B365[/ID][LINK]https://www.bet365.com/[/LINK][STATE]ON LINE[/STATE][RATED]A[/RATED]\n";
+    const std::string base = (folder.path() / "ten.txt").string();
+    const WorkstationSettings settings{
+        .applicationDirectory = folder.path(),
+        .decimalSeparator = '.',
+        .service = {.host = *ServiceHost::parse("odds.example.org:9000"), .warning = "the host is odd"}};
+    std::vector<Lines> written;
+    for (const bool split : {false, true}) {
+        SCOPED_TRACE(split ? "split" : "in a row");
+        std::filesystem::remove(folder.path() / "links.b64");
+        testing::RecordingSink lines;
+        Workstation station(settings, lines, files, clock, http);
+        LoadResult loaded;
+        if (split) {
+            station.beginStartUp();
+            EXPECT_EQ(lines.lines().back(),
+                      "Downloading sportsbooks informations from remote host odds.example.org:9000 ...");
+            AffiliateLinks directory;
+            std::thread worker([&] { directory = station.downloadDirectory(); });
+            worker.join();
+            EXPECT_TRUE(station.directory().empty());
+            loaded = station.finishStartUp(std::move(directory), base);
+        } else {
+            loaded = station.startUp(base);
+        }
+        EXPECT_TRUE(loaded.loaded());
+        EXPECT_EQ(station.directory().GetLink("B365"), "https://www.bet365.com/");
+        EXPECT_TRUE(std::filesystem::exists(folder.path() / "links.b64"));
+        written.push_back(lines.lines());
+    }
+    EXPECT_EQ(http.urls, Lines(2, "http://odds.example.org:9000/referals.txt"));
+    EXPECT_EQ(written[0], written[1]);
+
+    const Lines& lines = written[0];
+    ASSERT_GE(lines.size(), 6U);
+    EXPECT_EQ(Lines(lines.begin() + 1, lines.begin() + 6),
+              (Lines{"Initializing....", "Warning: the host is odd",
+                     "Downloading sportsbooks informations from remote host odds.example.org:9000 ...",
+                     "Setting data base to : " + base, "Loading local database..."}));
+    const Lines banner = StartupBannerLines();
+    ASSERT_GE(lines.size(), banner.size());
+    EXPECT_EQ(Lines(lines.end() - static_cast<std::ptrdiff_t>(banner.size()), lines.end()), banner);
+}
+
+// Without the service and without a cache the start-up goes on as before,
+// with an empty directory.
+TEST_F(WorkstationTest, AnUnreachableServiceLeavesTheDirectoryEmpty) {
+    Workstation station({.applicationDirectory = folder.path(), .decimalSeparator = '.', .service = {}}, sink, files,
+                        clock, http);
+    sink.clearScreen();
+    station.startUp();
+    const Lines lines = sink.lines();
+    ASSERT_GE(lines.size(), 4U);
+    EXPECT_EQ(Lines(lines.begin(), lines.begin() + 4),
+              (Lines{"Initializing....", "Downloading sportsbooks informations from remote host 127.0.0.1:8470 ...",
+                     "Loading local database...", "DBMS Error : Could not load dbase file"}));
+    EXPECT_TRUE(station.directory().empty());
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "links.b64"));
 }
 
 }  // namespace
