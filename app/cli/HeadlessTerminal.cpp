@@ -33,19 +33,21 @@ std::string Join(const std::vector<std::string>& cells, std::string_view separat
 
 }  // namespace
 
-void MetaCommands::add(std::string name, std::string usage, Handler handler) {
-    m_entries.insert_or_assign(std::move(name), Entry{std::move(usage), std::move(handler)});
+void MetaCommands::add(std::string name, std::string usage, Handler handler, Argument argument) {
+    m_entries.insert_or_assign(std::move(name), Entry{std::move(usage), std::move(handler), argument});
 }
 
 bool MetaCommands::run(std::string_view line) const {
     const auto blank = line.find(' ');
     const std::string_view name = line.substr(0, blank);
-    std::string_view argument = blank == std::string_view::npos ? std::string_view{} : line.substr(blank + 1);
-    while (!argument.empty() && argument.front() == ' ') argument.remove_prefix(1);
-    while (!argument.empty() && argument.back() == ' ') argument.remove_suffix(1);
-
     const auto entry = m_entries.find(name);
     if (entry == m_entries.end()) return false;
+
+    std::string_view argument = blank == std::string_view::npos ? std::string_view{} : line.substr(blank + 1);
+    if (entry->second.argument == Argument::Trimmed) {
+        while (!argument.empty() && argument.front() == ' ') argument.remove_prefix(1);
+        while (!argument.empty() && argument.back() == ' ') argument.remove_suffix(1);
+    }
     entry->second.handler(argument);
     return true;
 }
@@ -257,6 +259,17 @@ void HeadlessTerminal::addMetaCommands() {
     m_metaCommands.add(":status",
                        ":status                what the main window's General group shows, and the service host",
                        [this](std::string_view) { showStatus(); });
+    // A bookmaker's key is its list item as shown, blanks and all.
+    m_metaCommands.add(
+        ":bookmaker", ":bookmaker NAME        the bookmaker directory's link, state and rating of NAME",
+        [this](std::string_view name) {
+            if (name.empty()) {
+                Diagnostic(":bookmaker needs a name");
+                return;
+            }
+            showBookmaker(name);
+        },
+        MetaCommands::Argument::Verbatim);
 }
 
 void HeadlessTerminal::save(std::string_view argument) {
@@ -372,6 +385,13 @@ void HeadlessTerminal::showStatus() {
     for (const auto& category : domain.categories()) m_sink.appendLine("Category: " + category);
     for (const auto& bookmaker : dataBase.bookmakers()) m_sink.appendLine("Bookmaker: " + bookmaker);
     m_sink.appendLine("Service host: " + m_workstation.serviceHost().name());
+}
+
+void HeadlessTerminal::showBookmaker(std::string_view name) {
+    const karvola::AffiliateLinks& directory = m_workstation.directory();
+    m_sink.appendLine("Link: " + directory.GetLink(name));
+    m_sink.appendLine("State: " + directory.GetState(name));
+    m_sink.appendLine("Rating: " + directory.GetRating(name));
 }
 
 }  // namespace karvola::cli

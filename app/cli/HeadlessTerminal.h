@@ -27,8 +27,11 @@ namespace karvola::cli {
 class MetaCommands final {
 public:
     using Handler = std::function<void(std::string_view argument)>;
+    // What the handler gets: the rest of the line without its surrounding
+    // blanks, or exactly as typed after the one blank that ends the name.
+    enum class Argument { Trimmed, Verbatim };
 
-    void add(std::string name, std::string usage, Handler handler);
+    void add(std::string name, std::string usage, Handler handler, Argument argument = Argument::Trimmed);
     // Runs the line (":name argument"); false when no such meta-command exists.
     bool run(std::string_view line) const;
     [[nodiscard]] std::vector<std::string> helpLines() const;
@@ -37,6 +40,7 @@ private:
     struct Entry {
         std::string usage;
         Handler handler;
+        Argument argument = Argument::Trimmed;
     };
     std::map<std::string, Entry, std::less<>> m_entries;
 };
@@ -138,6 +142,7 @@ private:
     void setProperties(std::string_view argument);
     void showPreview();
     void showStatus();
+    void showBookmaker(std::string_view name);
     void save(std::string_view argument);
     void showOptions(std::string_view argument);
     void exportBets(std::string_view argument);

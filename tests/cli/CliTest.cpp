@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "CliRunner.h"
+#include "service/RunningService.h"
 #include "support/FileContent.h"
 #include "support/TemporaryDirectory.h"
 
@@ -329,6 +330,29 @@ TEST_F(CliTest, QuietStartReportsAFailedLoadOnStandardError) {
     EXPECT_EQ(lines[4], "Loading local database...");
     EXPECT_EQ(lines[5], "DBMS Error : Could not load dbase file");
     EXPECT_EQ(lines[6], std::string(87, '-'));
+}
+
+// The bookmaker directory comes from the service at start-up, and :bookmaker
+// shows what the bookmaker list's menu offers for a name, blanks and all.
+TEST_F(CliTest, BookmakerDirectoryComesFromTheServiceOrItsCache) {
+    RunningService service;
+    const std::string host = "KARVOLA_SERVICE_HOST=" + service.host();
+    const auto loud = run({}, ":bookmaker B365\n:bookmaker Nobody\n:bookmaker  B365\n:bookmaker\n", {host});
+    EXPECT_EQ(loud.status, 0);
+    const auto lines = Lines(loud.out);
+    ASSERT_GE(lines.size(), 12U);
+    EXPECT_EQ(lines[2], "Downloading sportsbooks informations from remote host " + service.host() + " ...");
+    EXPECT_EQ(lines[3], "Loading local database...");
+    EXPECT_EQ(LineList(lines.end() - 9, lines.end()),
+              (LineList{"Link: https://www.bet365.com/", "State: ON LINE", "Rating: A",
+                        "Link: ", "State: ", "Rating: ", "Link: ", "State: ", "Rating: "}));
+    EXPECT_EQ(loud.err, "karvola-cli: :bookmaker needs a name\n");
+
+    // A quiet start holds the download line back with the others.
+    EXPECT_EQ(run({"-q"}, ":bookmaker BS\n", {host}).out, "Link: empty\nState: CLOSED\nRating: E\n");
+    // Without the service, the cache the earlier runs left in the home serves.
+    service.stop();
+    EXPECT_EQ(run({"-q"}, ":bookmaker LB\n").out, "Link: https://www.ladbrokes.com/\nState: STACJONARNY\nRating: B\n");
 }
 
 // An interrupted run still writes its configuration, after the line it was handling.
