@@ -12,15 +12,11 @@ std::variant<CliOptions, options::EarlyExit> ParseCliOptions(const std::vector<s
                                      "from -e options, or from standard input, and the terminal's lines are written\n"
                                      "to standard output.");
     CliOptions options;
-    CLI::App& app = commandLine.app();
     // One LINE per -e, so that "-e LINE SCRIPT" still names a script.
-    app.add_option("-e", options.lines, "run LINE (repeatable, in order; then SCRIPT if given)")
-        ->type_name("LINE")
-        ->option_text("LINE")
-        ->allow_extra_args(false);
-    app.add_flag("-q,--quiet", options.quiet, "no start-up lines");
-    app.add_option("SCRIPT", options.script, "a file of command lines")->type_name("");
-    app.footer("Lines starting with ':' are the terminal's own commands; type :help for the list.");
+    commandLine.addRepeatedOption("-e", options.lines, "run LINE (repeatable, in order; then SCRIPT if given)", "LINE");
+    commandLine.addFlag("-q,--quiet", options.quiet, "no start-up lines");
+    commandLine.addArgument("SCRIPT", options.script, "a file of command lines");
+    commandLine.setFooter("Lines starting with ':' are the terminal's own commands; type :help for the list.");
 
     if (auto early = commandLine.parse(arguments)) return *std::move(early);
     options.common = commandLine.common();

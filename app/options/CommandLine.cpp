@@ -1,7 +1,9 @@
 #include "options/CommandLine.h"
 
+// The one translation unit that sees CLI11: it costs seconds of compile time
+// wherever it is included.
+#include <CLI/CLI.hpp>
 #include <algorithm>
-#include <memory>
 #include <utility>
 
 #include "common/Version.h"
@@ -29,48 +31,93 @@ std::string VersionLine(const std::string& program) {
     return program + " " + std::string(kVersion) + " (" + std::string(kProductCaption) + ")";
 }
 
-}  // namespace
-
-const CLI::Validator& NonEmptyPath() {
-    // An empty path would quietly stand for the working folder.
-    static const CLI::Validator validator(
-        [](const std::string& path) {
-            return path.empty() ? std::string("needs a path, not an empty text") : std::string();
-        },
-        "", "NonEmptyPath");
-    return validator;
+CLI::Option* Checked(CLI::Option* option, Check check) {
+    if (check) {
+        // No description: the reason a value is refused is the check's own text.
+        option->check(CLI::Validator([check = std::move(check)](std::string& value) { return check(value); }, ""));
+    }
+    return option;
 }
 
+}  // namespace
+
+std::string NonEmptyPath(const std::string& path) {
+    return path.empty() ? std::string("needs a path, not an empty text") : std::string();
+}
+
+struct CommandLine::Parser {
+    Parser(std::string description, std::string program) : app(std::move(description), std::move(program)) {}
+
+    CLI::App app;
+};
+
 CommandLine::CommandLine(std::string program, std::string description, Shared shared)
-    : m_program(std::move(program)), m_app(std::move(description), m_program) {
-    m_app.formatter(std::make_shared<UsageFirstFormatter>());
+    : m_program(std::move(program)), m_parser(std::make_unique<Parser>(std::move(description), m_program)) {
+    CLI::App& app = m_parser->app;
+    app.formatter(std::make_shared<UsageFirstFormatter>());
     // A later value replaces an earlier one, so that what a wrapper script passes
     // can be overridden; repeatable options keep every value.
-    m_app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-    m_app.set_help_flag("-h,--help", "show this text");
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.set_help_flag("-h,--help", "show this text");
     if (shared == Shared::WorkstationOptions) {
-        m_app.add_option("--home", m_common.home, "the application directory (configuration and data folders)")
-            ->type_name("DIR")
-            ->check(NonEmptyPath());
-        m_app.add_option("--db", m_common.dataBase, "load FILE at start instead of the default data base")
-            ->type_name("FILE")
-            ->check(NonEmptyPath());
-        m_app
-            .add_option("--service", m_common.service,
-                        "the web service's HOST[:PORT] (default: $KARVOLA_SERVICE_HOST, else 127.0.0.1:8470)")
-            ->type_name("HOST[:PORT]")
-            ->check(CLI::Validator(
-                [](const std::string& text) { return ServiceHost::findFault(text).value_or(std::string()); }, "",
-                "ServiceHost"));
+        addOption("--home", m_common.home, "the application directory (configuration and data folders)", "DIR",
+                  NonEmptyPath);
+        addOption("--db", m_common.dataBase, "load FILE at start instead of the default data base", "FILE",
+                  NonEmptyPath);
+        Checked(app.add_option("--service", m_common.service,
+                               "the web service's HOST[:PORT] (default: $KARVOLA_SERVICE_HOST, else 127.0.0.1:8470)")
+                    ->type_name("HOST[:PORT]"),
+                [](const std::string& text) { return ServiceHost::findFault(text).value_or(std::string()); });
     }
-    m_app.set_version_flag("--version", VersionLine(m_program), "show the version");
+    app.set_version_flag("--version", VersionLine(m_program), "show the version");
+}
+
+CommandLine::~CommandLine() = default;
+
+void CommandLine::addFlag(const std::string& names, bool& value, const std::string& description) {
+    m_parser->app.add_flag(names, value, description);
+}
+
+void CommandLine::addOption(const std::string& names, std::string& value, const std::string& description,
+                            const std::string& typeName, Check check) {
+    CLI::Option* option = m_parser->app.add_option(names, value, description)->type_name(typeName);
+    if (!value.empty()) option->capture_default_str();
+    Checked(option, std::move(check));
+}
+
+void CommandLine::addOption(const std::string& names, std::optional<std::filesystem::path>& value,
+                            const std::string& description, const std::string& typeName, Check check) {
+    Checked(m_parser->app.add_option(names, value, description)->type_name(typeName), std::move(check));
+}
+
+void CommandLine::addRepeatedOption(const std::string& name, std::vector<std::string>& values,
+                                    const std::string& description, const std::string& typeName) {
+    // Each occurrence takes one value, so the usage shows "-e LINE", not "-e LINE ...".
+    m_parser->app.add_option(name, values, description)
+        ->type_name(typeName)
+        ->option_text(typeName)
+        ->allow_extra_args(false);
+}
+
+void CommandLine::addArgument(const std::string& name, std::optional<std::filesystem::path>& value,
+                              const std::string& description) {
+    m_parser->app.add_option(name, value, description)->type_name("");
+}
+
+void CommandLine::addArguments(const std::string& name, std::vector<std::string>& values,
+                               const std::string& description) {
+    m_parser->app.add_option(name, values, description)->type_name("");
+}
+
+void CommandLine::setFooter(const std::string& footer) {
+    m_parser->app.footer(footer);
 }
 
 std::optional<EarlyExit> CommandLine::parse(std::vector<std::string> arguments) {
     // CLI11 takes the arguments from the back.
     std::reverse(arguments.begin(), arguments.end());
     try {
-        m_app.parse(arguments);
+        m_parser->app.parse(arguments);
     } catch (const CLI::CallForHelp&) {
         return EarlyExit{0, usage()};
     } catch (const CLI::CallForVersion& version) {
@@ -82,7 +129,7 @@ std::optional<EarlyExit> CommandLine::parse(std::vector<std::string> arguments) 
 }
 
 std::string CommandLine::usage() const {
-    return m_app.help();
+    return m_parser->app.help();
 }
 
 }  // namespace karvola::options

@@ -58,8 +58,8 @@ int main(int argc, char** argv) {
                                               "Pictures of Karvola's windows after the given command lines.");
     std::string out = ".";
     std::vector<std::string> lines;
-    commandLine.app().add_option("--out", out, "where the PNG pictures go")->type_name("DIR")->capture_default_str();
-    commandLine.app().add_option("LINE", lines, "command lines to type, in order")->type_name("");
+    commandLine.addOption("--out", out, "where the PNG pictures go", "DIR");
+    commandLine.addArguments("LINE", lines, "command lines to type, in order");
     if (const auto early = commandLine.parse(std::vector<std::string>(argv + 1, argv + argc))) {
         return early->deliver();
     }

@@ -13,22 +13,17 @@ std::variant<ServiceOptions, options::EarlyExit> ParseServiceOptions(const std::
                                      options::CommandLine::Shared::HelpAndVersion);
     ServiceOptions parsed;
     std::string listen;
-    auto& app = commandLine.app();
-    app.add_option("--content", parsed.content, "answer from the content folder DIR (default: the sample content)")
-        ->type_name("DIR")
-        ->check(options::NonEmptyPath());
-    app.add_option("--listen", listen,
-                   "listen on ADDR:PORT, port 0 for one the system chooses (default: 127.0.0.1:8470)")
-        ->type_name("ADDR:PORT")
-        ->check(CLI::Validator(
-            [](const std::string& text) {
-                return ListenAddress::parse(text) ? std::string()
-                                                  : std::string("needs ADDR:PORT, such as 127.0.0.1:8470 or [::1]:0");
-            },
-            "", "ListenAddress"));
-    app.add_option("--log", parsed.log, "append the request log to FILE (default: standard output)")
-        ->type_name("FILE")
-        ->check(options::NonEmptyPath());
+    commandLine.addOption("--content", parsed.content,
+                          "answer from the content folder DIR (default: the sample content)", "DIR",
+                          options::NonEmptyPath);
+    commandLine.addOption(
+        "--listen", listen, "listen on ADDR:PORT, port 0 for one the system chooses (default: 127.0.0.1:8470)",
+        "ADDR:PORT", [](const std::string& text) {
+            return ListenAddress::parse(text) ? std::string()
+                                              : std::string("needs ADDR:PORT, such as 127.0.0.1:8470 or [::1]:0");
+        });
+    commandLine.addOption("--log", parsed.log, "append the request log to FILE (default: standard output)", "FILE",
+                          options::NonEmptyPath);
     if (auto early = commandLine.parse(arguments)) return *early;
     if (!listen.empty()) parsed.listen = *ListenAddress::parse(listen);
     return parsed;

@@ -113,8 +113,8 @@ TEST(CommandLine, FrontEndAddsItsOwnOptionsAndArguments) {
     CommandLine commandLine("prog", "A test program.");
     std::string out = ".";
     std::vector<std::string> lines;
-    commandLine.app().add_option("--out", out, "where the files go")->type_name("DIR");
-    commandLine.app().add_option("LINE", lines, "lines to type");
+    commandLine.addOption("--out", out, "where the files go", "DIR");
+    commandLine.addArguments("LINE", lines, "lines to type");
 
     ExpectStarts(commandLine, {"--out=pictures", "struct *", "--db", "b.txt", "sim 1", "--", "--home", "-q"});
     EXPECT_EQ(out, "pictures");
@@ -122,6 +122,57 @@ TEST(CommandLine, FrontEndAddsItsOwnOptionsAndArguments) {
     EXPECT_EQ(Text(commandLine.common().dataBase), "b.txt");
     EXPECT_EQ(commandLine.common().home, std::nullopt);
     EXPECT_NE(commandLine.usage().find("--out DIR"), std::string::npos) << commandLine.usage();
+}
+
+// A check's reason is the user's whole explanation, so it must arrive word for
+// word after the option's name; a value the check accepts is kept.
+TEST(CommandLine, ChecksRefuseWithTheirOwnReason) {
+    const auto shortOnes = [](const std::string& text) {
+        return text.size() <= 3 ? std::string() : "'" + text + "' is longer than 3 characters";
+    };
+    struct Case {
+        Arguments arguments;
+        std::string firstLine;  // empty when the program starts
+    };
+    const Case cases[] = {
+        {{"--home", ""}, "prog: --home: needs a path, not an empty text"},
+        {{"--service", "h:0"}, "prog: --service: the port must be 1 to 65535"},
+        {{"--tag=long"}, "prog: --tag: 'long' is longer than 3 characters"},
+        {{"--tag", "abc", "--tag", "long"}, "prog: --tag: 'long' is longer than 3 characters"},
+        {{"--in", ""}, "prog: --in: needs a path, not an empty text"},
+        {{"--tag", "abc", "--in", "x"}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Joined(c.arguments));
+        CommandLine commandLine("prog", "A test program.");
+        std::string tag;
+        std::optional<std::filesystem::path> in;
+        commandLine.addOption("--tag", tag, "a short tag", "TAG", shortOnes);
+        commandLine.addOption("--in", in, "the input", "FILE", NonEmptyPath);
+        const auto early = commandLine.parse(c.arguments);
+        if (c.firstLine.empty()) {
+            EXPECT_FALSE(early.has_value()) << early->text;
+            EXPECT_EQ(tag, "abc");
+            EXPECT_EQ(Text(in), "x");
+            continue;
+        }
+        ASSERT_TRUE(early.has_value());
+        EXPECT_EQ(early->status, kWrongOptions);
+        EXPECT_EQ(early->text.substr(0, early->text.find('\n')), c.firstLine);
+    }
+}
+
+// A text option's starting value is its default and the usage says so; one
+// without a starting value shows none.
+TEST(CommandLine, UsageShowsATextOptionsDefault) {
+    CommandLine commandLine("prog", "A test program.");
+    std::string out = ".";
+    std::string name;
+    commandLine.addOption("--out", out, "where the files go", "DIR");
+    commandLine.addOption("--name", name, "a name", "NAME");
+    const std::string usage = commandLine.usage();
+    EXPECT_NE(usage.find("  --out DIR=.  "), std::string::npos) << usage;
+    EXPECT_NE(usage.find("  --name NAME  "), std::string::npos) << usage;
 }
 
 // The user writes relative paths from the working folder; the program reads
