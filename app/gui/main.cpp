@@ -11,6 +11,7 @@
 #include "config/ApplicationDirectory.h"
 #include "options/CommandLine.h"
 #include "terminal/ui/TForm1.h"
+#include "web/CurlHttpClient.h"
 
 int main(int argc, char** argv) {
     // A write beyond the file size limit must fail like any other write error.
@@ -33,7 +34,8 @@ int main(int argc, char** argv) {
     karvola::LocalFileSystem files;
     karvola::SystemClock clock;
     karvola::ui::QtMessageBoxes boxes;
-    karvola::ui::TForm1 window(settings, files, clock, boxes);
+    karvola::CurlHttpClient http;
+    karvola::ui::TForm1 window(settings, {.files = files, .clock = clock, .boxes = boxes, .http = http});
     if (const QScreen* screen = window.screen()) {
         window.move(screen->availableGeometry().center() - window.rect().center());
     }

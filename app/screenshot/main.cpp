@@ -23,6 +23,7 @@
 #include "config/ui/TResultPeResultDisplayOptionsForm.h"
 #include "options/CommandLine.h"
 #include "terminal/ui/TForm1.h"
+#include "web/CurlHttpClient.h"
 
 namespace {
 
@@ -72,7 +73,8 @@ int main(int argc, char** argv) {
     karvola::LocalFileSystem files;
     karvola::SystemClock clock;
     karvola::ui::QtMessageBoxes boxes;
-    karvola::ui::TForm1 window(settings, files, clock, boxes);
+    karvola::CurlHttpClient http;
+    karvola::ui::TForm1 window(settings, {.files = files, .clock = clock, .boxes = boxes, .http = http});
     window.show();
 
     const QDir folder(FromArgument(out));

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "support/ScriptedHttpClient.h"
 #include "tools/ui/AdvertLine.h"
 #include "ui/UrlRecorder.h"
 
@@ -23,44 +24,13 @@
 // of fixed height, fed by a service that a test scripts.
 namespace {
 
+using karvola::testing::ScriptedHttpClient;
 using karvola::testing::UrlRecorder;
 
 using karvola::AdvertTicker;
 using karvola::ServiceHost;
 using karvola::TransportError;
 using karvola::ui::AdvertLine;
-
-// Answers each Get with the next scripted body, or fails like an absent service.
-class ScriptedService final : public karvola::HttpClient {
-public:
-    void answer(std::optional<std::string> body) {
-        const std::scoped_lock lock(m_mutex);
-        m_bodies.push_back(std::move(body));
-    }
-    std::string Get(const std::string& url) override {
-        const std::scoped_lock lock(m_mutex);
-        m_urls.push_back(url);
-        std::optional<std::string> body;
-        if (!m_bodies.empty()) {
-            body = std::move(m_bodies.front());
-            m_bodies.pop_front();
-        }
-        if (!body) throw TransportError("connection refused");
-        return *body;
-    }
-    std::string Post(const std::string&, const std::string&, karvola::OutputFileMode) override {
-        throw TransportError("not here");
-    }
-    [[nodiscard]] std::vector<std::string> urls() const {
-        const std::scoped_lock lock(m_mutex);
-        return m_urls;
-    }
-
-private:
-    mutable std::mutex m_mutex;
-    std::deque<std::optional<std::string>> m_bodies;
-    std::vector<std::string> m_urls;
-};
 
 class AdvertLineTest final : public QObject {
     Q_OBJECT
@@ -103,7 +73,7 @@ private slots:
     }
 
     void withoutServiceTheLayoutNeverChanges() {
-        ScriptedService service;
+        ScriptedHttpClient service;
         Column column(service);
         const QRect group = column.group->geometry();
         for (int attempt = 1; attempt <= 2; ++attempt) {
@@ -118,8 +88,8 @@ private slots:
     }
 
     void anAdvertWithALinkScrollsOnceAndCanBeClicked() {
-        ScriptedService service;
-        service.answer("Odds for tonight[url]https://example.org/odds[/url]");
+        ScriptedHttpClient service;
+        service.answer("/advert.txt", "Odds for tonight[url]https://example.org/odds[/url]");
         Column column(service);
         const QRect group = column.group->geometry();
         tickUntilDownloadEnds(*column.line, 60);
@@ -154,8 +124,8 @@ private slots:
     }
 
     void anAdvertWithoutALinkCannotBeClicked() {
-        ScriptedService service;
-        service.answer("Odds for tonight[url][/url]");
+        ScriptedHttpClient service;
+        service.answer("/advert.txt", "Odds for tonight[url][/url]");
         Column column(service);
         tickUntilDownloadEnds(*column.line, 60);
         QVERIFY(column.line->isVisible());
@@ -168,8 +138,8 @@ private slots:
     void bodiesWithoutAnAdvertShowNothing() {
         for (const char* body :
              {"Odds for tonight[/url]", "Odds for tonight[url]https://example.org/", "", "[url]x[/url]"}) {
-            ScriptedService service;
-            service.answer(body);
+            ScriptedHttpClient service;
+            service.answer("/advert.txt", body);
             Column column(service);
             tickUntilDownloadEnds(*column.line, 60);
             QVERIFY2(!column.line->isVisible(), body);
@@ -178,8 +148,8 @@ private slots:
     }
 
     void hideEndsTheTickerForTheRun() {
-        ScriptedService service;
-        service.answer("Odds[url]https://example.org/[/url]");
+        ScriptedHttpClient service;
+        service.answer("/advert.txt", "Odds[url]https://example.org/[/url]");
         Column column(service);
         const QRect group = column.group->geometry();
         tickUntilDownloadEnds(*column.line, 60);
@@ -195,8 +165,8 @@ private slots:
 
     // The real timers, made fast: the whole round from waiting to showing and back.
     void theTimersRunTheRoundByThemselves() {
-        ScriptedService service;
-        service.answer("Odds[url]https://example.org/[/url]");
+        ScriptedHttpClient service;
+        service.answer("/advert.txt", "Odds[url]https://example.org/[/url]");
         Column column(service, {.tick = std::chrono::milliseconds(1), .scroll = std::chrono::milliseconds(1)});
         QTRY_VERIFY_WITH_TIMEOUT(column.line->isVisible(), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(!column.line->isVisible(), 10000);

@@ -9,9 +9,13 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "common/Clock.h"
 #include "common/FileSystem.h"
+#include "support/FileContent.h"
+#include "support/ScriptedHttpClient.h"
 #include "support/TemporaryDirectory.h"
 #include "terminal/ui/TForm1.h"
 #include "terminal/ui/TerminalScreen.h"
@@ -20,16 +24,25 @@
 namespace karvola::testing {
 
 // The main window as a user meets it: on the sample base, in a fresh
-// application directory, after its start-up sequence has run.
+// application directory, after its start-up sequence has run, with a web
+// service that answers the directory from the sample content and has no advert.
 class MainWindowFixture {
 public:
-    void start() {
+    static std::string SampleDirectory() {
+        return ReadFileContent(std::filesystem::path(KARVOLA_PROJECT_DATA_DIR) / "service" / "referals.txt");
+    }
+
+    // The directory's download answers with the text, or fails without one.
+    void start(std::optional<std::string> directory = SampleDirectory()) {
         m_folder = std::make_unique<TemporaryDirectory>();
         m_boxes = std::make_unique<RecordingMessageBoxes>();
+        m_http = std::make_unique<ScriptedHttpClient>();
+        m_http->answer("/referals.txt", std::move(directory));
         ui::MainWindowSettings settings;
         settings.applicationDirectory = m_folder->path();
         settings.dataBase = (std::filesystem::path(KARVOLA_PROJECT_DATA_DIR) / "sample.txt").string();
-        m_window = std::make_unique<ui::TForm1>(settings, m_files, m_clock, *m_boxes);
+        m_window = std::make_unique<ui::TForm1>(
+            settings, ui::MainWindowServices{.files = m_files, .clock = m_clock, .boxes = *m_boxes, .http = *m_http});
         m_window->show();
         // The start-up sequence runs when the event loop first becomes idle.
         QTRY_VERIFY(screenText().contains(QStringLiteral("DBMS : 760 items loaded.")));
@@ -38,12 +51,14 @@ public:
 
     void stop() {
         m_window.reset();
+        m_http.reset();
         m_boxes.reset();
         m_folder.reset();
     }
 
     [[nodiscard]] ui::TForm1& window() const { return *m_window; }
     [[nodiscard]] RecordingMessageBoxes& boxes() const { return *m_boxes; }
+    [[nodiscard]] ScriptedHttpClient& http() const { return *m_http; }
     [[nodiscard]] const std::filesystem::path& folder() const { return m_folder->path(); }
 
     [[nodiscard]] QString screenText() const { return m_window->statusScreen()->toPlainText(); }
@@ -70,6 +85,7 @@ public:
 private:
     std::unique_ptr<TemporaryDirectory> m_folder;
     std::unique_ptr<RecordingMessageBoxes> m_boxes;
+    std::unique_ptr<ScriptedHttpClient> m_http;
     LocalFileSystem m_files;
     SystemClock m_clock;
     std::unique_ptr<ui::TForm1> m_window;

@@ -15,6 +15,7 @@ public:
         captions << caption;
         texts << text;
     }
+    void tell(QWidget* parent, const QString& caption, const QString& text) override { inform(parent, caption, text); }
     QMessageBox::StandardButton ask(QWidget*, const QString& caption, const QString& text,
                                     QMessageBox::StandardButtons) override {
         captions << caption;

@@ -34,6 +34,10 @@ void QtMessageBoxes::inform(QWidget* parent, const QString& caption, const QStri
     MakeMessageBox(parent, QMessageBox::Warning, caption, text, QMessageBox::Ok)->exec();
 }
 
+void QtMessageBoxes::tell(QWidget* parent, const QString& caption, const QString& text) {
+    MakeMessageBox(parent, QMessageBox::Information, caption, text, QMessageBox::Ok)->exec();
+}
+
 QMessageBox::StandardButton QtMessageBoxes::ask(QWidget* parent, const QString& caption, const QString& text,
                                                 QMessageBox::StandardButtons buttons) {
     return static_cast<QMessageBox::StandardButton>(

@@ -13,8 +13,10 @@ namespace karvola::ui {
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
-    // A box with an OK button.
+    // A box with an OK button, for what went wrong.
     virtual void inform(QWidget* parent, const QString& caption, const QString& text) = 0;
+    // A box with an OK button, for a plain piece of information.
+    virtual void tell(QWidget* parent, const QString& caption, const QString& text) = 0;
     // A box with the given buttons; returns the one pressed.
     virtual QMessageBox::StandardButton ask(QWidget* parent, const QString& caption, const QString& text,
                                             QMessageBox::StandardButtons buttons) = 0;
@@ -31,6 +33,7 @@ public:
 class QtMessageBoxes final : public MessageBoxes {
 public:
     void inform(QWidget* parent, const QString& caption, const QString& text) override;
+    void tell(QWidget* parent, const QString& caption, const QString& text) override;
     QMessageBox::StandardButton ask(QWidget* parent, const QString& caption, const QString& text,
                                     QMessageBox::StandardButtons buttons) override;
 };

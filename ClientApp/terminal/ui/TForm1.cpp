@@ -37,6 +37,7 @@
 #include "database/ui/TDataPreviewForm.h"
 #include "database/ui/TResearchDomainSpecForm.h"
 #include "database/ui/TSetupGeneralPropertiesForm.h"
+#include "directory/ui/BookmakerListMenu.h"
 #include "terminal/TerminalScreenRtf.h"
 #include "terminal/ui/ChangeRelay.h"
 #include "terminal/ui/PathLabel.h"
@@ -82,13 +83,19 @@ private:
 
 }  // namespace
 
-TForm1::TForm1(MainWindowSettings settings, FileSystem& files, const Clock& clock, MessageBoxes& boxes, QWidget* parent)
-    : QMainWindow(parent), m_settings(std::move(settings)), m_files(files), m_boxes(boxes) {
+TForm1::TForm1(MainWindowSettings settings, MainWindowServices services, QWidget* parent)
+    : QMainWindow(parent),
+      m_settings(std::move(settings)),
+      m_files(services.files),
+      m_boxes(services.boxes),
+      m_http(services.http) {
     buildWidgets();
     m_sink = std::make_unique<StatusScreenSink>(*m_statusScreen);
     m_workstation = std::make_unique<Workstation>(
         WorkstationSettings{m_settings.applicationDirectory, m_settings.decimalSeparator, m_settings.service}, *m_sink,
-        files, clock);
+        m_files, services.clock, m_http);
+    m_bookmakerMenu = new BookmakerListMenu(
+        *m_bookmakers, [this]() -> const AffiliateLinks& { return m_workstation->directory(); }, m_boxes, this);
 
     m_researchDomainSpec = new TResearchDomainSpecForm(this);
     m_generalProperties = new TSetupGeneralPropertiesForm(m_workstation->properties(), m_workstation->researchDomain(),
@@ -121,6 +128,12 @@ TForm1::TForm1(MainWindowSettings settings, FileSystem& files, const Clock& cloc
 // Closing is refused while the optimizer runs, so normally nothing is left to
 // wait for; the wait covers a window destroyed without being closed.
 TForm1::~TForm1() {
+    // A window closed during its start-up does not wait out a slow service.
+    if (m_directoryDownload.joinable()) {
+        m_http.cancel();
+        m_directoryDownload.join();
+        QApplication::restoreOverrideCursor();
+    }
     m_workstation->attachObserver(nullptr);
     m_workstation->optimizer().wait();
     m_workstation->saveConfiguration();
@@ -143,7 +156,18 @@ void TForm1::buildWidgets() {
 
     auto* layout = new QGridLayout(page);
     layout->addWidget(buildGeneralGroup(page), 0, 0, 2, 1);
-    layout->addWidget(buildResearchDomainGroup(page), 0, 1);
+    // The advert line opens above the research domain and takes its room from
+    // it: the column keeps its height.
+    auto* domainColumn = new QWidget(page);
+    auto* domainLayout = new QVBoxLayout(domainColumn);
+    domainLayout->setContentsMargins(0, 0, 0, 0);
+    domainLayout->setSpacing(0);
+    m_advertLine = new AdvertLine(m_http, m_settings.service.host, {}, domainColumn);
+    m_researchDomainGroup = buildResearchDomainGroup(domainColumn);
+    domainLayout->addWidget(m_advertLine);
+    domainLayout->addWidget(m_researchDomainGroup, 1);
+    domainColumn->setFixedHeight(kResearchDomainHeight);
+    layout->addWidget(domainColumn, 0, 1);
 
     auto* terminal = new QWidget(page);
     auto* terminalLayout = new QVBoxLayout(terminal);
@@ -247,7 +271,7 @@ QWidget* TForm1::buildResearchDomainGroup(QWidget* parent) {
     specify->setFocusPolicy(Qt::NoFocus);  // a speed button: the keyboard stays on the command line
     connect(specify, &QPushButton::clicked, this, &TForm1::SpeedButton1Click);
     grid->addWidget(specify, 2, 0, 1, 2, Qt::AlignRight);
-    domain->setMaximumHeight(190);
+    domain->setObjectName(QStringLiteral("ResearchDomainGroupBox"));
     return domain;
 }
 
@@ -324,10 +348,23 @@ bool TForm1::offersGetWVector() const {
 // window takes no input meanwhile.
 void TForm1::ApplicationEvents1Idle() {
     setEnabled(false);
-    {
-        const WaitCursor busy;
-        m_workstation->startUp(m_settings.dataBase);
-    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_workstation->beginStartUp();
+    // The directory comes from the service, which may be slow or away: the
+    // window keeps painting meanwhile and goes on when the download returns.
+    m_directoryDownload = std::thread([this] {
+        AffiliateLinks directory = m_workstation->downloadDirectory();
+        QMetaObject::invokeMethod(
+            this, [this, directory = std::move(directory)]() mutable { FormActivate(std::move(directory)); },
+            Qt::QueuedConnection);
+    });
+}
+
+// The rest of the start-up, once the bookmaker directory is in.
+void TForm1::FormActivate(AffiliateLinks directory) {
+    m_directoryDownload.join();
+    m_workstation->finishStartUp(std::move(directory), m_settings.dataBase);
+    QApplication::restoreOverrideCursor();
     setEnabled(true);
     giveFocusToCommandLine();
 }
@@ -520,6 +557,7 @@ void TForm1::refreshDataBase() {
     m_dataBaseSizeLabel->setText(QString::number(dataBase.size()));
     m_bookmakers->clear();
     for (const auto& bookmaker : dataBase.bookmakers()) m_bookmakers->addItem(Text(bookmaker));
+    if (m_bookmakerMenu) m_bookmakerMenu->listChanged();
 }
 
 void TForm1::refreshResearchDomain() {

@@ -5,11 +5,14 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "common/Clock.h"
 #include "common/FileSystem.h"
 #include "common/ui/MessageBoxes.h"
 #include "terminal/ui/StatusScreenSink.h"
+#include "tools/ui/AdvertLine.h"
+#include "web/HttpClient.h"
 #include "workstation/Workstation.h"
 
 class QAction;
@@ -21,6 +24,8 @@ class QProgressBar;
 
 namespace karvola::ui {
 
+class AdvertLine;
+class BookmakerListMenu;
 class ClickableLabel;
 class ChangeRelay;
 class PathLabel;
@@ -41,6 +46,14 @@ struct MainWindowSettings {
     ServiceHostChoice service;
 };
 
+// What the window works through, each replaceable in tests.
+struct MainWindowServices {
+    FileSystem& files;
+    const Clock& clock;
+    MessageBoxes& boxes;
+    HttpClient& http;  // the web service's exchanges; cancelled when the window goes
+};
+
 // The main window: a view over the Workstation. Typed lines, menu items and
 // clicks become core calls; the labels and lists show the Workstation's state
 // after each. The other windows are created with it and live as long as it does.
@@ -52,9 +65,10 @@ public:
     // No larger than the window's design; the default size is what the contents ask for.
     static constexpr int kMinimumWidth = 890;
     static constexpr int kMinimumHeight = 599;
+    // The research domain's column, the advert line included when it shows.
+    static constexpr int kResearchDomainHeight = 190;
 
-    TForm1(MainWindowSettings settings, FileSystem& files, const Clock& clock, MessageBoxes& boxes,
-           QWidget* parent = nullptr);
+    TForm1(MainWindowSettings settings, MainWindowServices services, QWidget* parent = nullptr);
     ~TForm1() override;
 
     [[nodiscard]] QComboBox* commandLine() const { return m_commandLine; }
@@ -68,6 +82,9 @@ public:
     [[nodiscard]] TOptimizingChartForm& optimizingChart() const { return *m_optimizingChart; }
     [[nodiscard]] TResultPeResultDisplayOptionsForm& displayOptions() const { return *m_displayOptions; }
     [[nodiscard]] TGeneralEnviromentSettingsForm& enviromentSettings() const { return *m_enviromentSettings; }
+    [[nodiscard]] AdvertLine& advertLine() const { return *m_advertLine; }
+    [[nodiscard]] BookmakerListMenu& bookmakerMenu() const { return *m_bookmakerMenu; }
+    [[nodiscard]] QWidget& researchDomainGroup() const { return *m_researchDomainGroup; }
     // The size the window opens with: room for the terminal's banner and
     // command list without wrapping, within the screen.
     [[nodiscard]] QSize defaultSize() const { return m_defaultSize; }
@@ -102,6 +119,7 @@ private:
     void attachWindowCommands();
     void connectChanges();
     void ApplicationEvents1Idle();
+    void FormActivate(AffiliateLinks directory);
     void CommandLineKeyPress();
     void SaveStatusScreenMenuItemClick();
     void ClearCommandLineHistoryClick();
@@ -118,6 +136,9 @@ private:
     QSize m_defaultSize;
     FileSystem& m_files;
     MessageBoxes& m_boxes;
+    HttpClient& m_http;
+    // The bookmaker directory's download at start-up, off the window's thread.
+    std::thread m_directoryDownload;
 
     TerminalScreen* m_statusScreen = nullptr;
     QComboBox* m_commandLine = nullptr;
@@ -130,6 +151,9 @@ private:
     QPlainTextEdit* m_restrictionsMemo = nullptr;
     QListWidget* m_categories = nullptr;
     QListWidget* m_bookmakers = nullptr;
+    QWidget* m_researchDomainGroup = nullptr;
+    AdvertLine* m_advertLine = nullptr;
+    BookmakerListMenu* m_bookmakerMenu = nullptr;
     QProgressBar* m_progressBar = nullptr;
     QAction* m_getWVectorAction = nullptr;
 
