@@ -34,9 +34,13 @@ OpenDataBase::OpenDataBase(TerminalSink& sink, FileSystem& files, MatchConfig& c
       m_observer(observer),
       m_dataBase(sink, files) {}
 
-LoadResult OpenDataBase::openAtStartUp(const std::optional<std::string>& file) {
-    const std::string name = file.value_or(m_config.GetDefaultBase());
-    m_dataBase.SetDataBaseName(name);
+void OpenDataBase::nameAtStartUp(const std::optional<std::string>& file) {
+    m_startUpName = file.value_or(m_config.GetDefaultBase());
+    m_dataBase.SetDataBaseName(m_startUpName);
+}
+
+LoadResult OpenDataBase::loadAtStartUp() {
+    const std::string name = m_startUpName;
     m_sink.appendLine("Loading local database...");
     m_sink.repaint();
     LoadResult result = m_dataBase.Load();

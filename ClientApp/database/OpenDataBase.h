@@ -27,9 +27,11 @@ public:
     OpenDataBase(const OpenDataBase&) = delete;
     OpenDataBase& operator=(const OpenDataBase&) = delete;
 
-    // At start-up: names and loads the configured default base, or the given one
+    // At start-up, first: names the configured default base, or the given one
     // (the configuration then stays as it is).
-    LoadResult openAtStartUp(const std::optional<std::string>& file);
+    void nameAtStartUp(const std::optional<std::string>& file);
+    // Then, once the bookmaker directory is in: loads the base named.
+    LoadResult loadAtStartUp();
     // File > Load Data Base... once a file was chosen; refused while optimizing.
     LoadResult open(const std::string& file);
     // The save offered when closing: "dBase is already saved." when nothing
@@ -64,6 +66,7 @@ private:
     ChangeObserver& m_observer;
     MatchDBMS m_dataBase;
     std::string m_nameLabel = kNoDatabaseLoaded;
+    std::string m_startUpName;  // the base named at start-up, until it is loaded
     int m_size = 0;
     std::vector<std::string> m_bookmakers;
 };

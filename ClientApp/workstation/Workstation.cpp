@@ -33,14 +33,15 @@ Workstation::~Workstation() {
 }
 
 LoadResult Workstation::startUp(const std::optional<std::string>& dataBase) {
-    beginStartUp();
-    return finishStartUp(downloadDirectory(), dataBase);
+    beginStartUp(dataBase);
+    return finishStartUp(downloadDirectory());
 }
 
-void Workstation::beginStartUp() {
+void Workstation::beginStartUp(const std::optional<std::string>& dataBase) {
     m_sink.appendLine("Initializing....");
     for (const auto& warning : startUpWarnings()) m_sink.appendLine(warning);
     m_sink.repaint();
+    m_dataBase.nameAtStartUp(dataBase);
     // Shown before the wait: the service may take its time to answer.
     m_sink.appendLine("Downloading sportsbooks informations from remote host " + serviceHost().name() + " ...");
     m_sink.repaint();
@@ -50,9 +51,9 @@ AffiliateLinks Workstation::downloadDirectory() const {
     return AffiliateLinks(m_settings.applicationDirectory, m_http, m_settings.service.host, m_files);
 }
 
-LoadResult Workstation::finishStartUp(AffiliateLinks directory, const std::optional<std::string>& dataBase) {
+LoadResult Workstation::finishStartUp(AffiliateLinks directory) {
     m_directory = std::move(directory);
-    LoadResult loaded = m_dataBase.openAtStartUp(dataBase);
+    LoadResult loaded = m_dataBase.loadAtStartUp();
     for (const auto& line : StartupBannerLines()) m_sink.appendLine(line);
     return loaded;
 }

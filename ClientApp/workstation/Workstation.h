@@ -62,15 +62,15 @@ public:
 
     // The start-up sequence: the three steps below in a row.
     LoadResult startUp(const std::optional<std::string>& dataBase = std::nullopt);
-    // Writes the first start-up lines, the download line last.
-    void beginStartUp();
+    // Writes the first start-up lines and names the default data base (or the
+    // given one, leaving the configuration as it is); the download line last.
+    void beginStartUp(const std::optional<std::string>& dataBase = std::nullopt);
     // The bookmaker directory from the service, else from its cache. Only reads
     // the settings and uses the HTTP client and the file system, so a window
     // may run it on a worker thread between the other two steps.
     [[nodiscard]] AffiliateLinks downloadDirectory() const;
-    // Keeps the directory, names and loads the default data base (or the given
-    // one, leaving the configuration as it is) and writes the banner.
-    LoadResult finishStartUp(AffiliateLinks directory, const std::optional<std::string>& dataBase = std::nullopt);
+    // Keeps the directory, loads the data base named and writes the banner.
+    LoadResult finishStartUp(AffiliateLinks directory);
 
     // Whether the program may end now: refused while optimizing; the save
     // question only when the data base changed.

@@ -197,6 +197,15 @@ public:
     // the queue takes what the system allows.
     void widenConnectionQueue() const { ::listen(svr_sock_, SOMAXCONN); }
 
+    // The library only lets go of its socket once it serves; a service stopped
+    // before that must not leave clients waiting in its connection queue.
+    void closeListeningSocket() {
+        const ::socket_t socket = svr_sock_.exchange(INVALID_SOCKET);
+        if (socket == INVALID_SOCKET) return;
+        ::shutdown(socket, SHUT_RDWR);
+        ::close(socket);
+    }
+
 private:
     bool process_and_close_socket(::socket_t socket) override {
         // The header block and the body go out in two writes; without this the
@@ -384,7 +393,11 @@ void KarvolaService::run() {
 void KarvolaService::stop() {
     m_stopRequested = true;
     while (m_running && !m_server->is_running()) std::this_thread::yield();
-    m_server->stop();
+    if (m_server->is_running()) {
+        m_server->stop();
+    } else {
+        m_server->closeListeningSocket();
+    }
 }
 
 }  // namespace karvola::service

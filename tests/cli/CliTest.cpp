@@ -222,7 +222,7 @@ TEST_F(CliTest, OptionValuesMayFollowAnEqualsSign) {
     EXPECT_EQ(result.status, 0);
     const auto lines = Lines(result.out);
     ASSERT_GE(lines.size(), 4U);
-    EXPECT_EQ(lines[3], "Setting data base to : " + base.string());
+    EXPECT_EQ(lines[2], "Setting data base to : " + base.string());
     EXPECT_TRUE(std::filesystem::is_directory(home / "DataBase"));
 }
 
@@ -325,8 +325,8 @@ TEST_F(CliTest, QuietStartReportsAFailedLoadOnStandardError) {
     ASSERT_GE(lines.size(), 7U);
     EXPECT_EQ(lines[0], "Match DBMS release date :  Apr 22 2009");
     EXPECT_EQ(lines[1], "Initializing....");
-    EXPECT_EQ(lines[2], "Downloading sportsbooks informations from remote host 127.0.0.1:9 ...");
-    EXPECT_EQ(lines[3], "Setting data base to : " + (folder.path() / "missing.txt").string());
+    EXPECT_EQ(lines[2], "Setting data base to : " + (folder.path() / "missing.txt").string());
+    EXPECT_EQ(lines[3], "Downloading sportsbooks informations from remote host 127.0.0.1:9 ...");
     EXPECT_EQ(lines[4], "Loading local database...");
     EXPECT_EQ(lines[5], "DBMS Error : Could not load dbase file");
     EXPECT_EQ(lines[6], std::string(87, '-'));

@@ -187,6 +187,15 @@ TEST(ServiceRoutes, DropsClientsThatAreSilentOrTooSlow) {
     EXPECT_EQ(StatusOf(Exchange(service.port(), Get("/referals.txt"))), 200);
 }
 
+TEST(ServiceRoutes, AStoppedServiceRefusesConnections) {
+    for (int round = 0; round < 20; ++round) {
+        RunningService service;
+        if (round % 2 == 0) Exchange(service.port(), Get("/advert.txt"));  // stopped while it serves
+        service.stop();
+        EXPECT_THROW(RawConnection{service.port()}, std::runtime_error) << round;
+    }
+}
+
 TEST(ServiceRoutes, ReadsTheContentFolderAgainWhenAFileChanges) {
     const RunningService service;
     const auto content = service.content();

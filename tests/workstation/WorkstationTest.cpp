@@ -207,14 +207,14 @@ TEST_F(WorkstationTest, StartUpDownloadsTheDirectoryBeforeLoadingTheBase) {
         Workstation station(settings, lines, files, clock, http);
         LoadResult loaded;
         if (split) {
-            station.beginStartUp();
+            station.beginStartUp(base);
             EXPECT_EQ(lines.lines().back(),
                       "Downloading sportsbooks informations from remote host odds.example.org:9000 ...");
             AffiliateLinks directory;
             std::thread worker([&] { directory = station.downloadDirectory(); });
             worker.join();
             EXPECT_TRUE(station.directory().empty());
-            loaded = station.finishStartUp(std::move(directory), base);
+            loaded = station.finishStartUp(std::move(directory));
         } else {
             loaded = station.startUp(base);
         }
@@ -229,9 +229,9 @@ TEST_F(WorkstationTest, StartUpDownloadsTheDirectoryBeforeLoadingTheBase) {
     const Lines& lines = written[0];
     ASSERT_GE(lines.size(), 6U);
     EXPECT_EQ(Lines(lines.begin() + 1, lines.begin() + 6),
-              (Lines{"Initializing....", "Warning: the host is odd",
+              (Lines{"Initializing....", "Warning: the host is odd", "Setting data base to : " + base,
                      "Downloading sportsbooks informations from remote host odds.example.org:9000 ...",
-                     "Setting data base to : " + base, "Loading local database..."}));
+                     "Loading local database..."}));
     const Lines banner = StartupBannerLines();
     ASSERT_GE(lines.size(), banner.size());
     EXPECT_EQ(Lines(lines.end() - static_cast<std::ptrdiff_t>(banner.size()), lines.end()), banner);

@@ -349,7 +349,7 @@ bool TForm1::offersGetWVector() const {
 void TForm1::ApplicationEvents1Idle() {
     setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_workstation->beginStartUp();
+    m_workstation->beginStartUp(m_settings.dataBase);
     // The directory comes from the service, which may be slow or away: the
     // window keeps painting meanwhile and goes on when the download returns.
     m_directoryDownload = std::thread([this] {
@@ -363,7 +363,7 @@ void TForm1::ApplicationEvents1Idle() {
 // The rest of the start-up, once the bookmaker directory is in.
 void TForm1::FormActivate(AffiliateLinks directory) {
     m_directoryDownload.join();
-    m_workstation->finishStartUp(std::move(directory), m_settings.dataBase);
+    m_workstation->finishStartUp(std::move(directory));
     QApplication::restoreOverrideCursor();
     setEnabled(true);
     giveFocusToCommandLine();
