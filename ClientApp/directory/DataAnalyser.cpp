@@ -24,6 +24,20 @@ bool BeginsOrEndsWithStar(std::string_view mask) {
     return !mask.empty() && (mask.front() == '*' || mask.back() == '*');
 }
 
+// The shortest start of the text that still holds its first `length`
+// characters once runs of "*" count as one, as MaskMatch counts them. A pattern
+// without "*" followed by "*" matches the text exactly when it matches this
+// start, so a try costs the pattern's length instead of the rest of the data:
+// without it, a long line full of the pattern's first character took minutes.
+std::string_view MatchWindow(std::string_view text, std::size_t length) {
+    std::size_t end = 0;
+    for (std::size_t counted = 0; end < text.size() && counted < length; ++counted) {
+        if (text[end++] != '*') continue;
+        while (end < text.size() && text[end] == '*') ++end;
+    }
+    return text.substr(0, end);
+}
+
 }  // namespace
 
 void DirectDataAcquisitor::Acquire(std::string_view source) {
@@ -50,9 +64,12 @@ bool DataAnalyser<Acquisitor>::search(std::string_view pattern) {
     const std::string& data = this->m_data;
     const std::int32_t length = SearchableLength(data);
     const std::string open = std::string(pattern) + "*";
+    const bool starFree = pattern.find('*') == std::string_view::npos;
     m_position = std::max<std::int32_t>(m_position, 0);
     while (m_position < length) {
-        if (MaskMatch(open, std::string_view(data).substr(Index(m_position)))) return true;
+        std::string_view rest = std::string_view(data).substr(Index(m_position));
+        if (starFree) rest = MatchWindow(rest, pattern.size() + 1);
+        if (MaskMatch(open, rest)) return true;
         ++m_position;
         while (m_position < length && data[Index(m_position)] != pattern.front()) ++m_position;
     }

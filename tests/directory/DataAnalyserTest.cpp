@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -124,6 +125,34 @@ TEST(DataAnalyserTest, WalksThroughALineElementByElement) {
     EXPECT_EQ(analyser.Analyse(true), "");
     analyser.SetPosition(0);
     EXPECT_EQ(analyser.Analyse(true), "BW");
+}
+
+// Runs of "*" in the data, and a line far longer than any directory line whose
+// every character could begin the suffix: each try must cost the pattern's
+// length, not the rest of the line, or a hostile reply stalls the start-up.
+TEST(DataAnalyserTest, LongLinesAndRunsOfStarsAreReadInLinearTime) {
+    struct Case {
+        std::string data;
+        std::string value;
+    };
+    const Case cases[] = {
+        {"[ID]a***b[/ID]", "a***b"},
+        {"[ID]ab**[/ID]", "ab**"},
+        {"[ID]**[/ID]", "**"},
+        {"[ID]a[/I**D][/ID]", "a[/I**D]"},
+        {"[ID]" + std::string(4 << 20, '[') + "[/ID]", std::string(4 << 20, '[')},
+        {"[ID]" + std::string(1 << 20, '*') + "x[/ID]", std::string(1 << 20, '*') + "x"},
+    };
+    const auto start = std::chrono::steady_clock::now();
+    for (const auto& c : cases) {
+        Analyser analyser;
+        analyser.Acquire(c.data);
+        analyser.SetPosition(0);
+        analyser.SetPrefixMask("[ID]");
+        analyser.SetSuffixMask("[/ID]");
+        EXPECT_EQ(analyser.Analyse(true), c.value) << c.data.substr(0, 20);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
 TEST(DataAnalyserTest, MasksBeginningOrEndingWithAStarAreRefused) {
