@@ -10,15 +10,19 @@
 #include <QVBoxLayout>
 #include <atomic>
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "service/RunningService.h"
+#include "support/FileContent.h"
 #include "support/ScriptedHttpClient.h"
 #include "tools/ui/AdvertLine.h"
 #include "ui/UrlRecorder.h"
+#include "web/CurlHttpClient.h"
 
 // The advert line as the main window holds it: above a group box, in a column
 // of fixed height, fed by a service that a test scripts.
@@ -37,12 +41,13 @@ class AdvertLineTest final : public QObject {
 
     // The main window's arrangement: the line and the group in a column of fixed height.
     struct Column {
-        explicit Column(karvola::HttpClient& service, AdvertLine::Timing timing = {}) {
+        explicit Column(karvola::HttpClient& service, AdvertLine::Timing timing = {},
+                        const std::string& host = "127.0.0.1:8470") {
             window.setFixedSize(600, 190);
             auto* layout = new QVBoxLayout(&window);
             layout->setContentsMargins(0, 0, 0, 0);
             layout->setSpacing(0);
-            line = new AdvertLine(service, *ServiceHost::parse("127.0.0.1:8470"), timing, &window);
+            line = new AdvertLine(service, *ServiceHost::parse(host), timing, &window);
             group = new QFrame(&window);
             layout->addWidget(line);
             layout->addWidget(group, 1);
@@ -161,6 +166,43 @@ private slots:
         QVERIFY(!column.line->advertTimer()->isActive());
         QVERIFY(!column.line->scrollingTimer()->isActive());
         QCOMPARE(column.line->ticker().state(), AdvertTicker::State::Hidden);
+    }
+
+    // The real service and the program's own client, from advert.txt to the screen.
+    void theRealServicesAdvertReachesTheLine_data() {
+        QTest::addColumn<QString>("advert");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("clickable");
+        QTest::newRow("with a link") << "Odds![url]https://example.org/[/url]\r\n"
+                                     << "Odds!" << true;
+        QTest::newRow("an empty link") << "Odds![url][/url]"
+                                       << "Odds!" << false;
+        QTest::newRow("without [url]") << "Odds![/url]"
+                                       << "" << false;
+        QTest::newRow("no advert file") << ""
+                                        << "" << false;
+        QTest::newRow("no service") << ""
+                                    << "" << false;
+    }
+    void theRealServicesAdvertReachesTheLine() {
+        QFETCH(QString, advert);
+        QFETCH(QString, shown);
+        QFETCH(bool, clickable);
+        karvola::testing::RunningService service;
+        const auto file = service.content() / "advert.txt";
+        if (advert.isEmpty()) {
+            std::filesystem::remove(file);
+        } else {
+            karvola::testing::WriteFileContent(file, advert.toStdString());
+        }
+        if (QByteArray(QTest::currentDataTag()) == "no service") service.stop();
+        karvola::CurlHttpClient http(
+            {.connectTimeout = std::chrono::seconds(2), .totalTimeout = std::chrono::seconds(5)});
+        Column column(http, {}, service.host());
+        tickUntilDownloadEnds(*column.line, 60);
+        QCOMPARE(column.line->isVisible(), !shown.isEmpty());
+        if (!shown.isEmpty()) QCOMPARE(column.line->scrollLabel()->text(), shown);
+        QCOMPARE(column.line->clickable(), clickable);
     }
 
     // The real timers, made fast: the whole round from waiting to showing and back.
