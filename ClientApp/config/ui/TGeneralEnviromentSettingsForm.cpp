@@ -33,8 +33,9 @@ QGroupBox* Group(const QString& title, QWidget* parent, QWidget* content, QWidge
 
 QString ChooseDataSourceFile(QWidget* parent, const DataSourceFileRequest& request) {
     QFileDialog dialog(parent, request.caption, request.directory, request.filter);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    const bool save = request.purpose == DataSourceFileRequest::Purpose::Save;
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(request.defaultSuffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
@@ -117,7 +118,7 @@ void TGeneralEnviromentSettingsForm::BrowseSpeedButtonClick() {
     const std::filesystem::path current = text.isEmpty() ? m_applicationDirectory / "DataSource" : PathOf(text);
     const DataSourceFileRequest request{QStringLiteral("Browse Default Data Source File Name..."),
                                         PathText(current.parent_path()), QStringLiteral("DataSource files (*.txt)"),
-                                        QStringLiteral("txt")};
+                                        QStringLiteral("txt"), DataSourceFileRequest::Purpose::Open};
     const QString chosen = m_chooseFile(this, request);
     if (!chosen.isEmpty()) showDataSource(chosen);
 }

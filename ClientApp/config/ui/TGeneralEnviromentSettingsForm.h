@@ -13,12 +13,14 @@ class QLineEdit;
 
 namespace karvola::ui {
 
-// What the Browse button asks of a file dialog.
+// What a Browse or Specify button asks of a file dialog.
 struct DataSourceFileRequest {
+    enum class Purpose { Open, Save };
     QString caption;
-    QString directory;  // where the dialog starts
+    QString directory;  // where the dialog starts, or the file it proposes
     QString filter;
     QString defaultSuffix;
+    Purpose purpose = Purpose::Open;  // an existing file to read, or any name to write
 };
 
 // Opens a file dialog for the request; the chosen file's full path, or an empty

@@ -1,0 +1,252 @@
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/FileSystem.h"
+#include "config/MatchConfig.h"
+#include "directory/AffiliateLinks.h"
+#include "support/FileContent.h"
+#include "support/FixedClock.h"
+#include "support/TemporaryDirectory.h"
+#include "ui/RecordingMessageBoxes.h"
+#include "wizard/ui/TDataBaseGeneratorWizardForm.h"
+
+// The database creation wizard's pages, checks and worker, with a conversion
+// that a test scripts.
+namespace {
+
+using karvola::AffiliateLinks;
+using karvola::MatchConfig;
+using karvola::testing::RecordingMessageBoxes;
+using karvola::testing::TemporaryDirectory;
+using karvola::ui::TDataBaseGeneratorWizardForm;
+using karvola::ui::WizardConversion;
+using karvola::ui::WizardConversionEnd;
+
+QStringList Names(std::initializer_list<const char*> names) {
+    QStringList list;
+    for (const char* name : names) list << QString::fromLatin1(name);
+    return list;
+}
+
+class DataBaseGeneratorWizardTest final : public QObject {
+    Q_OBJECT
+
+    struct Wizard {
+        explicit Wizard(karvola::ui::WizardConversionRunner runner)
+            : config(folder.path(), files, clock),
+              directory(AffiliateLinks::parse("[ID]B365[/ID][LINK]x[/LINK][STATE]ON LINE[/STATE][RATED]A[/RATED]\n"
+                                              "[ID]GB[/ID][LINK]empty[/LINK][STATE]CLOSED[/STATE][RATED]D[/RATED]\n"
+                                              "[ID]LB[/ID][LINK]x[/LINK][STATE]STACJONARNY[/STATE][RATED]F[/RATED]\n")),
+              form(
+                  config, folder.path(), boxes, [this]() -> const AffiliateLinks& { return directory; },
+                  std::move(runner)) {
+            source = folder.path() / "source.txt";
+            karvola::testing::WriteFileContent(source, "anything");
+            karvola::testing::WriteFileContent(folder.path() / "source.desc", "WH\r\nB365\r\nGB\r\nLB\r\nPS\r\n");
+            config.SetTimeZoneBias(1);
+        }
+
+        // Through the pages with a data source, a base, B365 marked and the preselected zone.
+        void walkToTheWork() {
+            form.SpeedButton2Click();
+            form.fileNameEdit()->setText(QString::fromStdString(source.string()));
+            form.SpeedButton2Click();
+            form.fileNameEdit()->setText(QString::fromStdString((folder.path() / "new.txt").string()));
+            form.SpeedButton2Click();
+            form.bookmakers()
+                ->findItems(QStringLiteral("B365"), Qt::MatchExactly)
+                .constFirst()
+                ->setCheckState(Qt::Checked);
+            form.SpeedButton2Click();
+            form.SpeedButton2Click();
+        }
+
+        TemporaryDirectory folder;
+        karvola::LocalFileSystem files;
+        karvola::testing::FixedClock clock{1'700'000'000};
+        RecordingMessageBoxes boxes;
+        MatchConfig config;
+        AffiliateLinks directory;
+        TDataBaseGeneratorWizardForm form;
+        std::filesystem::path source;
+    };
+
+    static WizardConversionEnd Ends(WizardConversionEnd::Outcome outcome, std::string error = {}) {
+        return {outcome, std::move(error)};
+    }
+
+private slots:
+    void thePagesCheckWhatTheyAreGiven() {
+        Wizard wizard([](auto&&...) { return Ends(WizardConversionEnd::Outcome::Created); });
+        auto& form = wizard.form;
+        QCOMPARE(form.page(), 0);
+        QCOMPARE(form.descriptionLines().constFirst(),
+                 QStringLiteral("This simple wizard will help you in creating Karvola"));
+
+        form.SpeedButton2Click();
+        QCOMPARE(form.page(), 1);
+        form.fileNameEdit()->setText(QString::fromStdString((wizard.folder.path() / "missing.txt").string()));
+        form.SpeedButton2Click();
+        QCOMPARE(form.page(), 1);
+        QCOMPARE(wizard.boxes.texts.constLast(), QStringLiteral("        Invalid file name       "));
+
+        form.fileNameEdit()->setText(QString::fromStdString(wizard.source.string()));
+        form.SpeedButton2Click();
+        QCOMPARE(form.page(), 2);
+        form.fileNameEdit()->clear();
+        form.SpeedButton2Click();
+        QCOMPARE(form.page(), 2);
+        QCOMPARE(wizard.boxes.texts.constLast(), QStringLiteral("    You need to specify file name    "));
+
+        form.fileNameEdit()->setText(QString::fromStdString((wizard.folder.path() / "new.txt").string()));
+        form.SpeedButton2Click();
+        QCOMPARE(form.page(), 3);
+        QStringList names;
+        for (int row = 0; row < form.bookmakers()->count(); ++row) names << form.bookmakers()->item(row)->text();
+        QCOMPARE(names, Names({"B365", "GB", "LB", "PS", "WH"}));
+        form.SpeedButton2Click();
+        QCOMPARE(form.page(), 3);
+        QCOMPARE(wizard.boxes.texts.constLast(), QStringLiteral("You need to select at least one bookmaker"));
+
+        form.bookmakers()->item(0)->setCheckState(Qt::Checked);
+        form.SpeedButton2Click();
+        QCOMPARE(form.page(), 4);
+        QCOMPARE(form.timeZones()->currentText(), QStringLiteral("GMT+1 (Berlin, Prague, Vienna, Warsaw)"));
+
+        form.SpeedButton1Click();
+        QCOMPARE(form.page(), 3);
+        form.SpeedButton1Click();
+        QCOMPARE(form.fileNameEdit()->text(), QString::fromStdString((wizard.folder.path() / "new.txt").string()));
+        form.SpeedButton1Click();
+        form.SpeedButton1Click();
+        QCOMPARE(form.page(), 0);
+        form.SpeedButton2Click();
+        QCOMPARE(form.fileNameEdit()->text(), QString::fromStdString(wizard.source.string()));
+    }
+
+    void aDataSourceWithoutDescriptorGoesBackToItsPage() {
+        Wizard wizard([](auto&&...) { return Ends(WizardConversionEnd::Outcome::Created); });
+        std::filesystem::remove(wizard.folder.path() / "source.desc");
+        wizard.form.SpeedButton2Click();
+        wizard.form.fileNameEdit()->setText(QString::fromStdString(wizard.source.string()));
+        wizard.form.SpeedButton2Click();
+        wizard.form.fileNameEdit()->setText(QStringLiteral("new.txt"));
+        wizard.form.SpeedButton2Click();
+        QCOMPARE(wizard.form.page(), 1);
+        QCOMPARE(wizard.boxes.captions.constLast(), QStringLiteral("Fatal Error"));
+        QCOMPARE(wizard.boxes.texts.constLast(), QStringLiteral("This data source file has no descriptor file .desc"));
+    }
+
+    void theMenuMarksBookmakersByStateAndRating() {
+        Wizard wizard([](auto&&...) { return Ends(WizardConversionEnd::Outcome::Created); });
+        auto& form = wizard.form;
+        form.SpeedButton2Click();
+        form.fileNameEdit()->setText(QString::fromStdString(wizard.source.string()));
+        form.SpeedButton2Click();
+        form.fileNameEdit()->setText(QStringLiteral("new.txt"));
+        form.SpeedButton2Click();
+        const auto marked = [&form] {
+            QStringList names;
+            for (int row = 0; row < form.bookmakers()->count(); ++row) {
+                if (form.bookmakers()->item(row)->checkState() == Qt::Checked)
+                    names << form.bookmakers()->item(row)->text();
+            }
+            return names;
+        };
+        const auto trigger = [&form](const char* caption) {
+            for (QAction* action : form.bookmakersMenu()->actions()) {
+                if (action->text() == QLatin1String(caption)) action->trigger();
+            }
+        };
+        trigger("Select Closed or Off-line Bookmakers");
+        QCOMPARE(marked(), Names({"GB", "LB"}));
+        trigger("Select Karvola A-rated Bookmakers");
+        QCOMPARE(marked(), Names({"B365", "GB", "LB"}));
+        trigger("Deselect Karvola F-rated Bookmakers");
+        QCOMPARE(marked(), Names({"B365", "GB"}));
+        trigger("Select All Bookmakers");
+        QCOMPARE(marked().size(), 5);
+        trigger("Deselect Closed or Off-line Bookmakers");
+        QCOMPARE(marked(), Names({"B365", "PS", "WH"}));
+        trigger("Deselect All Bookmakers");
+        QVERIFY(marked().isEmpty());
+        QCOMPARE(form.bookmakersMenu()->actions().size(), 8);
+    }
+
+    void theWorkerReportsAndTheWizardClosesWhenItEnds() {
+        std::atomic<int> runs = 0;
+        WizardConversion asked;
+        Wizard wizard(
+            [&](const WizardConversion& conversion, std::atomic<bool>&, const auto& progress, const auto& status) {
+                ++runs;
+                asked = conversion;
+                progress(40, "40%");
+                status("Estimated time remaining: 5 seconds.");
+                return Ends(WizardConversionEnd::Outcome::Created);
+            });
+        wizard.form.show();
+        wizard.walkToTheWork();
+        QCOMPARE(wizard.form.page(), TDataBaseGeneratorWizardForm::kLastPage);
+        QTRY_VERIFY(!wizard.form.isVisible());
+        QVERIFY(wizard.form.created());
+        QCOMPARE(runs.load(), 1);
+        QCOMPARE(asked.bookmakers, std::vector<std::string>{"B365"});
+        QCOMPARE(asked.timeZoneOffset, 3600);
+        QCOMPARE(asked.baseFileName, (wizard.folder.path() / "new.txt").string());
+        QCOMPARE(wizard.form.progressBar()->value(), 40);
+        QCOMPARE(wizard.form.elapsedTimeLabel()->text(), QString());
+    }
+
+    void aFailedConversionShowsItsErrorAndCreatesNothing() {
+        Wizard wizard(
+            [](auto&&...) { return Ends(WizardConversionEnd::Outcome::Failed, "Invalid data source file7"); });
+        wizard.form.show();
+        wizard.walkToTheWork();
+        QTRY_VERIFY(!wizard.form.isVisible());
+        QVERIFY(!wizard.form.created());
+        QCOMPARE(wizard.boxes.captions.constLast(), QStringLiteral("Fatal Error "));
+        QCOMPARE(wizard.boxes.texts.constLast(), QStringLiteral("Invalid data source file7"));
+    }
+
+    // Closing while it works asks first; No goes on, Yes stops at the next record.
+    void closingDuringTheWorkAsksAndStops() {
+        std::atomic<bool> started = false;
+        Wizard wizard([&started](const WizardConversion&, std::atomic<bool>& stop, const auto&, const auto&) {
+            started = true;
+            while (!stop) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            stop = false;
+            return Ends(WizardConversionEnd::Outcome::Stopped);
+        });
+        wizard.form.show();
+        wizard.walkToTheWork();
+        QTRY_VERIFY(started.load());
+        wizard.boxes.answers = {QMessageBox::No, QMessageBox::Yes};
+        wizard.form.close();
+        QCOMPARE(wizard.boxes.texts.constLast(),
+                 QStringLiteral("Database is beeing created. Do you want to stop the process?"));
+        QTest::qWait(50);
+        QVERIFY(wizard.form.isVisible());
+        QVERIFY(wizard.form.working());
+        wizard.form.close();
+        QTRY_VERIFY(!wizard.form.isVisible());
+        QVERIFY(!wizard.form.created());
+        QVERIFY(!wizard.form.working());
+    }
+};
+
+}  // namespace
+
+QTEST_MAIN(DataBaseGeneratorWizardTest)
+#include "DataBaseGeneratorWizardTest.moc"
