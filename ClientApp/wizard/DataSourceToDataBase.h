@@ -1,0 +1,133 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/Clock.h"
+#include "common/FileSystem.h"
+
+namespace karvola {
+
+// One bookmaker's offer for one match, as the data source writes it.
+struct bukm_element_t {
+    std::string name;
+    std::string odds1;
+    std::string odds0;
+    std::string odds2;
+};
+
+// One match of the data source.
+struct data_source_record_t {
+    std::string timestamp;
+    std::string category;
+    std::string team1;
+    std::string team2;
+    std::string result;  // "1", "0" or "2"
+    std::vector<bukm_element_t> offers;
+};
+
+// Turns a data source file into a data base file: for 1, X and 2 the highest odds
+// of the selected bookmakers, the start time as a date of the chosen time zone,
+// the result from the score; duplicate matches and matches without odds are
+// dropped. Runs on a worker thread: progress and status go to the callbacks from
+// that thread, and the stop flag is polled once per record. One Convert per object.
+class DataSourceToDataBase final {
+public:
+    using ProgressBar = std::function<void(int position, const std::string& hint)>;
+    using StatusLabel = std::function<void(const std::string& caption)>;
+
+    // The only mode that converts; any other makes Convert a no-op returning false.
+    static constexpr int kConvertMode = 1;
+
+    DataSourceToDataBase(FileSystem& files, const Clock& clock);
+
+    void SetSelectedBookmakers(std::vector<std::string> names) { m_selectedBookmakers = std::move(names); }
+    // Read once per record and cleared when it stops the work; must outlive Convert.
+    void SetStopFlag(std::atomic<bool>& flag) { m_stopRequested = &flag; }
+    void SetBaseFileName(std::string path) { m_baseFileName = std::move(path); }
+    void SetSourceFileName(std::string path) { m_sourceFileName = std::move(path); }
+    void SetMode(int mode) { m_mode = mode; }
+    void SetProgressBar(ProgressBar bar) { m_progressBar = std::move(bar); }
+    void SetStatusLabel(StatusLabel label) { m_statusLabel = std::move(label); }
+    // Seconds added to every start time (the zone's hours times 3600).
+    void SetTimeZoneOffset(int seconds) { m_timeZoneOffset = seconds; }
+
+    // True when the whole source has been converted and the base written; false
+    // when stopped. Throws std::logic_error with the text for the user on a
+    // malformed source or a base that cannot be written. Until it returns true
+    // nothing is written under the base's name.
+    bool Convert();
+
+    // The next CR LF line into m_line; false, changing nothing, when none is left.
+    bool ReadLine();
+    // The next record into m_record; false when no record starts. Throws
+    // std::logic_error for a record cut short or a line that must be a number.
+    bool ReadRecord();
+
+    [[nodiscard]] const data_source_record_t& record() const { return m_record; }
+
+private:
+    void writeRecord(std::string_view odds1, std::string_view odds0, std::string_view odds2);
+    void flushOutput(bool force);
+    void showProgress(std::size_t length);
+    void showEstimate(std::size_t length, std::time_t start);
+    void readRequiredLine(const char* message);
+    [[nodiscard]] bool isSelected(const std::string& name) const;
+    [[nodiscard]] bool keyAt(std::size_t recordStart, std::string_view key) const;
+    bool isNewKey();
+    void finish();
+
+    // A written match: its key's hash and where its record starts in m_content,
+    // from which the key is read again to compare (no copy of every key is kept).
+    static constexpr std::size_t kFreeSlot = static_cast<std::size_t>(-1);
+    struct KeySlot {
+        std::uint64_t hash = 0;
+        std::size_t recordStart = kFreeSlot;
+    };
+
+    FileSystem& m_files;
+    const Clock& m_clock;
+
+    std::string m_sourceFileName;
+    std::string m_baseFileName;
+    std::vector<std::string> m_selectedBookmakers;
+    int m_mode = 0;
+    std::string m_content;
+    std::size_t m_position = 0;
+    ProgressBar m_progressBar;
+    StatusLabel m_statusLabel;
+    std::string m_line;
+    bukm_element_t m_offer;
+    data_source_record_t m_record;
+    std::atomic<bool>* m_stopRequested = nullptr;  // not owned
+    int m_timeZoneOffset = 0;
+    std::string m_separator = ", ";
+
+    // Beyond the record: where to report a bad line, the parsed start time, the
+    // keys written so far, the base being written and the output not yet written.
+    std::size_t m_lineNumber = 0;
+    std::size_t m_recordStart = 0;
+    std::int64_t m_startTime = 0;
+    std::vector<KeySlot> m_keys;
+    std::size_t m_keyCount = 0;
+    std::string m_key;
+    std::unique_ptr<ReplacementFile> m_base;
+    std::string m_output;
+    int m_shownPosition = -1;
+};
+
+// The value Convert compares for an odds text: EvaluateNumericExpression's
+// result narrowed to a 32-bit float; throws the evaluator's errors.
+float EvaluateOdds(std::string_view text);
+
+// The caption of the remaining-time estimate for a number of seconds:
+// "Estimated time remaining: 2 minutes, 5 seconds.".
+std::string FormatRemainingTime(int seconds);
+
+}  // namespace karvola
