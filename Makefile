@@ -58,7 +58,7 @@ test-asan-full: build-asan-full
 	ctest --preset asan-full -j $(JOBS)
 
 bench: build
-	for b in expressions database research_domain strategy; do ./build/release/bench/$${b}_bench; done
+	for b in expressions database research_domain strategy import; do ./build/release/bench/$${b}_bench; done
 	./build/release/bench/service_bench
 	./build/release/bench/optimizer_bench 10000
 	./build/release/bench/optimizer_bench 2000

@@ -33,6 +33,11 @@ bool isAggregate(std::string_view code) {
     return code.starts_with("Max") || code.starts_with("Avg") || code.starts_with("Bb");
 }
 
+// The data source carries a code on a line of its own, where "####" ends the record.
+bool isWritable(std::string_view code) {
+    return code != "####" && code.find_first_of("\r\n") == std::string_view::npos;
+}
+
 bool isClosingOdds(const NameIndex& names, std::string_view code) {
     return code.size() > 1 && code.back() == 'C' && hasOddsColumns(names, code.substr(0, code.size() - 1));
 }
@@ -99,7 +104,9 @@ FootballDataColumns FindFootballDataColumns(const std::vector<std::string_view>&
         const std::string_view name = TrimFootballDataCell(header[i]);
         if (name.size() < 2 || name.back() != 'H' || names.at(name) != i) continue;
         const std::string_view code = name.substr(0, name.size() - 1);
-        if (!hasOddsColumns(names, code) || isAggregate(code) || isClosingOdds(names, code)) continue;
+        if (!hasOddsColumns(names, code) || isAggregate(code) || isClosingOdds(names, code) || !isWritable(code)) {
+            continue;
+        }
         const std::string codeText(code);
         columns.bookmakers.push_back({codeText, i, names.at(codeText + 'D'), names.at(codeText + 'A')});
     }

@@ -268,22 +268,18 @@ private:
         return std::nullopt;
     }
 
-    // A text of the record: one line, 8-bit.
-    bool appendText(const FootballDataCsvRow& row, std::string_view what, std::string_view text) {
-        if (hasLineBreak(text)) {
-            skip(row, std::string(what) + " runs over more than one line");
-            return false;
-        }
+    // A text of the record as one 8-bit line; line breaks have been refused before.
+    void appendText(const FootballDataCsvRow& row, std::string_view what, std::string_view text) {
+        std::string& out = m_importer.m_texts;
         if (!m_utf8 || !hasNonAscii(text)) {
-            appendLine(m_record, text);
-            return true;
+            appendLine(out, text);
+            return;
         }
-        if (!appendAsLatin1(m_record, text)) {
+        if (!appendAsLatin1(out, text)) {
             problem(row.line, Effect::Noted,
                     std::string(what) + " " + inQuotes(text) + " has characters Latin-1 lacks, written as '?'");
         }
-        m_record += kLineEnd;
-        return true;
+        out += kLineEnd;
     }
 
     void importRow(const FootballDataCsvRow& row) {
@@ -329,27 +325,32 @@ private:
             if (!awayGoals) return void(skip(row, "away goals " + inQuotes(awayGoalsText) + " are no number of goals"));
         }
 
-        m_record.clear();
-        appendNumberLine(m_record, *start);
-        if (!appendText(row, "the home team", home) || !appendText(row, "the away team", away) ||
-            !appendText(row, "the competition", competition) || !appendText(row, "the country", country)) {
-            return;
+        const std::pair<std::string_view, std::string_view> texts[] = {{"the home team", home},
+                                                                       {"the away team", away},
+                                                                       {"the competition", competition},
+                                                                       {"the country", country}};
+        for (const auto& [what, text] : texts) {
+            if (hasLineBreak(text)) return void(skip(row, std::string(what) + " runs over more than one line"));
         }
+
+        // Written straight into the records' texts: nothing can fail from here on.
+        std::string& out = m_importer.m_texts;
+        const std::size_t begin = out.size();
+        appendNumberLine(out, *start);
+        for (const auto& [what, text] : texts) appendText(row, what, text);
         if (homeGoals) {
-            appendNumberLine(m_record, *homeGoals);
-            appendNumberLine(m_record, *awayGoals);
+            appendNumberLine(out, *homeGoals);
+            appendNumberLine(out, *awayGoals);
         } else {
-            appendLine(m_record, kMissingScore);
-            appendLine(m_record, kMissingScore);
+            appendLine(out, kMissingScore);
+            appendLine(out, kMissingScore);
         }
         const std::size_t offers = appendOffers(row);
-        m_record += kRecordEnd;
+        out += kRecordEnd;
 
-        auto& importer = m_importer;
-        importer.m_records.push_back({*start, importer.m_texts.size(), m_record.size()});
-        importer.m_texts += m_record;
-        importer.m_report.offersWritten += offers;
-        if (offers == 0) ++importer.m_report.recordsWithoutOffers;
+        m_importer.m_records.push_back({*start, begin, out.size() - begin});
+        m_importer.m_report.offersWritten += offers;
+        if (offers == 0) ++m_importer.m_report.recordsWithoutOffers;
     }
 
     // Every bookmaker with all three odds, in column order; returns their number.
@@ -377,8 +378,8 @@ private:
                         bookmaker.code + " odds " + inQuotes(*bad) + " are no decimal odds above 0");
                 continue;
             }
-            appendLine(m_record, bookmaker.code);
-            for (const std::string_view text : odds) appendLine(m_record, text);
+            appendLine(m_importer.m_texts, bookmaker.code);
+            for (const std::string_view text : odds) appendLine(m_importer.m_texts, text);
             ++m_offers[b];
             ++offers;
         }
@@ -401,8 +402,6 @@ private:
     FootballDataColumns m_columns;
     // Offers written per bookmaker of m_columns.
     std::vector<std::size_t> m_offers;
-    // The record being built, reused from row to row.
-    std::string m_record;
 };
 
 FootballDataImporter::FootballDataImporter(FootballDataImportOptions options) : m_options(options) {

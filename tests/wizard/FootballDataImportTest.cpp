@@ -120,9 +120,9 @@ TEST(FootballDataColumnsTest, FindsTheBookmakersInColumnOrder) {
     const auto columns = FindFootballDataColumns(
         splitHeader("Div,Date,HomeTeam,AwayTeam,FTHG,FTAG,WHH,WHD,WHA,B365H,B365D,B365A,VCH,VCD,VCA,"
                     "BbMxH,BbMxD,BbMxA,BbAvH,BbAvD,BbAvA,MaxH,MaxD,MaxA,AvgH,AvgD,AvgA,"
-                    "B365CH,B365CD,B365CA,PSCH,PSCD,PSCA,MaxCH,MaxCD,MaxCA,XYH,XYD,AHH,AHA"));
+                    "B365CH,B365CD,B365CA,PSCH,PSCD,PSCA,MaxCH,MaxCD,MaxCA,XYH,XYD,AHH,AHA,####H,####D,####A"));
     // VC ends in C but has no bookmaker V; PSC has no PS here, so it counts as a
-    // bookmaker of its own; XY lacks its away column.
+    // bookmaker of its own; XY lacks its away column; "####" would end a record.
     EXPECT_EQ(bookmakerCodes(columns), (std::vector<std::string>{"WH", "B365", "VC", "PSC"}));
     const auto& b365 = columns.bookmakers[1];
     EXPECT_EQ(b365.home, 9U);
