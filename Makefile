@@ -60,6 +60,7 @@ test-asan-full: build-asan-full
 bench: build
 	for b in expressions database research_domain strategy import; do ./build/release/bench/$${b}_bench; done
 	./build/release/bench/service_bench
+	./build/release/bench/conversion_bench
 	./build/release/bench/optimizer_bench 10000
 	./build/release/bench/optimizer_bench 2000
 
