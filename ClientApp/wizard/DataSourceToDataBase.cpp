@@ -230,7 +230,8 @@ void DataSourceToDataBase::writeRecord(std::string_view odds1, std::string_view 
     const std::int64_t dated = std::clamp<std::int64_t>(m_startTime + m_timeZoneOffset, 0, kLatestStartTime);
     DateTimeManager date;
     date.SetFromUnixTime(static_cast<std::uint32_t>(dated));
-    for (const std::string_view line : {std::string_view(date.FormatDate()), std::string_view(m_record.category),
+    const std::string day = date.FormatDate();
+    for (const std::string_view line : {std::string_view(day), std::string_view(m_record.category),
                                         std::string_view(m_record.team1), std::string_view(m_record.team2), odds1,
                                         odds0, odds2, std::string_view(m_record.result), std::string_view("0")}) {
         m_output.append(line);

@@ -3,10 +3,12 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/Clock.h"
@@ -53,6 +55,7 @@ public:
     void SetBaseFileName(std::string path) { m_baseFileName = std::move(path); }
     void SetSourceFileName(std::string path) { m_sourceFileName = std::move(path); }
     void SetMode(int mode) { m_mode = mode; }
+    // Position 0 to 100 and its hint ("37%"), told only when the position moves.
     void SetProgressBar(ProgressBar bar) { m_progressBar = std::move(bar); }
     void SetStatusLabel(StatusLabel label) { m_statusLabel = std::move(label); }
     // Seconds added to every start time (the zone's hours times 3600).
