@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Gives a first run something to work on: copies the sample data base into the
-# default application directory and names it as the default base. Only on first
-# use: an existing configuration or data file is never touched.
+# default application directory and names it as the default base, and the
+# sample data source where the database creation wizard looks first. Only on
+# first use: an existing configuration or data file is never touched.
 set -euo pipefail
 project=$(cd "$(dirname "$0")/.." && pwd)
 data_home=${XDG_DATA_HOME:-}
@@ -11,6 +12,10 @@ home="$data_home/karvola"
 mkdir -p "$home/DataBase" "$home/DataSource" "$home/WorkSpace" "$home/Documents"
 for file in sample.txt sample.desc; do
   [ -e "$home/DataBase/$file" ] || cp "$project/data/$file" "$home/DataBase/$file"
+done
+for extension in txt desc; do
+  [ -e "$home/DataSource/datasource.$extension" ] ||
+    cp "$project/data/datasource/sample.$extension" "$home/DataSource/datasource.$extension"
 done
 config="$home/karvola_config.xml"
 if [ ! -e "$config" ]; then

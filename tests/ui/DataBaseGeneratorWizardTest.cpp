@@ -27,12 +27,12 @@
 namespace {
 
 using karvola::AffiliateLinks;
+using karvola::DataBaseCreationRequest;
+using karvola::DataBaseCreationResult;
 using karvola::MatchConfig;
 using karvola::testing::RecordingMessageBoxes;
 using karvola::testing::TemporaryDirectory;
 using karvola::ui::TDataBaseGeneratorWizardForm;
-using karvola::ui::WizardConversion;
-using karvola::ui::WizardConversionEnd;
 
 QStringList Names(std::initializer_list<const char*> names) {
     QStringList list;
@@ -50,7 +50,7 @@ class DataBaseGeneratorWizardTest final : public QObject {
                                               "[ID]GB[/ID][LINK]empty[/LINK][STATE]CLOSED[/STATE][RATED]D[/RATED]\n"
                                               "[ID]LB[/ID][LINK]x[/LINK][STATE]STACJONARNY[/STATE][RATED]F[/RATED]\n")),
               form(
-                  config, folder.path(), boxes, [this]() -> const AffiliateLinks& { return directory; },
+                  config, folder.path(), files, boxes, [this]() -> const AffiliateLinks& { return directory; },
                   std::move(runner)) {
             source = folder.path() / "source.txt";
             karvola::testing::WriteFileContent(source, "anything");
@@ -83,13 +83,13 @@ class DataBaseGeneratorWizardTest final : public QObject {
         std::filesystem::path source;
     };
 
-    static WizardConversionEnd Ends(WizardConversionEnd::Outcome outcome, std::string error = {}) {
+    static DataBaseCreationResult Ends(DataBaseCreationResult::Outcome outcome, std::string error = {}) {
         return {outcome, std::move(error)};
     }
 
 private slots:
     void thePagesCheckWhatTheyAreGiven() {
-        Wizard wizard([](auto&&...) { return Ends(WizardConversionEnd::Outcome::Created); });
+        Wizard wizard([](auto&&...) { return Ends(DataBaseCreationResult::Outcome::Created); });
         auto& form = wizard.form;
         QCOMPARE(form.page(), 0);
         QCOMPARE(form.descriptionLines().constFirst(),
@@ -137,7 +137,7 @@ private slots:
     }
 
     void aDataSourceWithoutDescriptorGoesBackToItsPage() {
-        Wizard wizard([](auto&&...) { return Ends(WizardConversionEnd::Outcome::Created); });
+        Wizard wizard([](auto&&...) { return Ends(DataBaseCreationResult::Outcome::Created); });
         std::filesystem::remove(wizard.folder.path() / "source.desc");
         wizard.form.SpeedButton2Click();
         wizard.form.fileNameEdit()->setText(QString::fromStdString(wizard.source.string()));
@@ -150,7 +150,7 @@ private slots:
     }
 
     void theMenuMarksBookmakersByStateAndRating() {
-        Wizard wizard([](auto&&...) { return Ends(WizardConversionEnd::Outcome::Created); });
+        Wizard wizard([](auto&&...) { return Ends(DataBaseCreationResult::Outcome::Created); });
         auto& form = wizard.form;
         form.SpeedButton2Click();
         form.fileNameEdit()->setText(QString::fromStdString(wizard.source.string()));
@@ -187,15 +187,15 @@ private slots:
 
     void theWorkerReportsAndTheWizardClosesWhenItEnds() {
         std::atomic<int> runs = 0;
-        WizardConversion asked;
-        Wizard wizard(
-            [&](const WizardConversion& conversion, std::atomic<bool>&, const auto& progress, const auto& status) {
-                ++runs;
-                asked = conversion;
-                progress(40, "40%");
-                status("Estimated time remaining: 5 seconds.");
-                return Ends(WizardConversionEnd::Outcome::Created);
-            });
+        DataBaseCreationRequest asked;
+        Wizard wizard([&](const DataBaseCreationRequest& conversion, std::atomic<bool>&,
+                          const karvola::DataBaseCreationReports& reports) {
+            ++runs;
+            asked = conversion;
+            reports.progressBar(40, "40%");
+            reports.statusLabel("Estimated time remaining: 5 seconds.");
+            return Ends(DataBaseCreationResult::Outcome::Created);
+        });
         wizard.form.show();
         wizard.walkToTheWork();
         QCOMPARE(wizard.form.page(), TDataBaseGeneratorWizardForm::kLastPage);
@@ -211,7 +211,7 @@ private slots:
 
     void aFailedConversionShowsItsErrorAndCreatesNothing() {
         Wizard wizard(
-            [](auto&&...) { return Ends(WizardConversionEnd::Outcome::Failed, "Invalid data source file7"); });
+            [](auto&&...) { return Ends(DataBaseCreationResult::Outcome::Failed, "Invalid data source file7"); });
         wizard.form.show();
         wizard.walkToTheWork();
         QTRY_VERIFY(!wizard.form.isVisible());
@@ -223,11 +223,11 @@ private slots:
     // Closing while it works asks first; No goes on, Yes stops at the next record.
     void closingDuringTheWorkAsksAndStops() {
         std::atomic<bool> started = false;
-        Wizard wizard([&started](const WizardConversion&, std::atomic<bool>& stop, const auto&, const auto&) {
+        Wizard wizard([&started](const DataBaseCreationRequest&, std::atomic<bool>& stop, const auto&) {
             started = true;
             while (!stop) std::this_thread::sleep_for(std::chrono::milliseconds(2));
             stop = false;
-            return Ends(WizardConversionEnd::Outcome::Stopped);
+            return Ends(DataBaseCreationResult::Outcome::Stopped);
         });
         wizard.form.show();
         wizard.walkToTheWork();

@@ -43,6 +43,7 @@
 #include "terminal/ui/PathLabel.h"
 #include "terminal/ui/TerminalScreen.h"
 #include "tools/ui/TAboutKarvolaForm.h"
+#include "wizard/ui/TDataBaseGeneratorWizardForm.h"
 
 namespace karvola::ui {
 
@@ -107,8 +108,17 @@ TForm1::TForm1(MainWindowSettings settings, MainWindowServices services, QWidget
     m_enviromentSettings =
         new TGeneralEnviromentSettingsForm(m_workstation->config(), m_settings.applicationDirectory, m_boxes, this);
     m_about = new TAboutKarvolaForm(this);
+    const Clock& clock = services.clock;
+    m_dataBaseWizard = new TDataBaseGeneratorWizardForm(
+        m_workstation->config(), m_settings.applicationDirectory, m_files, m_boxes,
+        [this]() -> const AffiliateLinks& { return m_workstation->directory(); },
+        [this, &clock](const DataBaseCreationRequest& request, std::atomic<bool>& stop,
+                       const DataBaseCreationReports& reports) {
+            return RunConversion(request, stop, reports, *m_sink, m_files, clock);
+        },
+        this);
     for (QWidget* dialog : std::initializer_list<QWidget*>{m_researchDomainSpec, m_generalProperties, m_displayOptions,
-                                                           m_enviromentSettings, m_about}) {
+                                                           m_enviromentSettings, m_about, m_dataBaseWizard}) {
         WindowPlacement::Keep(*dialog, WindowPlacement::FirstShowing::CentredOnParent);
     }
     for (QWidget* window : std::initializer_list<QWidget*>{m_dataPreview, m_simulationTable, m_optimizingChart}) {
@@ -297,8 +307,7 @@ void TForm1::buildMenus() {
     view->addAction(QStringLiteral("Preview Research Domain..."), this, &TForm1::PreviewResearchDomain1Click);
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
-    // The wizard's window is not part of this build yet; the item shows where it will be.
-    tools->addAction(QStringLiteral("Database Creation Wizard..."))->setEnabled(false);
+    tools->addAction(QStringLiteral("Database Creation Wizard..."), this, &TForm1::DatabaseGeneratorWizardClick);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(QStringLiteral("Visit ") + Text(kMakerWebAddress), this,
@@ -400,6 +409,25 @@ void TForm1::LoadDataBaseMenuItemClick() {
     if (!chosen) return;
     const WaitCursor busy;
     m_workstation->dataBase().open(PathOf(dialog.selectedFiles().constFirst()).string());
+}
+
+// Tools > Database Creation Wizard...: available while the optimizer runs; only
+// the loading of the new base waits for it to end.
+void TForm1::DatabaseGeneratorWizardClick() {
+    m_dataBaseWizard->ResetWizard();
+    m_dataBaseWizard->exec();
+    giveFocusToCommandLine();
+    if (!m_dataBaseWizard->created()) return;
+    if (m_workstation->IsOptimizing()) {
+        m_sink->appendLine("New database cannot be loaded now, because optimization engine is busy.");
+        return;
+    }
+    if (m_boxes.ask(this, QStringLiteral("Ask for confirmation"), QStringLiteral("Do you want to load new database?"),
+                    QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+        return;
+    }
+    const WaitCursor busy;
+    m_workstation->dataBase().open(m_dataBaseWizard->baseFileName());
 }
 
 void TForm1::SaveStatusScreenMenuItemClick() {

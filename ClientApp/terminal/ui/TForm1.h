@@ -31,6 +31,7 @@ class ChangeRelay;
 class PathLabel;
 class TerminalScreen;
 class TAboutKarvolaForm;
+class TDataBaseGeneratorWizardForm;
 class TDataPreviewForm;
 class TGeneralEnviromentSettingsForm;
 class TOptimizingChartForm;
@@ -83,6 +84,7 @@ public:
     [[nodiscard]] TResultPeResultDisplayOptionsForm& displayOptions() const { return *m_displayOptions; }
     [[nodiscard]] TGeneralEnviromentSettingsForm& enviromentSettings() const { return *m_enviromentSettings; }
     [[nodiscard]] AdvertLine& advertLine() const { return *m_advertLine; }
+    [[nodiscard]] TDataBaseGeneratorWizardForm& dataBaseWizard() const { return *m_dataBaseWizard; }
     [[nodiscard]] BookmakerListMenu& bookmakerMenu() const { return *m_bookmakerMenu; }
     [[nodiscard]] QWidget& researchDomainGroup() const { return *m_researchDomainGroup; }
     // The size the window opens with: room for the terminal's banner and
@@ -107,6 +109,7 @@ public:
     void DisplayOptionsMenuItemClick();
     void EnviromentSettingsMenuItemClick();
     void LoadDataBaseMenuItemClick();
+    void DatabaseGeneratorWizardClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -162,6 +165,7 @@ private:
     TDataPreviewForm* m_dataPreview = nullptr;
     TSimulationTableForm* m_simulationTable = nullptr;
     TOptimizingChartForm* m_optimizingChart = nullptr;
+    TDataBaseGeneratorWizardForm* m_dataBaseWizard = nullptr;
     TResultPeResultDisplayOptionsForm* m_displayOptions = nullptr;
     TGeneralEnviromentSettingsForm* m_enviromentSettings = nullptr;
     TAboutKarvolaForm* m_about = nullptr;

@@ -46,40 +46,28 @@ constexpr Lines kPageDescriptions[TDataBaseGeneratorWizardForm::kLastPage + 1] =
      "take from one to couple of minutes...", ""},
 };
 
-bool IsClosedOrOffLine(const std::string& state) {
-    return state == "CLOSED" || state == "STACJONARNY";
+// A name typed without a folder is read from the application directory, like
+// every relative path of the program, not from wherever it was started.
+std::filesystem::path FromApplicationDirectory(const std::filesystem::path& applicationDirectory, const QString& text) {
+    const std::filesystem::path path = PathOf(text);
+    return path.is_absolute() ? path : (applicationDirectory / path).lexically_normal();
 }
 
-// The descriptor beside a data source: its names, one a line; nothing when it is absent.
-std::optional<std::vector<std::string>> ReadDescriptor(const std::filesystem::path& source) {
-    std::filesystem::path descriptor = source;
-    descriptor.replace_extension(".desc");
-    LocalFileSystem files;
-    const auto text = files.readFile(descriptor);
-    if (!text) return std::nullopt;
-    std::vector<std::string> names;
-    std::string_view rest = *text;
-    while (!rest.empty()) {
-        const auto end = rest.find('\n');
-        std::string_view line = rest.substr(0, end);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (!line.empty()) names.emplace_back(line);
-        if (end == std::string_view::npos) break;
-        rest.remove_prefix(end + 1);
-    }
-    return names;
+bool IsClosedOrOffLine(const std::string& state) {
+    return state == "CLOSED" || state == "STACJONARNY";
 }
 
 }  // namespace
 
 TDataBaseGeneratorWizardForm::TDataBaseGeneratorWizardForm(MatchConfig& config,
                                                            std::filesystem::path applicationDirectory,
-                                                           MessageBoxes& boxes,
+                                                           FileSystem& files, MessageBoxes& boxes,
                                                            std::function<const AffiliateLinks&()> directory,
                                                            WizardConversionRunner runner, QWidget* parent)
     : QDialog(parent),
       m_config(config),
       m_applicationDirectory(std::move(applicationDirectory)),
+      m_files(files),
       m_boxes(boxes),
       m_directory(std::move(directory)),
       m_runner(std::move(runner)) {
@@ -239,7 +227,7 @@ void TDataBaseGeneratorWizardForm::showPage(int page) {
         case 4: {
             m_progressBar->setValue(0);
             const int bias = m_config.GetTimeZoneBias();
-            m_timeZoneOffset = bias * 3600;
+            m_timeZoneOffset = TimeZoneOffsetOfBias(bias);
             if (const auto index = TimeZones::indexOf(bias))
                 m_timeZoneComboBox->setCurrentIndex(static_cast<int>(*index));
             m_timeZoneComboBox->setFocus();
@@ -269,14 +257,14 @@ void TDataBaseGeneratorWizardForm::SpeedButton2Click() {
             showPage(1);
             return;
         case 1: {
-            const std::string name = Bytes(m_fileNameEdit->text());
+            const auto source = FromApplicationDirectory(m_applicationDirectory, m_fileNameEdit->text());
             std::error_code error;
-            if (name.empty() || !std::filesystem::is_regular_file(PathOf(m_fileNameEdit->text()), error)) {
+            if (m_fileNameEdit->text().isEmpty() || !std::filesystem::is_regular_file(source, error)) {
                 m_boxes.inform(this, QStringLiteral("Error"), QStringLiteral("        Invalid file name       "));
                 m_fileNameEdit->setFocus();
                 return;
             }
-            m_sourceFileName = name;
+            m_sourceFileName = source.string();
             showPage(2);
             return;
         }
@@ -286,8 +274,8 @@ void TDataBaseGeneratorWizardForm::SpeedButton2Click() {
                 m_fileNameEdit->setFocus();
                 return;
             }
-            m_baseFileName = Bytes(m_fileNameEdit->text());
-            const auto names = ReadDescriptor(PathOf(Text(m_sourceFileName)));
+            m_baseFileName = FromApplicationDirectory(m_applicationDirectory, m_fileNameEdit->text()).string();
+            const auto names = ReadDataSourceDescriptor(m_files, PathOf(Text(m_sourceFileName)));
             if (!names) {
                 m_boxes.inform(this, QStringLiteral("Fatal Error"),
                                QStringLiteral("This data source file has no descriptor file .desc"));
@@ -312,14 +300,14 @@ void TDataBaseGeneratorWizardForm::SpeedButton2Click() {
             return;
         }
         case 4: {
-            const auto bias =
-                TimeZones::biasOf(static_cast<std::size_t>(std::max(0, m_timeZoneComboBox->currentIndex())));
-            if (m_timeZoneComboBox->currentIndex() < 0 || !bias) {
+            const int index = m_timeZoneComboBox->currentIndex();
+            const auto offset = index < 0 ? std::nullopt : TimeZoneOffsetOfEntry(static_cast<std::size_t>(index));
+            if (!offset) {
                 m_boxes.inform(this, QStringLiteral("Error"), QStringLiteral("You have to specify your time zone."));
                 m_timeZoneComboBox->setFocus();
                 return;
             }
-            m_timeZoneOffset = *bias * 3600;
+            m_timeZoneOffset = *offset;
             showPage(kLastPage);
             startConversion();
             return;
@@ -360,7 +348,7 @@ void TDataBaseGeneratorWizardForm::SpecifySpeedButtonClick() {
 // The worker reads only what is handed to it; everything it reports comes back
 // to this thread queued, which Qt drops if the wizard is gone by then.
 void TDataBaseGeneratorWizardForm::startConversion() {
-    WizardConversion conversion{m_sourceFileName, m_baseFileName, {}, m_timeZoneOffset};
+    DataBaseCreationRequest conversion{m_sourceFileName, m_baseFileName, {}, m_timeZoneOffset};
     for (int row = 0; row < m_bookmakersCheckListBox->count(); ++row) {
         const QListWidgetItem* item = m_bookmakersCheckListBox->item(row);
         if (item->checkState() == Qt::Checked) conversion.bookmakers.push_back(Bytes(item->text()));
@@ -380,25 +368,25 @@ void TDataBaseGeneratorWizardForm::startConversion() {
             QMetaObject::invokeMethod(
                 this, [this, caption = Text(caption)] { m_elapsedTimeLabel->setText(caption); }, Qt::QueuedConnection);
         };
-        WizardConversionEnd end;
+        DataBaseCreationResult end;
         try {
-            end = m_runner(conversion, m_stopRequested, progress, status);
+            end = m_runner(conversion, m_stopRequested, {progress, status});
         } catch (const std::exception& error) {
-            end = {WizardConversionEnd::Outcome::Failed, error.what()};
+            end = {DataBaseCreationResult::Outcome::Failed, error.what()};
         }
         QMetaObject::invokeMethod(
             this, [this, end] { conversionEnded(end); }, Qt::QueuedConnection);
     });
 }
 
-void TDataBaseGeneratorWizardForm::conversionEnded(const WizardConversionEnd& end) {
+void TDataBaseGeneratorWizardForm::conversionEnded(const DataBaseCreationResult& end) {
     m_worker.join();
-    if (end.outcome == WizardConversionEnd::Outcome::Failed) {
+    if (end.outcome == DataBaseCreationResult::Outcome::Failed) {
         m_boxes.inform(this, QStringLiteral("Fatal Error "), Text(end.error));
     } else {
         m_elapsedTimeLabel->clear();
     }
-    m_created = end.outcome == WizardConversionEnd::Outcome::Created;
+    m_created = end.outcome == DataBaseCreationResult::Outcome::Created;
     m_page = 0;
     close();
 }

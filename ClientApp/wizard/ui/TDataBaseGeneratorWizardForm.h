@@ -10,10 +10,12 @@
 #include <thread>
 #include <vector>
 
+#include "common/FileSystem.h"
 #include "common/ui/MessageBoxes.h"
 #include "config/MatchConfig.h"
 #include "config/ui/TGeneralEnviromentSettingsForm.h"
 #include "directory/AffiliateLinks.h"
+#include "wizard/DataBaseCreation.h"
 
 class QComboBox;
 class QLabel;
@@ -25,28 +27,10 @@ class QPushButton;
 
 namespace karvola::ui {
 
-// One conversion as the wizard asks for it.
-struct WizardConversion {
-    std::string sourceFileName;
-    std::string baseFileName;
-    std::vector<std::string> bookmakers;  // the marked names, in list order
-    int timeZoneOffset = 0;               // seconds
-};
-
-// How a conversion ended: the base created, stopped by the user, or failed
-// with the text of the "Fatal Error " box.
-struct WizardConversionEnd {
-    enum class Outcome { Created, Stopped, Failed };
-    Outcome outcome = Outcome::Failed;
-    std::string error;
-};
-
-// Runs one conversion on the wizard's worker thread: the progress position and
-// hint and the status caption go to the callbacks, from that thread.
-using WizardConversionRunner =
-    std::function<WizardConversionEnd(const WizardConversion& conversion, std::atomic<bool>& stopRequested,
-                                      const std::function<void(int position, const std::string& hint)>& progress,
-                                      const std::function<void(const std::string& caption)>& status)>;
+// Runs one creation on the wizard's worker thread; the reports are called
+// from that thread.
+using WizardConversionRunner = std::function<DataBaseCreationResult(
+    const DataBaseCreationRequest& request, std::atomic<bool>& stopRequested, const DataBaseCreationReports& reports)>;
 
 // The database creation wizard: six pages from a data source file to a new
 // data base (choose the source, name the base, mark bookmakers, choose the time
@@ -59,9 +43,9 @@ class TDataBaseGeneratorWizardForm final : public QDialog {
 public:
     static constexpr int kLastPage = 5;
 
-    TDataBaseGeneratorWizardForm(MatchConfig& config, std::filesystem::path applicationDirectory, MessageBoxes& boxes,
-                                 std::function<const AffiliateLinks&()> directory, WizardConversionRunner runner,
-                                 QWidget* parent = nullptr);
+    TDataBaseGeneratorWizardForm(MatchConfig& config, std::filesystem::path applicationDirectory, FileSystem& files,
+                                 MessageBoxes& boxes, std::function<const AffiliateLinks&()> directory,
+                                 WizardConversionRunner runner, QWidget* parent = nullptr);
     // Stops a conversion still running and waits for its worker.
     ~TDataBaseGeneratorWizardForm() override;
 
@@ -98,10 +82,11 @@ private:
     void loadBookmakers(const std::vector<std::string>& names);
     void markBookmakers(bool marked, const std::function<bool(const std::string& name)>& condition);
     void startConversion();
-    void conversionEnded(const WizardConversionEnd& end);
+    void conversionEnded(const DataBaseCreationResult& end);
 
     MatchConfig& m_config;
     std::filesystem::path m_applicationDirectory;
+    FileSystem& m_files;
     MessageBoxes& m_boxes;
     std::function<const AffiliateLinks&()> m_directory;
     WizardConversionRunner m_runner;
