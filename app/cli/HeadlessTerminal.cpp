@@ -86,7 +86,13 @@ HeadlessTerminal::HeadlessTerminal(HeadlessSettings settings, karvola::TerminalS
       m_sink(sink, m_settings.quiet),
       m_workstation({m_settings.applicationDirectory, m_settings.decimalSeparator, m_settings.service}, m_sink, files,
                     clock, http),
-      m_changes(isatty(STDERR_FILENO) != 0) {
+      m_changes(isatty(STDERR_FILENO) != 0),
+      m_dataBaseCreation(
+          m_sink, files, clock,
+          {.absolutePath = [this](std::string_view path) { return absolutePath(path); },
+           .messageBox = [this](std::string_view caption, std::string_view text) { messageBox(caption, text); },
+           .diagnostic = Diagnostic,
+           .showProgress = isatty(STDERR_FILENO) != 0}) {
     m_workstation.attachObserver(&m_changes);
     m_workstation.terminal().dispatcher().attach(
         "quit", [this](const karvola::CommandArguments&) { m_quitRequested = m_workstation.mayClose(m_closeDialogs); });
@@ -141,6 +147,7 @@ void HeadlessTerminal::interruptOptimization() {
 
 void HeadlessTerminal::stop() {
     m_workstation.terminal().stopRequest().request();
+    m_dataBaseCreation.stop();
     interruptOptimization();
 }
 
@@ -259,6 +266,11 @@ void HeadlessTerminal::addMetaCommands() {
     m_metaCommands.add(":status",
                        ":status                what the main window's General group shows, and the service host",
                        [this](std::string_view) { showStatus(); });
+    m_metaCommands.add(":convert", ":convert SOURCE BASE TZ BOOKMAKER... | all   Tools > Database Creation Wizard...",
+                       [this](std::string_view arguments) { m_dataBaseCreation.convert(arguments); });
+    m_metaCommands.add(":import",
+                       ":import [-z H] SOURCE CSV|FOLDER...   football-data.co.uk CSV files into a data source",
+                       [this](std::string_view arguments) { m_dataBaseCreation.import(arguments); });
     // A bookmaker's key is its list item as shown, blanks and all.
     m_metaCommands.add(
         ":bookmaker", ":bookmaker NAME        the bookmaker directory's link, state and rating of NAME",

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "DataBaseCreationCommands.h"
 #include "LineSources.h"
 #include "analysis/BankrollChartSvg.h"
 #include "analysis/BetsPreviewText.h"
@@ -156,6 +157,7 @@ private:
     MetaCommands m_metaCommands;
     CloseDialogs m_closeDialogs{*this};
     Changes m_changes;
+    DataBaseCreationCommands m_dataBaseCreation;
     std::function<void(const std::string&)> m_onHistoryLine;
     std::mutex m_lineMutex;
     bool m_quitRequested = false;

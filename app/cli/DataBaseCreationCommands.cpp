@@ -1,0 +1,130 @@
+#include "DataBaseCreationCommands.h"
+
+#include <charconv>
+#include <cstdio>
+#include <exception>
+#include <optional>
+
+#include "config/TimeZones.h"
+#include "wizard/DataBaseCreation.h"
+#include "wizard/FootballDataImport.h"
+
+namespace karvola::cli {
+
+namespace {
+
+std::optional<int> WholeNumber(std::string_view text) {
+    int value = 0;
+    const char* begin = text.data();
+    if (!text.empty() && text.front() == '+') ++begin;
+    const auto [end, error] = std::from_chars(begin, text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitArguments(std::string_view text) {
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false;
+    bool quoted = false;
+    for (const char c : text) {
+        if (c == '"') {
+            quoted = !quoted;
+            inWord = true;
+        } else if (!quoted && (c == ' ' || c == '\t')) {
+            if (inWord) words.push_back(std::move(word));
+            word.clear();
+            inWord = false;
+        } else {
+            word.push_back(c);
+            inWord = true;
+        }
+    }
+    if (inWord) words.push_back(std::move(word));
+    return words;
+}
+
+DataBaseCreationCommands::DataBaseCreationCommands(TerminalSink& sink, FileSystem& files, const Clock& clock,
+                                                   Hooks hooks)
+    : m_sink(sink), m_files(files), m_clock(clock), m_hooks(std::move(hooks)) {}
+
+void DataBaseCreationCommands::convert(std::string_view arguments) {
+    const std::vector<std::string> words = SplitArguments(arguments);
+    if (words.size() < 4) {
+        m_hooks.diagnostic(":convert needs SOURCE BASE TZ and the bookmakers (or all)");
+        return;
+    }
+    const auto hours = WholeNumber(words[2]);
+    if (!hours || !TimeZones::indexOf(*hours)) {
+        m_hooks.diagnostic(":convert: the time zone is whole hours from -11 to 12, not '" + words[2] + "'");
+        return;
+    }
+    DataBaseCreationRequest request{
+        m_hooks.absolutePath(words[0]), m_hooks.absolutePath(words[1]), {}, TimeZoneOffsetOfBias(*hours)};
+    const auto descriptor = ReadDataSourceDescriptor(m_files, request.sourceFileName);
+    if (words.size() == 4 && words[3] == "all") {
+        if (!descriptor) {
+            m_hooks.messageBox("Fatal Error", "This data source file has no descriptor file .desc");
+            return;
+        }
+        request.bookmakers = *descriptor;
+    } else {
+        request.bookmakers.assign(words.begin() + 3, words.end());
+        for (const auto& name : request.bookmakers) {
+            if (descriptor && std::find(descriptor->begin(), descriptor->end(), name) == descriptor->end()) {
+                m_hooks.diagnostic(":convert: " + name + " is not in the data source's descriptor");
+            }
+        }
+    }
+
+    const bool showProgress = m_hooks.showProgress;
+    std::string caption;
+    const auto draw = [showProgress, &caption](int position) {
+        if (showProgress) std::fprintf(stderr, "\r\x1b[K[convert %3d%%] %s", position, caption.c_str());
+    };
+    int position = 0;
+    const DataBaseCreationReports reports{[&](int at, const std::string&) { draw(position = at); },
+                                          [&](const std::string& text) {
+                                              caption = text;
+                                              draw(position);
+                                          }};
+    m_stopRequested = false;
+    const DataBaseCreationResult result = RunConversion(request, m_stopRequested, reports, m_sink, m_files, m_clock);
+    if (showProgress) std::fputs("\r\x1b[K", stderr);
+    if (result.outcome == DataBaseCreationResult::Outcome::Failed) m_hooks.messageBox("Fatal Error ", result.error);
+}
+
+void DataBaseCreationCommands::import(std::string_view arguments) {
+    std::vector<std::string> words = SplitArguments(arguments);
+    FootballDataImportOptions options;
+    if (words.size() >= 2 && words[0] == "-z") {
+        const auto hours = WholeNumber(words[1]);
+        if (!hours || *hours < -12 || *hours > 14) {
+            m_hooks.diagnostic(":import: -z takes whole hours from -12 to 14, not '" + words[1] + "'");
+            return;
+        }
+        options.timeZoneHours = *hours;
+        words.erase(words.begin(), words.begin() + 2);
+    }
+    if (words.size() < 2) {
+        m_hooks.diagnostic(":import needs the data source to write and at least one CSV file or folder");
+        return;
+    }
+    std::vector<std::filesystem::path> inputs;
+    for (auto word = words.begin() + 1; word != words.end(); ++word) inputs.emplace_back(m_hooks.absolutePath(*word));
+    const std::string source = m_hooks.absolutePath(words[0]);
+    try {
+        const FootballDataImportReport report = ImportFootballData(m_files, inputs, source, options);
+        for (const auto& problem : report.problems) m_sink.appendLine(FormatFootballDataProblem(problem));
+        m_sink.appendLine("Data source '" + source + "': " + std::to_string(report.recordsWritten) + " matches, " +
+                          std::to_string(report.offersWritten) + " offers of " +
+                          std::to_string(report.bookmakers.size()) + " bookmakers, from " +
+                          std::to_string(report.rowsRead) + " rows of " + std::to_string(report.filesRead) + " files.");
+    } catch (const std::exception& error) {
+        m_sink.appendLine(std::string("Error : ") + error.what());
+    }
+}
+
+}  // namespace karvola::cli

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "DataBaseCreationCommands.h"
+#include "support/FileContent.h"
+#include "support/FixedClock.h"
+#include "support/RecordingSink.h"
+#include "support/TemporaryDirectory.h"
+
+namespace karvola::cli {
+namespace {
+
+using Lines = std::vector<std::string>;
+using karvola::testing::ReadFileContent;
+using karvola::testing::WriteFileContent;
+
+TEST(SplitArguments, BlanksSeparateAndQuotesKeepThemInside) {
+    struct Case {
+        const char* text;
+        Lines words;
+    };
+    const Case cases[] = {
+        {"", {}},
+        {"  a  b\tc ", {"a", "b", "c"}},
+        {"\"My Data/source.txt\" base.txt", {"My Data/source.txt", "base.txt"}},
+        {"a\"b c\"d", {"ab cd"}},
+        {"\"\" x", {"", "x"}},
+        {"\"unclosed quote", {"unclosed quote"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SplitArguments(c.text), c.words) << c.text;
+}
+
+// :import and :convert with the terminal's hooks recorded: a CSV file becomes
+// a data source, the data source a data base, and every mistake is told.
+class DataBaseCreationCommandsTest : public ::testing::Test {
+protected:
+    DataBaseCreationCommandsTest()
+        : commands(sink, files, clock,
+                   {.absolutePath = [this](std::string_view path) { return (folder.path() / path).string(); },
+                    .messageBox =
+                        [this](std::string_view caption, std::string_view text) {
+                            boxes.push_back(std::string(caption) + "|" + std::string(text));
+                        },
+                    .diagnostic = [this](const std::string& text) { diagnostics.push_back(text); },
+                    .showProgress = false}) {}
+
+    [[nodiscard]] std::filesystem::path at(const char* name) const { return folder.path() / name; }
+
+    karvola::testing::TemporaryDirectory folder;
+    karvola::testing::RecordingSink sink;
+    LocalFileSystem files;
+    karvola::testing::FixedClock clock{1'700'000'000};
+    Lines boxes;
+    Lines diagnostics;
+    DataBaseCreationCommands commands;
+};
+
+TEST_F(DataBaseCreationCommandsTest, ImportThenConvertMakesABase) {
+    WriteFileContent(at("E0.csv"),
+                     "Div,Date,Time,HomeTeam,AwayTeam,FTHG,FTAG,B365H,B365D,B365A,PSH,PSD,PSA\r\n"
+                     "E0,09/08/2019,20:00,Liverpool,Norwich,4,1,1.14,10,19,1.15,9.5,21\r\n"
+                     "E0,10/08/2019,,West Ham,Man City,0,5,12,6.5,1.3,,,\r\n"
+                     "E0,10/08/2019,12:30,Bad Row,,1,1,2,3,4,2,3,4\r\n");
+    commands.import("source.txt E0.csv");
+    const Lines imported = sink.lines();
+    ASSERT_EQ(imported.size(), 2U);
+    EXPECT_NE(imported[0].find("E0.csv:4:"), std::string::npos) << imported[0];
+    EXPECT_EQ(
+        imported[1].rfind("Data source '" + at("source.txt").string() + "': 2 matches, 3 offers of 2 bookmakers", 0),
+        0U)
+        << imported[1];
+    EXPECT_EQ(ReadFileContent(at("source.desc")), "B365\r\nPS\r\n");
+
+    commands.convert("source.txt base.txt 0 all");
+    EXPECT_EQ(sink.lines().back(), "Database '" + at("base.txt").string() + "' has been successful created.");
+    EXPECT_EQ(ReadFileContent(at("base.txt")),
+              "09/08/2019\r\nEngland, Premier League\r\nLiverpool\r\nNorwich\r\n1.15\r\n10\r\n21\r\n1\r\n0\r\n"
+              "10/08/2019\r\nEngland, Premier League\r\nWest Ham\r\nMan City\r\n12\r\n6.5\r\n1.3\r\n2\r\n0\r\n");
+    EXPECT_EQ(ReadFileContent(at("base.desc")), "B365\r\nPS\r\n");
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(diagnostics.empty()) << diagnostics.front();
+}
+
+TEST_F(DataBaseCreationCommandsTest, MistakesAreToldAndCreateNothing) {
+    WriteFileContent(at("broken.txt"), "1565380800\r\nLiverpool\r\n");
+    WriteFileContent(at("broken.desc"), "B365\r\n");
+    struct Case {
+        const char* command;
+        const char* arguments;
+        const char* told;  // the start of the diagnostic or the box
+    };
+    const Case cases[] = {
+        {"convert", "broken.txt out.txt 0", "diagnostic::convert needs SOURCE BASE TZ"},
+        {"convert", "broken.txt out.txt 13 all", "diagnostic::convert: the time zone is whole hours from -11 to 12"},
+        {"convert", "broken.txt out.txt two all", "diagnostic::convert: the time zone"},
+        {"convert", "missing.txt out.txt 0 all", "box:Fatal Error|This data source file has no descriptor file .desc"},
+        {"convert", "missing.txt out.txt 0 B365", "box:Fatal Error |Unable to load data source file"},
+        {"convert", "broken.txt out.txt 0 all", "box:Fatal Error |Invalid data source file2"},
+        {"import", "out.txt", "diagnostic::import needs the data source to write"},
+        {"import", "-z 15 out.txt x.csv", "diagnostic::import: -z takes whole hours"},
+    };
+    for (const auto& c : cases) {
+        boxes.clear();
+        diagnostics.clear();
+        if (std::string(c.command) == "convert") {
+            commands.convert(c.arguments);
+        } else {
+            commands.import(c.arguments);
+        }
+        const std::string told = !boxes.empty()         ? "box:" + boxes.back()
+                                 : !diagnostics.empty() ? "diagnostic:" + diagnostics.back()
+                                                        : "";
+        EXPECT_EQ(told.rfind(c.told, 0), 0U) << c.arguments << " told: " << told;
+        EXPECT_FALSE(std::filesystem::exists(at("out.txt"))) << c.arguments;
+    }
+    commands.import("out.txt missing-folder");
+    EXPECT_EQ(sink.lines().back().rfind("Error : ", 0), 0U) << sink.lines().back();
+    EXPECT_FALSE(std::filesystem::exists(at("out.txt")));
+}
+
+}  // namespace
+}  // namespace karvola::cli
