@@ -132,6 +132,10 @@ TDataBaseGeneratorWizardForm::TDataBaseGeneratorWizardForm(MatchConfig& config,
     connect(m_cancel, &QPushButton::clicked, this, &TDataBaseGeneratorWizardForm::SpeedButton3Click);
     layout->addLayout(ButtonRow({m_prev, m_next, m_cancel}));
 
+    // One size for every page, that of the fullest one, so that the buttons stay
+    // where the user found them.
+    showPage(3);
+    setFixedSize(sizeHint());
     ResetWizard();
 }
 
