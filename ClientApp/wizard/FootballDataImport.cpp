@@ -171,6 +171,17 @@ std::string FormatFootballDataProblem(const FootballDataProblem& problem) {
     return text;
 }
 
+std::vector<std::string> FootballDataImportLines(const FootballDataImportReport& report,
+                                                 const std::string& dataSource) {
+    std::vector<std::string> lines;
+    for (const auto& problem : report.problems) lines.push_back(FormatFootballDataProblem(problem));
+    lines.push_back("Data source '" + dataSource + "': " + std::to_string(report.recordsWritten) + " matches, " +
+                    std::to_string(report.offersWritten) + " offers of " + std::to_string(report.bookmakers.size()) +
+                    " bookmakers, from " + std::to_string(report.rowsRead) + " rows of " +
+                    std::to_string(report.filesRead) + " files.");
+    return lines;
+}
+
 // One file's rows added to the importer's records.
 class FootballDataImporter::FileImport final {
 public:

@@ -49,6 +49,10 @@ struct FootballDataImportReport {
 // "E0_1415.csv:381: reason" (the file as given), for a terminal line.
 std::string FormatFootballDataProblem(const FootballDataProblem& problem);
 
+// What the terminal shows of an import into the data source: a line per problem,
+// then "Data source 'SOURCE': N matches, M offers of B bookmakers, from R rows of F files."
+std::vector<std::string> FootballDataImportLines(const FootballDataImportReport& report, const std::string& dataSource);
+
 // An input that cannot be read, a folder without CSV files, or a target that
 // cannot be written. Nothing has been written then.
 class FootballDataImportError final : public std::runtime_error {

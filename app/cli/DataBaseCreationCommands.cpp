@@ -117,11 +117,7 @@ void DataBaseCreationCommands::import(std::string_view arguments) {
     const std::string source = m_hooks.absolutePath(words[0]);
     try {
         const FootballDataImportReport report = ImportFootballData(m_files, inputs, source, options);
-        for (const auto& problem : report.problems) m_sink.appendLine(FormatFootballDataProblem(problem));
-        m_sink.appendLine("Data source '" + source + "': " + std::to_string(report.recordsWritten) + " matches, " +
-                          std::to_string(report.offersWritten) + " offers of " +
-                          std::to_string(report.bookmakers.size()) + " bookmakers, from " +
-                          std::to_string(report.rowsRead) + " rows of " + std::to_string(report.filesRead) + " files.");
+        for (const auto& line : FootballDataImportLines(report, source)) m_sink.appendLine(line);
     } catch (const std::exception& error) {
         m_sink.appendLine(std::string("Error : ") + error.what());
     }

@@ -7,6 +7,7 @@
 
 #include "support/FileContent.h"
 #include "ui/MainWindowFixture.h"
+#include "wizard/ui/FootballDataImportAction.h"
 #include "wizard/ui/TDataBaseGeneratorWizardForm.h"
 
 // Tools > Database Creation Wizard... in the main window, with the real
@@ -89,6 +90,37 @@ private slots:
         QCOMPARE(m_main.boxes().captions.constLast(), QStringLiteral("Fatal Error "));
         QCOMPARE(m_main.boxes().texts.constLast(), QStringLiteral("Invalid data source file3"));
         QVERIFY(!std::filesystem::exists(m_main.folder() / "broken.txt"));
+    }
+
+    // Tools > Import football-data.co.uk CSV Files...: the report on the terminal,
+    // then the wizard with the new data source already on its first page.
+    void importedCsvFilesLeadIntoTheWizard() {
+        const auto csv = m_main.folder() / "E0_1920.csv";
+        karvola::testing::WriteFileContent(csv,
+                                           "Div,Date,Time,HomeTeam,AwayTeam,FTHG,FTAG,B365H,B365D,B365A\r\n"
+                                           "E0,09/08/2019,20:00,Liverpool,Norwich,4,1,1.14,10,19\r\n"
+                                           "E0,10/08/2019,12:30,West Ham,Man City,0,5,12,6.5,1.3\r\n");
+        const auto source = m_main.folder() / "imported.txt";
+        m_main.window().footballDataImport().setChoosers(
+            [&csv](QWidget*, const QString&) { return QStringList{QString::fromStdString(csv.string())}; },
+            [&source](QWidget*, const karvola::ui::DataSourceFileRequest&) {
+                return QString::fromStdString(source.string());
+            });
+        TDataBaseGeneratorWizardForm& wizard = m_main.window().dataBaseWizard();
+        QString offered;
+        MainWindowFixture::whenModal([&wizard, &offered](QWidget*) {
+            wizard.SpeedButton2Click();
+            offered = wizard.fileNameEdit()->text();
+            wizard.SpeedButton3Click();
+        });
+        m_main.window().ImportFootballDataMenuItemClick();
+        QVERIFY(m_main.screenText().contains(
+            QStringLiteral("Data source '%1': 2 matches, 2 offers of 1 bookmakers, from 2 rows of 1 files.")
+                .arg(QString::fromStdString(source.string()))));
+        QCOMPARE(karvola::testing::ReadFileContent(m_main.folder() / "imported.desc"), std::string("B365\r\n"));
+        QCOMPARE(m_main.boxes().texts.constLast(),
+                 QStringLiteral("Do you want to create a data base from the new data source?"));
+        QCOMPARE(offered, QString::fromStdString(source.string()));
     }
 
 private:

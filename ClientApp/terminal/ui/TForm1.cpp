@@ -43,6 +43,7 @@
 #include "terminal/ui/PathLabel.h"
 #include "terminal/ui/TerminalScreen.h"
 #include "tools/ui/TAboutKarvolaForm.h"
+#include "wizard/ui/FootballDataImportAction.h"
 #include "wizard/ui/TDataBaseGeneratorWizardForm.h"
 
 namespace karvola::ui {
@@ -117,6 +118,8 @@ TForm1::TForm1(MainWindowSettings settings, MainWindowServices services, QWidget
             return RunConversion(request, stop, reports, *m_sink, m_files, clock);
         },
         this);
+    m_footballDataImport =
+        std::make_unique<FootballDataImportAction>(m_settings.applicationDirectory, m_files, *m_sink, m_boxes);
     for (QWidget* dialog : std::initializer_list<QWidget*>{m_researchDomainSpec, m_generalProperties, m_displayOptions,
                                                            m_enviromentSettings, m_about, m_dataBaseWizard}) {
         WindowPlacement::Keep(*dialog, WindowPlacement::FirstShowing::CentredOnParent);
@@ -308,6 +311,8 @@ void TForm1::buildMenus() {
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->addAction(QStringLiteral("Database Creation Wizard..."), this, &TForm1::DatabaseGeneratorWizardClick);
+    tools->addAction(QStringLiteral("Import football-data.co.uk CSV Files..."), this,
+                     &TForm1::ImportFootballDataMenuItemClick);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(QStringLiteral("Visit ") + Text(kMakerWebAddress), this,
@@ -414,7 +419,24 @@ void TForm1::LoadDataBaseMenuItemClick() {
 // Tools > Database Creation Wizard...: available while the optimizer runs; only
 // the loading of the new base waits for it to end.
 void TForm1::DatabaseGeneratorWizardClick() {
+    runDataBaseWizard(std::nullopt);
+}
+
+// The CSV files become a data source, which the wizard then offers to turn into a data base.
+void TForm1::ImportFootballDataMenuItemClick() {
+    const auto source = m_footballDataImport->run(this);
+    giveFocusToCommandLine();
+    if (!source) return;
+    if (m_boxes.ask(this, QStringLiteral("Ask for confirmation"),
+                    QStringLiteral("Do you want to create a data base from the new data source?"),
+                    QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+        runDataBaseWizard(source);
+    }
+}
+
+void TForm1::runDataBaseWizard(const std::optional<std::string>& source) {
     m_dataBaseWizard->ResetWizard();
+    if (source) m_dataBaseWizard->presetDataSource(*source);
     m_dataBaseWizard->exec();
     giveFocusToCommandLine();
     if (!m_dataBaseWizard->created()) return;

@@ -32,6 +32,7 @@ class PathLabel;
 class TerminalScreen;
 class TAboutKarvolaForm;
 class TDataBaseGeneratorWizardForm;
+class FootballDataImportAction;
 class TDataPreviewForm;
 class TGeneralEnviromentSettingsForm;
 class TOptimizingChartForm;
@@ -110,6 +111,8 @@ public:
     void EnviromentSettingsMenuItemClick();
     void LoadDataBaseMenuItemClick();
     void DatabaseGeneratorWizardClick();
+    void ImportFootballDataMenuItemClick();
+    [[nodiscard]] FootballDataImportAction& footballDataImport() const { return *m_footballDataImport; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -122,6 +125,7 @@ private:
     void attachWindowCommands();
     void connectChanges();
     void ApplicationEvents1Idle();
+    void runDataBaseWizard(const std::optional<std::string>& source);
     void FormActivate(AffiliateLinks directory);
     void CommandLineKeyPress();
     void SaveStatusScreenMenuItemClick();
@@ -166,6 +170,7 @@ private:
     TSimulationTableForm* m_simulationTable = nullptr;
     TOptimizingChartForm* m_optimizingChart = nullptr;
     TDataBaseGeneratorWizardForm* m_dataBaseWizard = nullptr;
+    std::unique_ptr<FootballDataImportAction> m_footballDataImport;
     TResultPeResultDisplayOptionsForm* m_displayOptions = nullptr;
     TGeneralEnviromentSettingsForm* m_enviromentSettings = nullptr;
     TAboutKarvolaForm* m_about = nullptr;

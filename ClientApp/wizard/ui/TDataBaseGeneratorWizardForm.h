@@ -54,6 +54,8 @@ public:
 
     // Page 0, both file names empty; before every opening.
     void ResetWizard();
+    // After ResetWizard: the data source that page 1 offers first.
+    void presetDataSource(std::string source) { m_sourceFileName = std::move(source); }
     void SpeedButton1Click();  // [ << Prev   ]
     void SpeedButton2Click();  // [  Next >>  ]
     void SpeedButton3Click();  // [  Cancel   ]
