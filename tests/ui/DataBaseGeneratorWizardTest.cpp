@@ -149,6 +149,33 @@ private slots:
         QCOMPARE(wizard.boxes.texts.constLast(), QStringLiteral("This data source file has no descriptor file .desc"));
     }
 
+    // A configured zone that is no number: told once, nothing preselected, and
+    // Next wants a zone chosen.
+    void aConfiguredZoneThatIsNoNumberPreselectsNothing() {
+        Wizard wizard([](auto&&...) { return Ends(DataBaseCreationResult::Outcome::Created); });
+        karvola::testing::WriteFileContent(wizard.folder.path() / "karvola_config.xml",
+                                           "<?xml version=\"1.0\" ?>\r\n<KarvolaConfiguration>\r\n"
+                                           "\t<TimeZoneBias>one</TimeZoneBias>\r\n</KarvolaConfiguration>\r\n");
+        MatchConfig config(wizard.folder.path(), wizard.files, wizard.clock);
+        TDataBaseGeneratorWizardForm form(
+            config, wizard.folder.path(), wizard.files, wizard.boxes,
+            [&wizard]() -> const AffiliateLinks& { return wizard.directory; },
+            [](auto&&...) { return Ends(DataBaseCreationResult::Outcome::Created); });
+        form.SpeedButton2Click();
+        form.fileNameEdit()->setText(QString::fromStdString(wizard.source.string()));
+        form.SpeedButton2Click();
+        form.fileNameEdit()->setText(QStringLiteral("new.txt"));
+        form.SpeedButton2Click();
+        form.bookmakers()->item(0)->setCheckState(Qt::Checked);
+        form.SpeedButton2Click();
+        QCOMPARE(form.page(), 4);
+        QCOMPARE(wizard.boxes.texts.constLast(), QStringLiteral("Invalid timezone."));
+        QCOMPARE(form.timeZones()->currentIndex(), -1);
+        form.SpeedButton2Click();
+        QCOMPARE(form.page(), 4);
+        QCOMPARE(wizard.boxes.texts.constLast(), QStringLiteral("You have to specify your time zone."));
+    }
+
     void theMenuMarksBookmakersByStateAndRating() {
         Wizard wizard([](auto&&...) { return Ends(DataBaseCreationResult::Outcome::Created); });
         auto& form = wizard.form;

@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <stdexcept>
 
 #include "common/FileSystem.h"
 #include "common/ui/DialogButtons.h"
@@ -230,10 +231,16 @@ void TDataBaseGeneratorWizardForm::showPage(int page) {
             break;
         case 4: {
             m_progressBar->setValue(0);
-            const int bias = m_config.GetTimeZoneBias();
-            m_timeZoneOffset = TimeZoneOffsetOfBias(bias);
-            if (const auto index = TimeZones::indexOf(bias))
-                m_timeZoneComboBox->setCurrentIndex(static_cast<int>(*index));
+            try {
+                const int bias = m_config.GetTimeZoneBias();
+                m_timeZoneOffset = TimeZoneOffsetOfBias(bias);
+                if (const auto index = TimeZones::indexOf(bias)) {
+                    m_timeZoneComboBox->setCurrentIndex(static_cast<int>(*index));
+                }
+            } catch (const std::logic_error& error) {
+                // A configured zone that is no number preselects nothing: the user chooses one.
+                m_boxes.inform(this, QStringLiteral("Error"), Text(error.what()));
+            }
             m_timeZoneComboBox->setFocus();
             break;
         }
