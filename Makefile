@@ -57,7 +57,10 @@ test-asan: build-asan
 test-asan-full: build-asan-full
 	ctest --preset asan-full -j $(JOBS)
 
-bench: build
+# The benchmarks are left out of the build that make run and make test use.
+bench: packages
+	cmake --preset release -DKARVOLA_BUILD_BENCH=ON
+	cmake --build --preset release -j $(JOBS)
 	for b in expressions database research_domain strategy import; do ./build/release/bench/$${b}_bench; done
 	./build/release/bench/service_bench
 	./build/release/bench/conversion_bench

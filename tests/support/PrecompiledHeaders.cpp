@@ -1,0 +1,1 @@
+// Compiles the test framework's precompiled headers, which every test suite reuses.
