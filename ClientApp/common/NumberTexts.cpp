@@ -17,6 +17,47 @@ namespace karvola {
 
 namespace {
 
+bool isAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool isStrtodBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// The decimal exponent of the number's leading digit plus one, for an unsigned decimal
+// "digits[.digits][e[+-]digits]" with a nonzero digit; only its sign is used, to tell an
+// overflow from an underflow, so the exponent saturates.
+long long decimalOrder(std::string_view number) {
+    std::size_t i = 0;
+    long long order = 0;
+    bool significant = false;
+    for (; i < number.size() && isAsciiDigit(number[i]); ++i) {
+        if (number[i] != '0') significant = true;
+        if (significant) ++order;
+    }
+    if (i < number.size() && number[i] == '.') {
+        for (++i; i < number.size() && isAsciiDigit(number[i]); ++i) {
+            if (significant) continue;
+            if (number[i] != '0')
+                significant = true;
+            else
+                --order;
+        }
+    }
+    if (i < number.size() && (number[i] == 'e' || number[i] == 'E')) {
+        ++i;
+        const bool negative = i < number.size() && number[i] == '-';
+        if (i < number.size() && (number[i] == '-' || number[i] == '+')) ++i;
+        long long exponent = 0;
+        for (; i < number.size() && isAsciiDigit(number[i]); ++i) {
+            exponent = std::min(exponent * 10 + (number[i] - '0'), 1'000'000'000LL);
+        }
+        order += negative ? -exponent : exponent;
+    }
+    return order;
+}
+
 constexpr int kGeneralPrecision = 15;
 // Below this decimal exponent (value = 0.ddd x 10^exponent) the general form
 // switches to the exponent form: 0.00001 is still written in full.
@@ -96,6 +137,12 @@ std::string FormatTwoDecimals(double value) {
     return std::string(buffer.data(), result.ptr);
 }
 
+std::string FormatTwoDecimalsExtended(long double value) {
+    std::array<char, 5000> buffer{};  // the largest long double has 4933 integral digits
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed, 2);
+    return std::string(buffer.data(), result.ptr);
+}
+
 std::string FormatGeneral(double value, char decimalSeparator) {
     if (std::isnan(value)) return "NAN";
     if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
@@ -151,6 +198,47 @@ char UserDecimalSeparator() {
         if (name != nullptr && name[0] != '\0') return DecimalSeparatorOfLocale(name);
     }
     return '.';
+}
+
+// strtod's decimal forms, whatever the locale: blanks skipped, an optional sign, then the
+// longest prefix "digits[.digits][e[+-]digits]" (".5" and "5." included); 0 when there is
+// none. Hexadecimal, "inf" and "nan" are no odds and read as 0 like any other non-number.
+// Out of range: +-HUGE_VAL on overflow and 0 on underflow, as strtod returns them.
+double ReadStrtodDouble(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size() && isStrtodBlank(text[pos])) ++pos;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    const std::string_view number = text.substr(pos);
+    const bool startsNumber = !number.empty() && (isAsciiDigit(number[0]) ||
+                                                  (number[0] == '.' && number.size() > 1 && isAsciiDigit(number[1])));
+    if (!startsNumber) return 0.0;
+
+    double value = 0.0;
+    const char* first = number.data();
+    const auto [end, error] = std::from_chars(first, first + number.size(), value, std::chars_format::general);
+    if (error == std::errc::result_out_of_range) {
+        const auto used = static_cast<std::size_t>(end - first);
+        value = decimalOrder(number.substr(0, used)) > 0 ? HUGE_VAL : 0.0;
+    } else if (error != std::errc{}) {
+        value = 0.0;
+    }
+    return negative ? -value : value;
+}
+
+// The nearest float, ties to even, with infinity where that rounding overflows (a plain
+// cast of a double beyond the float range is undefined).
+float NarrowToFloat(double value) {
+    constexpr double kLargest = std::numeric_limits<float>::max();
+    constexpr double kFirstRoundingToInfinity = 0x1.ffffffp127;  // kLargest + half a unit in the last place
+    const double magnitude = std::fabs(value);
+    if (magnitude <= kLargest) return static_cast<float>(value);
+    const float rounded = magnitude < kFirstRoundingToInfinity ? std::numeric_limits<float>::max()
+                                                               : std::numeric_limits<float>::infinity();
+    return value < 0.0 ? -rounded : rounded;
 }
 
 }  // namespace karvola

@@ -10,6 +10,8 @@ namespace karvola {
 
 // "%.2f" with a point as decimal separator, whatever the locale.
 std::string FormatTwoDecimals(double value);
+// The same for a value computed in extended precision, rounded once, from its own digits.
+std::string FormatTwoDecimalsExtended(long double value);
 
 // The general form: the shortest text with at most 15 significant digits, no
 // trailing zeros, a decimal separator only where needed, and the exponent form
@@ -23,6 +25,12 @@ std::string FormatPercent(long double value);
 // Reads a number written in the general form (or typed by the user) with either
 // "." or "," as decimal separator. The whole text must be the number.
 std::optional<double> ParseDecimal(std::string_view text);
+
+// Odds texts as strtod reads them, whatever the locale: blanks skipped, an
+// optional sign, then the longest decimal prefix; 0 when there is none.
+double ReadStrtodDouble(std::string_view text);
+// The nearest float, ties to even, with infinity where that rounding overflows.
+float NarrowToFloat(double value);
 
 // The decimal separator of the user's regional settings: the locale named by
 // LC_NUMERIC, else LC_ALL, else LANG; "." when none names a usable locale.

@@ -1,10 +1,7 @@
 #include "database/ResearchDomainBuilder.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <cstdint>
-#include <limits>
 #include <stdexcept>
 #include <unordered_set>
 #include <utility>
@@ -103,87 +100,6 @@ std::string_view collapseStars(std::string_view text, std::string& storage) {
 }
 
 // ---------------------------------------------------------------------------
-// Odds texts
-
-bool isStrtodBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// The decimal exponent of the number's leading digit plus one, for an unsigned decimal
-// "digits[.digits][e[+-]digits]" with a nonzero digit; only its sign is used, to tell an
-// overflow from an underflow, so the exponent saturates.
-long long decimalOrder(std::string_view number) {
-    std::size_t i = 0;
-    long long order = 0;
-    bool significant = false;
-    for (; i < number.size() && isAsciiDigit(number[i]); ++i) {
-        if (number[i] != '0') significant = true;
-        if (significant) ++order;
-    }
-    if (i < number.size() && number[i] == '.') {
-        for (++i; i < number.size() && isAsciiDigit(number[i]); ++i) {
-            if (significant) continue;
-            if (number[i] != '0')
-                significant = true;
-            else
-                --order;
-        }
-    }
-    if (i < number.size() && (number[i] == 'e' || number[i] == 'E')) {
-        ++i;
-        const bool negative = i < number.size() && number[i] == '-';
-        if (i < number.size() && (number[i] == '-' || number[i] == '+')) ++i;
-        long long exponent = 0;
-        for (; i < number.size() && isAsciiDigit(number[i]); ++i) {
-            exponent = std::min(exponent * 10 + (number[i] - '0'), 1'000'000'000LL);
-        }
-        order += negative ? -exponent : exponent;
-    }
-    return order;
-}
-
-// strtod's decimal forms, whatever the locale: blanks skipped, an optional sign, then the
-// longest prefix "digits[.digits][e[+-]digits]" (".5" and "5." included); 0 when there is
-// none. Hexadecimal, "inf" and "nan" are no odds and read as 0 like any other non-number.
-// Out of range: +-HUGE_VAL on overflow and 0 on underflow, as strtod returns them.
-double readOdds(std::string_view text) {
-    std::size_t pos = 0;
-    while (pos < text.size() && isStrtodBlank(text[pos])) ++pos;
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
-    const std::string_view number = text.substr(pos);
-    const bool startsNumber = !number.empty() && (isAsciiDigit(number[0]) ||
-                                                  (number[0] == '.' && number.size() > 1 && isAsciiDigit(number[1])));
-    if (!startsNumber) return 0.0;
-
-    double value = 0.0;
-    const char* first = number.data();
-    const auto [end, error] = std::from_chars(first, first + number.size(), value, std::chars_format::general);
-    if (error == std::errc::result_out_of_range) {
-        const auto used = static_cast<std::size_t>(end - first);
-        value = decimalOrder(number.substr(0, used)) > 0 ? HUGE_VAL : 0.0;
-    } else if (error != std::errc{}) {
-        value = 0.0;
-    }
-    return negative ? -value : value;
-}
-
-// The nearest float, ties to even, with infinity where that rounding overflows (a plain
-// cast of a double beyond the float range is undefined).
-float narrowToFloat(double value) {
-    constexpr double kLargest = std::numeric_limits<float>::max();
-    constexpr double kFirstRoundingToInfinity = 0x1.ffffffp127;  // kLargest + half a unit in the last place
-    const double magnitude = std::fabs(value);
-    if (magnitude <= kLargest) return static_cast<float>(value);
-    const float rounded = magnitude < kFirstRoundingToInfinity ? std::numeric_limits<float>::max()
-                                                               : std::numeric_limits<float>::infinity();
-    return value < 0.0 ? -rounded : rounded;
-}
-
-// ---------------------------------------------------------------------------
 // Restrictions
 
 // ---------------------------------------------------------------------------
@@ -234,9 +150,9 @@ bool MaskMatch(std::string_view mask, std::string_view textGiven) {
 
 basic_record_t MakeBasicRecord(const data_base_record_t& record) {
     basic_record_t basic;
-    basic.odds1 = narrowToFloat(readOdds(record.odds1));
-    basic.odds0 = narrowToFloat(readOdds(record.odds0));
-    basic.odds2 = narrowToFloat(readOdds(record.odds2));
+    basic.odds1 = NarrowToFloat(ReadStrtodDouble(record.odds1));
+    basic.odds0 = NarrowToFloat(ReadStrtodDouble(record.odds0));
+    basic.odds2 = NarrowToFloat(ReadStrtodDouble(record.odds2));
     basic.date = record.date;
     basic.teams.reserve(record.team1.size() + 3 + record.team2.size());
     basic.teams.append(record.team1).append(" - ").append(record.team2);

@@ -19,12 +19,15 @@ Workstation::Workstation(WorkstationSettings settings, TerminalSink& sink, FileS
       m_properties(m_researchDomain, m_terminal.flags(), m_settings.decimalSeparator),
       m_optimizer(m_terminal.flags(), sink, m_observer),
       m_strategy(sink, m_researchDomain, m_config, m_optimizer, m_observer, m_terminal.stopRequest(),
-                 m_settings.decimalSeparator) {
+                 m_settings.decimalSeparator),
+      m_upcoming(sink, m_config, clock, http, m_settings.applicationDirectory, m_settings.service.host,
+                 m_researchDomain, m_dataBase) {
     m_researchDomain.setBnd(m_config.GetBNDValue());
     CommandDispatcher& dispatcher = m_terminal.dispatcher();
     RegisterOddsCalculators(dispatcher);
     m_domainCommands.Register(dispatcher);
     m_strategy.Register(dispatcher);
+    m_upcoming.Register(dispatcher);
 }
 
 // A search still running reports to nobody once the workstation goes.

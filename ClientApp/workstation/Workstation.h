@@ -19,6 +19,7 @@
 #include "database/ResearchDomainModel.h"
 #include "directory/AffiliateLinks.h"
 #include "terminal/Terminal.h"
+#include "upcoming/UpcomingCommands.h"
 #include "web/HttpClient.h"
 #include "web/ServiceHost.h"
 
@@ -97,6 +98,8 @@ public:
     [[nodiscard]] StrategyCommands& strategy() { return m_strategy; }
     [[nodiscard]] const StrategyCommands& strategy() const { return m_strategy; }
     [[nodiscard]] Optimizer& optimizer() { return m_optimizer; }
+    [[nodiscard]] UpcomingCommands& upcoming() { return m_upcoming; }
+    [[nodiscard]] const UpcomingCommands& upcoming() const { return m_upcoming; }
     // Empty until the start-up has finished.
     [[nodiscard]] const AffiliateLinks& directory() const { return m_directory; }
 
@@ -114,6 +117,7 @@ private:
     GeneralProperties m_properties;
     Optimizer m_optimizer;  // after the terminal: its worker uses the flags and the sink
     StrategyCommands m_strategy;
+    UpcomingCommands m_upcoming;
     AffiliateLinks m_directory;
 };
 
