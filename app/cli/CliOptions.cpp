@@ -15,6 +15,8 @@ std::variant<CliOptions, options::EarlyExit> ParseCliOptions(const std::vector<s
     // One LINE per -e, so that "-e LINE SCRIPT" still names a script.
     commandLine.addRepeatedOption("-e", options.lines, "run LINE (repeatable, in order; then SCRIPT if given)", "LINE");
     commandLine.addFlag("-q,--quiet", options.quiet, "no start-up lines");
+    commandLine.addOption("--key", options.key,
+                          "the Unique Indentity Key for upcoming matches (kept in the configuration)", "KEY");
     commandLine.addArgument("SCRIPT", options.script, "a file of command lines");
     commandLine.setFooter("Lines starting with ':' are the terminal's own commands; type :help for the list.");
 

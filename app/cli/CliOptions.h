@@ -16,6 +16,7 @@ struct CliOptions {
     bool quiet = false;                           // -q, --quiet
     std::vector<std::string> lines;               // -e LINE, repeatable, in order
     std::optional<std::filesystem::path> script;  // run after the -e lines
+    std::string key;                              // --key KEY: the upcoming matches' identity key
 };
 
 // karvola-cli's options, or its answer when it should not start: the help, the

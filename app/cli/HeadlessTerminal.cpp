@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <sstream>
@@ -103,10 +104,13 @@ HeadlessTerminal::HeadlessTerminal(HeadlessSettings settings, karvola::TerminalS
         }
     });
     m_workstation.terminal().dispatcher().attach("sch", [this](const karvola::CommandArguments&) { saveChart(); });
+    m_workstation.upcoming().attachFrontEnd({m_upcomingPrinter, m_noKeyPrompt, m_immediateExchange});
+    if (m_settings.identityKey) m_workstation.config().SetUIDKey(*m_settings.identityKey);
     addMetaCommands();
 }
 
 HeadlessTerminal::~HeadlessTerminal() {
+    m_workstation.upcoming().detachFrontEnd();
     m_workstation.attachObserver(nullptr);
 }
 
@@ -266,6 +270,10 @@ void HeadlessTerminal::addMetaCommands() {
     m_metaCommands.add(":status",
                        ":status                what the main window's General group shows, and the service host",
                        [this](std::string_view) { showStatus(); });
+    m_metaCommands.add(":hide", ":hide N                hide listed upcoming match N for the rest of the run",
+                       [this](std::string_view argument) { hideUpcomingMatch(argument); });
+    m_metaCommands.add(":key", ":key [KEY]             show or set the Unique Indentity Key of upcoming matches",
+                       [this](std::string_view argument) { identityKey(argument); });
     m_metaCommands.add(":convert", ":convert SOURCE BASE TZ BOOKMAKER... | all   Tools > Database Creation Wizard...",
                        [this](std::string_view arguments) { m_dataBaseCreation.convert(arguments); });
     m_metaCommands.add(":import",
@@ -404,6 +412,32 @@ void HeadlessTerminal::showBookmaker(std::string_view name) {
     m_sink.appendLine("Link: " + directory.GetLink(name));
     m_sink.appendLine("State: " + directory.GetState(name));
     m_sink.appendLine("Rating: " + directory.GetRating(name));
+}
+
+// The list's menu item "Delete this match from list & don't show again": the
+// listing is printed again without the match.
+void HeadlessTerminal::hideUpcomingMatch(std::string_view argument) {
+    karvola::UpcomingListing& listing = m_workstation.upcoming().listing();
+    const auto& rows = listing.rows();
+    int number = 0;
+    const auto [end, error] = std::from_chars(argument.data(), argument.data() + argument.size(), number);
+    const auto row = std::find_if(rows.begin(), rows.end(), [number](const auto& r) { return r.number == number; });
+    if (argument.empty() || error != std::errc() || end != argument.data() + argument.size() || row == rows.end()) {
+        Diagnostic(":hide needs the number of a listed upcoming match");
+        return;
+    }
+    listing.hide(static_cast<std::size_t>(row - rows.begin()));
+    m_upcomingPrinter.showListing();
+}
+
+// What Options > General Enviroment Settings... keeps as the Unique Indentity Key.
+void HeadlessTerminal::identityKey(std::string_view argument) {
+    if (argument.empty()) {
+        const std::string key = m_workstation.config().GetUIDKey();
+        m_sink.appendLine("Unique Indentity Key: " + (key.empty() ? std::string("(none)") : key));
+        return;
+    }
+    m_workstation.config().SetUIDKey(std::string(argument));
 }
 
 }  // namespace karvola::cli

@@ -12,6 +12,7 @@
 
 #include "DataBaseCreationCommands.h"
 #include "LineSources.h"
+#include "UpcomingTable.h"
 #include "analysis/BankrollChartSvg.h"
 #include "analysis/BetsPreviewText.h"
 #include "common/Clock.h"
@@ -71,6 +72,7 @@ struct HeadlessSettings {
     char decimalSeparator = '.';
     std::optional<std::string> dataBase;  // loaded at start instead of the configured one
     karvola::ServiceHostChoice service;
+    std::optional<std::string> identityKey;  // the upcoming matches' key, instead of the configured one
 };
 
 // The main window's terminal without the window: start-up, command lines from a
@@ -144,6 +146,8 @@ private:
     void showPreview();
     void showStatus();
     void showBookmaker(std::string_view name);
+    void hideUpcomingMatch(std::string_view argument);
+    void identityKey(std::string_view argument);
     void save(std::string_view argument);
     void showOptions(std::string_view argument);
     void exportBets(std::string_view argument);
@@ -158,6 +162,10 @@ private:
     CloseDialogs m_closeDialogs{*this};
     Changes m_changes;
     DataBaseCreationCommands m_dataBaseCreation;
+    UpcomingPrinter m_upcomingPrinter{m_sink, m_workstation.upcoming()};
+    // No dialog asks for a missing key: as if it were cancelled (:key or --key give one).
+    karvola::NoIdentityKeyPrompt m_noKeyPrompt;
+    karvola::ImmediateExchangeRunner m_immediateExchange;
     std::function<void(const std::string&)> m_onHistoryLine;
     std::mutex m_lineMutex;
     bool m_quitRequested = false;

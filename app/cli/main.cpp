@@ -67,12 +67,14 @@ int Run(const karvola::cli::CliOptions& options) {
     karvola::LocalFileSystem files;
     karvola::SystemClock clock;
     karvola::CurlHttpClient http;
-    karvola::cli::HeadlessTerminal terminal({.applicationDirectory = directory,
-                                             .quiet = options.quiet,
-                                             .decimalSeparator = karvola::UserDecimalSeparator(),
-                                             .dataBase = options.common.dataBaseFile(),
-                                             .service = options.common.serviceHost()},
-                                            sink, files, clock, http);
+    karvola::cli::HeadlessTerminal terminal(
+        {.applicationDirectory = directory,
+         .quiet = options.quiet,
+         .decimalSeparator = karvola::UserDecimalSeparator(),
+         .dataBase = options.common.dataBaseFile(),
+         .service = options.common.serviceHost(),
+         .identityKey = options.key.empty() ? std::nullopt : std::optional(options.key)},
+        sink, files, clock, http);
     const TerminalModes modes;
     sink.setClosedHandler([&terminal] { terminal.stop(); });
     const karvola::options::SignalWatcher signals([&terminal, &modes](int) {
