@@ -64,6 +64,7 @@ bench: packages
 	for b in expressions database research_domain strategy import; do ./build/release/bench/$${b}_bench; done
 	./build/release/bench/service_bench
 	./build/release/bench/conversion_bench
+	./build/release/bench/upcoming_bench
 	./build/release/bench/optimizer_bench 10000
 	./build/release/bench/optimizer_bench 2000
 
