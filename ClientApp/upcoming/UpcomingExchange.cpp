@@ -57,7 +57,12 @@ std::uint32_t UpcomingExchange::localNow() const {
 
 std::variant<bool, UpcomingExchange::Request> UpcomingExchange::begin(IdentityKeyPrompt& prompt) {
     // The service is asked at most once in ten minutes; meanwhile the last matches serve.
-    if (localNow() < m_lastDownloadTime + kThrottleSeconds) return true;
+    // Counted forward only: local time set back (the end of summer time) must not
+    // hold the old matches for an hour and more.
+    const std::uint32_t now = localNow();
+    if (m_lastDownloadTime != 0 && now >= m_lastDownloadTime && now - m_lastDownloadTime < kThrottleSeconds) {
+        return true;
+    }
     if (m_config.GetUIDKey().empty() && !prompt.askForKey(m_config)) return false;
 
     Request request{m_host.url(kPath), m_applicationDirectory / kRequestFileName};

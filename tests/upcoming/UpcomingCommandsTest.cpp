@@ -160,6 +160,12 @@ TEST_F(UpcomingCommandsTest, TheServiceIsAskedAtMostOnceInTenMinutes) {
     EXPECT_EQ(run("upcoming [1 10 1]"), Lines{kRetrieving});
     EXPECT_EQ(http.urls().size(), 2U);
     EXPECT_EQ(view().shown.back(), Lines{"New - Match bet1"});
+
+    // Local time set back an hour (summer time ends): the next command asks again.
+    clock.time = kNow + 600 - 3600;
+    EXPECT_EQ(run("upcoming [1 10 1]"),
+              (Lines{kRetrieving, "Error: Connection error occured. Please try again later"}));
+    EXPECT_EQ(http.urls().size(), 3U);
 }
 
 TEST_F(UpcomingCommandsTest, FailedExchangesAreToldAndTheOldMatchesServe) {
