@@ -19,6 +19,7 @@
 #include "support/TemporaryDirectory.h"
 #include "terminal/ui/TForm1.h"
 #include "terminal/ui/TerminalScreen.h"
+#include "ui/GatedHttpClient.h"
 #include "ui/RecordingMessageBoxes.h"
 
 namespace karvola::testing {
@@ -26,6 +27,7 @@ namespace karvola::testing {
 // The main window as a user meets it: on the sample base, in a fresh
 // application directory, after its start-up sequence has run, with a web
 // service that answers the directory from the sample content and has no advert.
+// The service answers at once unless a test closes its gate.
 class MainWindowFixture {
 public:
     static std::string SampleDirectory() {
@@ -38,11 +40,12 @@ public:
         m_boxes = std::make_unique<RecordingMessageBoxes>();
         m_http = std::make_unique<ScriptedHttpClient>();
         m_http->answer("/referals.txt", std::move(directory));
+        m_gate = std::make_unique<GatedHttpClient>(*m_http);
         ui::MainWindowSettings settings;
         settings.applicationDirectory = m_folder->path();
         settings.dataBase = (std::filesystem::path(KARVOLA_PROJECT_DATA_DIR) / "sample.txt").string();
         m_window = std::make_unique<ui::TForm1>(
-            settings, ui::MainWindowServices{.files = m_files, .clock = m_clock, .boxes = *m_boxes, .http = *m_http});
+            settings, ui::MainWindowServices{.files = m_files, .clock = m_clock, .boxes = *m_boxes, .http = *m_gate});
         m_window->show();
         // The start-up sequence runs when the event loop first becomes idle.
         QTRY_VERIFY(screenText().contains(QStringLiteral("DBMS : 760 items loaded.")));
@@ -51,6 +54,7 @@ public:
 
     void stop() {
         m_window.reset();
+        m_gate.reset();
         m_http.reset();
         m_boxes.reset();
         m_folder.reset();
@@ -59,6 +63,7 @@ public:
     [[nodiscard]] ui::TForm1& window() const { return *m_window; }
     [[nodiscard]] RecordingMessageBoxes& boxes() const { return *m_boxes; }
     [[nodiscard]] ScriptedHttpClient& http() const { return *m_http; }
+    [[nodiscard]] GatedHttpClient& gate() const { return *m_gate; }
     [[nodiscard]] const std::filesystem::path& folder() const { return m_folder->path(); }
 
     [[nodiscard]] QString screenText() const { return m_window->statusScreen()->toPlainText(); }
@@ -86,6 +91,7 @@ private:
     std::unique_ptr<TemporaryDirectory> m_folder;
     std::unique_ptr<RecordingMessageBoxes> m_boxes;
     std::unique_ptr<ScriptedHttpClient> m_http;
+    std::unique_ptr<GatedHttpClient> m_gate;
     LocalFileSystem m_files;
     SystemClock m_clock;
     std::unique_ptr<ui::TForm1> m_window;

@@ -18,6 +18,7 @@
 #include "analysis/ui/TOptimizingChartForm.h"
 #include "analysis/ui/TSimulationTableForm.h"
 #include "common/ui/MessageBoxes.h"
+#include "config/ui/TEnterUIDKeyForm.h"
 #include "config/ui/TGeneralEnviromentSettingsForm.h"
 #include "config/ui/TResultPeResultDisplayOptionsForm.h"
 #include "database/ui/TResearchDomainSpecForm.h"
@@ -89,7 +90,7 @@ void WriteFile(const std::filesystem::path& file, const std::string& content) {
     std::ofstream(file, std::ios::binary) << content;
 }
 
-enum class Dialog { DisplayOptions, EnviromentSettings, GeneralProperties, ResearchDomainSpec };
+enum class Dialog { DisplayOptions, EnviromentSettings, GeneralProperties, ResearchDomainSpec, EnterUIDKey };
 
 QDialog& DialogOf(const TForm1& window, Dialog dialog) {
     switch (dialog) {
@@ -99,6 +100,8 @@ QDialog& DialogOf(const TForm1& window, Dialog dialog) {
             return window.enviromentSettings();
         case Dialog::GeneralProperties:
             return window.generalProperties();
+        case Dialog::EnterUIDKey:
+            return window.enterUIDKey();
         case Dialog::ResearchDomainSpec:
             break;
     }
@@ -193,6 +196,9 @@ private slots:
                                          << QStringList{QStringLiteral("ResearchDomainCheckListBox"),
                                                         QStringLiteral("OkSpeedButton"),
                                                         QStringLiteral("CancelSpeedButton")};
+        QTest::newRow("identity key") << static_cast<int>(Dialog::EnterUIDKey)
+                                      << QStringList{QStringLiteral("UIDEdit"), QStringLiteral("OKSpeedButton"),
+                                                     QStringLiteral("CancelSpeedButton")};
     }
 
     void dialogButtonsAreReadableAndComeLastInTabOrder() {
@@ -265,6 +271,7 @@ private slots:
         QTest::addColumn<int>("dialog");
         QTest::newRow("display options") << static_cast<int>(Dialog::DisplayOptions);
         QTest::newRow("environment settings") << static_cast<int>(Dialog::EnviromentSettings);
+        QTest::newRow("identity key") << static_cast<int>(Dialog::EnterUIDKey);
     }
 
     void dialogsReopenWhereTheyWere() {

@@ -32,6 +32,7 @@
 #include "common/ui/QtText.h"
 #include "common/ui/WaitCursor.h"
 #include "common/ui/WindowPlacement.h"
+#include "config/ui/TEnterUIDKeyForm.h"
 #include "config/ui/TGeneralEnviromentSettingsForm.h"
 #include "config/ui/TResultPeResultDisplayOptionsForm.h"
 #include "database/ui/TDataPreviewForm.h"
@@ -43,6 +44,9 @@
 #include "terminal/ui/PathLabel.h"
 #include "terminal/ui/TerminalScreen.h"
 #include "tools/ui/TAboutKarvolaForm.h"
+#include "upcoming/ui/BackgroundExchangeRunner.h"
+#include "upcoming/ui/TUpcomingMatchesDisplayForm.h"
+#include "upcoming/ui/UIDKeyDialogPrompt.h"
 #include "wizard/ui/FootballDataImportAction.h"
 #include "wizard/ui/TDataBaseGeneratorWizardForm.h"
 
@@ -109,6 +113,7 @@ TForm1::TForm1(MainWindowSettings settings, MainWindowServices services, QWidget
     m_enviromentSettings =
         new TGeneralEnviromentSettingsForm(m_workstation->config(), m_settings.applicationDirectory, m_boxes, this);
     m_about = new TAboutKarvolaForm(this);
+    m_enterUIDKey = new TEnterUIDKeyForm(m_workstation->config(), m_boxes, this);
     const Clock& clock = services.clock;
     m_dataBaseWizard = new TDataBaseGeneratorWizardForm(
         m_workstation->config(), m_settings.applicationDirectory, m_files, m_boxes,
@@ -120,14 +125,16 @@ TForm1::TForm1(MainWindowSettings settings, MainWindowServices services, QWidget
         this);
     m_footballDataImport =
         std::make_unique<FootballDataImportAction>(m_settings.applicationDirectory, m_files, *m_sink, m_boxes);
-    for (QWidget* dialog : std::initializer_list<QWidget*>{m_researchDomainSpec, m_generalProperties, m_displayOptions,
-                                                           m_enviromentSettings, m_about, m_dataBaseWizard}) {
+    for (QWidget* dialog :
+         std::initializer_list<QWidget*>{m_researchDomainSpec, m_generalProperties, m_displayOptions,
+                                         m_enviromentSettings, m_about, m_dataBaseWizard, m_enterUIDKey}) {
         WindowPlacement::Keep(*dialog, WindowPlacement::FirstShowing::CentredOnParent);
     }
     for (QWidget* window : std::initializer_list<QWidget*>{m_dataPreview, m_simulationTable, m_optimizingChart}) {
         WindowPlacement::Keep(*window, WindowPlacement::FirstShowing::ByWindowManager);
     }
 
+    attachUpcomingWindow();
     connectChanges();
     attachWindowCommands();
     buildMenus();
@@ -141,6 +148,8 @@ TForm1::TForm1(MainWindowSettings settings, MainWindowServices services, QWidget
 // Closing is refused while the optimizer runs, so normally nothing is left to
 // wait for; the wait covers a window destroyed without being closed.
 TForm1::~TForm1() {
+    m_workstation->upcoming().detachFrontEnd();
+    m_exchangeRunner->stop();
     // A window closed during its start-up does not wait out a slow service.
     if (m_directoryDownload.joinable()) {
         m_http.cancel();
@@ -334,6 +343,21 @@ void TForm1::attachWindowCommands() {
     dispatcher.attach("sbp", [this](const CommandArguments&) { ShowBettingPreview(); });
 }
 
+// The upcoming commands list their matches in their own window, ask for the
+// identity key with a dialog and wait for the service off the window's thread.
+void TForm1::attachUpcomingWindow() {
+    UpcomingCommands& upcoming = m_workstation->upcoming();
+    m_upcomingMatches = new TUpcomingMatchesDisplayForm(
+        upcoming.listing(), upcoming.model(), [this]() -> const AffiliateLinks& { return m_workstation->directory(); },
+        this);
+    WindowPlacement::Keep(*m_upcomingMatches, WindowPlacement::FirstShowing::CentredOnParent);
+    connect(m_upcomingMatches, &TUpcomingMatchesDisplayForm::listingShown, this, &TForm1::giveFocusToCommandLine);
+    m_keyPrompt = std::make_unique<UIDKeyDialogPrompt>(*m_enterUIDKey);
+    m_exchangeRunner = new BackgroundExchangeRunner(m_http, this);
+    connect(m_exchangeRunner, &BackgroundExchangeRunner::idle, this, &TForm1::runTypedAhead);
+    upcoming.attachFrontEnd({*m_upcomingMatches, *m_keyPrompt, *m_exchangeRunner});
+}
+
 // Everything the window shows of the core follows its change reports.
 void TForm1::connectChanges() {
     m_changes = new ChangeRelay(this);
@@ -393,9 +417,24 @@ void TForm1::CommandLineEnter(const QString& text) {
     m_commandLine->addItem(text);
     m_commandLine->setEditText(QString());
     m_statusScreen->followOutput();  // the user wants to see what the command answers
-    {
-        const WaitCursor busy;
-        m_workstation->terminal().enterLine(Bytes(text));
+    if (m_exchangeRunner->busy()) {
+        m_typedAhead.push_back(text);
+        return;
+    }
+    executeLine(text);
+}
+
+void TForm1::executeLine(const QString& text) {
+    const WaitCursor busy;
+    m_workstation->terminal().enterLine(Bytes(text));
+}
+
+// Once the service has answered, the lines typed meanwhile, until one of them waits for it again.
+void TForm1::runTypedAhead() {
+    while (!m_typedAhead.empty() && !m_exchangeRunner->busy()) {
+        const QString line = m_typedAhead.front();
+        m_typedAhead.pop_front();
+        executeLine(line);
     }
 }
 
@@ -625,6 +664,9 @@ void TForm1::refreshResearchDomain() {
 void TForm1::closeEvent(QCloseEvent* event) {
     WindowCloseDialogs dialogs(*this, m_boxes);
     if (m_workstation->mayClose(dialogs)) {
+        // A service still answering an upcoming command does not hold the program.
+        m_typedAhead.clear();
+        m_exchangeRunner->stop();
         event->accept();
     } else {
         event->ignore();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -25,6 +26,7 @@ class QProgressBar;
 namespace karvola::ui {
 
 class AdvertLine;
+class BackgroundExchangeRunner;
 class BookmakerListMenu;
 class ClickableLabel;
 class ChangeRelay;
@@ -34,12 +36,15 @@ class TAboutKarvolaForm;
 class TDataBaseGeneratorWizardForm;
 class FootballDataImportAction;
 class TDataPreviewForm;
+class TEnterUIDKeyForm;
 class TGeneralEnviromentSettingsForm;
 class TOptimizingChartForm;
 class TResearchDomainSpecForm;
 class TResultPeResultDisplayOptionsForm;
 class TSetupGeneralPropertiesForm;
 class TSimulationTableForm;
+class TUpcomingMatchesDisplayForm;
+class UIDKeyDialogPrompt;
 
 struct MainWindowSettings {
     std::filesystem::path applicationDirectory;
@@ -84,6 +89,8 @@ public:
     [[nodiscard]] TOptimizingChartForm& optimizingChart() const { return *m_optimizingChart; }
     [[nodiscard]] TResultPeResultDisplayOptionsForm& displayOptions() const { return *m_displayOptions; }
     [[nodiscard]] TGeneralEnviromentSettingsForm& enviromentSettings() const { return *m_enviromentSettings; }
+    [[nodiscard]] TUpcomingMatchesDisplayForm& upcomingMatches() const { return *m_upcomingMatches; }
+    [[nodiscard]] TEnterUIDKeyForm& enterUIDKey() const { return *m_enterUIDKey; }
     [[nodiscard]] AdvertLine& advertLine() const { return *m_advertLine; }
     [[nodiscard]] TDataBaseGeneratorWizardForm& dataBaseWizard() const { return *m_dataBaseWizard; }
     [[nodiscard]] BookmakerListMenu& bookmakerMenu() const { return *m_bookmakerMenu; }
@@ -128,6 +135,9 @@ private:
     void runDataBaseWizard(const std::optional<std::string>& source);
     void FormActivate(AffiliateLinks directory);
     void CommandLineKeyPress();
+    void executeLine(const QString& text);
+    void runTypedAhead();
+    void attachUpcomingWindow();
     void SaveStatusScreenMenuItemClick();
     void ClearCommandLineHistoryClick();
     void About1Click();
@@ -174,6 +184,13 @@ private:
     TResultPeResultDisplayOptionsForm* m_displayOptions = nullptr;
     TGeneralEnviromentSettingsForm* m_enviromentSettings = nullptr;
     TAboutKarvolaForm* m_about = nullptr;
+    TUpcomingMatchesDisplayForm* m_upcomingMatches = nullptr;
+    TEnterUIDKeyForm* m_enterUIDKey = nullptr;
+    std::unique_ptr<UIDKeyDialogPrompt> m_keyPrompt;
+    BackgroundExchangeRunner* m_exchangeRunner = nullptr;
+    // Lines entered while the service answers an upcoming command; they run
+    // after it, so the terminal keeps the order they were typed in.
+    std::deque<QString> m_typedAhead;
 
     std::unique_ptr<StatusScreenSink> m_sink;
     std::unique_ptr<Workstation> m_workstation;
