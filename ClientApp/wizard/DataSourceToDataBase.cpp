@@ -15,7 +15,6 @@ namespace karvola {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr std::string_view kEndOfRecord = "####";
 constexpr std::size_t kRecordsPerEstimate = 100;
 // The output goes to the file in pieces of about this size, so that the base is
 // never held whole beside the source.
@@ -63,37 +62,6 @@ bool readPlainDecimal(std::string_view text, double& value) {
     return error == std::errc{} && stop == end;
 }
 
-// A line that must hold a decimal integer: an optional sign, then digits only.
-enum class WholeNumber { Valid, NotANumber, OutOfRange };
-
-WholeNumber parseWholeNumber(std::string_view text, std::int64_t min, std::int64_t max, std::int64_t& value) {
-    const bool plus = !text.empty() && text.front() == '+';
-    if (plus) text.remove_prefix(1);
-    if (text.empty() || (plus && text.front() == '-')) return WholeNumber::NotANumber;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (error == std::errc::result_out_of_range) return WholeNumber::OutOfRange;
-    if (error != std::errc{} || stop != end) return WholeNumber::NotANumber;
-    return value < min || value > max ? WholeNumber::OutOfRange : WholeNumber::Valid;
-}
-
-// The whole-number lines are checked where they are read. In the program this
-// was modelled on, a bad one escaped as an exception of another kind that the
-// wizard never caught, leaving it hanging on its work page.
-std::int64_t requireWholeNumber(std::string_view text, std::size_t lineNumber, std::int64_t min, std::int64_t max) {
-    std::int64_t value = 0;
-    switch (parseWholeNumber(text, min, max, value)) {
-        case WholeNumber::Valid:
-            break;
-        case WholeNumber::NotANumber:
-            throw std::logic_error("Invalid data source file: line " + std::to_string(lineNumber) +
-                                   " is not a whole number");
-        case WholeNumber::OutOfRange:
-            throw std::logic_error("Invalid data source file: line " + std::to_string(lineNumber) + " is out of range");
-    }
-    return value;
-}
-
 std::uint64_t hashKey(std::string_view key) {
     return std::hash<std::string_view>{}(key);
 }
@@ -101,69 +69,6 @@ std::uint64_t hashKey(std::string_view key) {
 }  // namespace
 
 DataSourceToDataBase::DataSourceToDataBase(FileSystem& files, const Clock& clock) : m_files(files), m_clock(clock) {}
-
-bool DataSourceToDataBase::ReadLine() {
-    const std::size_t end = m_content.find(kLineEnd, m_position);
-    if (end == std::string::npos) return false;
-    m_line.assign(m_content, m_position, end - m_position);
-    m_position = end + kLineEnd.size();
-    ++m_lineNumber;
-    return true;
-}
-
-void DataSourceToDataBase::readRequiredLine(const char* message) {
-    if (!ReadLine()) throw std::logic_error(message);
-}
-
-bool DataSourceToDataBase::ReadRecord() {
-    m_recordStart = m_position;
-    if (!ReadLine()) return false;
-    m_record.timestamp = m_line;
-    const std::size_t timestampLine = m_lineNumber;
-
-    readRequiredLine("Invalid data source file1");
-    m_record.team1 = m_line;
-    readRequiredLine("Invalid data source file2");
-    m_record.team2 = m_line;
-    readRequiredLine("Invalid data source file3");
-    m_record.category = m_line;  // the second part until the first one is read
-    readRequiredLine("Invalid data source file4");
-    m_record.category.insert(0, m_separator);
-    m_record.category.insert(0, m_line);
-
-    readRequiredLine("Invalid data source file5");
-    if (!m_line.empty() && m_line.front() == '*') {
-        readRequiredLine("Invalid data source file6_1");
-        m_record.result = "0";
-    } else {
-        constexpr std::int64_t kMinGoals = std::numeric_limits<int>::min();
-        constexpr std::int64_t kMaxGoals = std::numeric_limits<int>::max();
-        const std::int64_t home = requireWholeNumber(m_line, m_lineNumber, kMinGoals, kMaxGoals);
-        readRequiredLine("Invalid data source file6");
-        const std::int64_t away = requireWholeNumber(m_line, m_lineNumber, kMinGoals, kMaxGoals);
-        m_record.result = home == away ? "0" : (home > away ? "1" : "2");
-    }
-
-    readRequiredLine("Invalid data source file7");
-    m_record.offers.clear();
-    while (m_line != kEndOfRecord) {
-        m_offer.name = m_line;
-        readRequiredLine("Invalid data source file8");
-        m_offer.odds1 = m_line;
-        readRequiredLine("Invalid data source file9");
-        m_offer.odds0 = m_line;
-        readRequiredLine("Invalid data source file10");
-        m_offer.odds2 = m_line;
-        m_record.offers.push_back(m_offer);
-        readRequiredLine("Invalid data source file11");
-    }
-
-    // Checked once the record is whole, so that a record cut short still gets the
-    // message of its missing line (an empty line after the last record starts one
-    // that has no second line).
-    m_startTime = requireWholeNumber(m_record.timestamp, timestampLine, 0, kLatestStartTime);
-    return true;
-}
 
 bool DataSourceToDataBase::isSelected(const std::string& name) const {
     return std::find(m_selectedBookmakers.begin(), m_selectedBookmakers.end(), name) != m_selectedBookmakers.end();
@@ -182,10 +87,11 @@ bool DataSourceToDataBase::keyAt(std::size_t recordStart, std::string_view key) 
     return key.empty();
 }
 
-bool DataSourceToDataBase::isNewKey() {
-    m_key.assign(m_record.timestamp);
-    m_key.append(m_record.team1);
-    m_key.append(m_record.team2);
+bool DataSourceToDataBase::isNewKey(const DataSourceReader& source) {
+    const data_source_record_t& record = source.record();
+    m_key.assign(record.timestamp);
+    m_key.append(record.team1);
+    m_key.append(record.team2);
     // Open addressing, at most three quarters full.
     if ((m_keyCount + 1) * 4 > m_keys.size() * 3) {
         std::vector<KeySlot> old(std::max<std::size_t>(1024, m_keys.size() * 2));
@@ -202,38 +108,40 @@ bool DataSourceToDataBase::isNewKey() {
     for (; m_keys[i].recordStart != kFreeSlot; i = (i + 1) & (m_keys.size() - 1)) {
         if (m_keys[i].hash == hash && keyAt(m_keys[i].recordStart, m_key)) return false;
     }
-    m_keys[i] = {hash, m_recordStart};
+    m_keys[i] = {hash, source.recordStart()};
     ++m_keyCount;
     return true;
 }
 
-void DataSourceToDataBase::showProgress(std::size_t length) {
+void DataSourceToDataBase::showProgress(std::size_t position, std::size_t length) {
     if (!m_progressBar) return;
-    const int position = static_cast<int>(static_cast<double>(m_position) / static_cast<double>(length) * 100.0);
+    const int percent = static_cast<int>(static_cast<double>(position) / static_cast<double>(length) * 100.0);
     // The window queues every call across threads; an unchanged position shows nothing new.
-    if (position == m_shownPosition) return;
-    m_shownPosition = position;
-    m_progressBar(position, std::to_string(position) + "%");
+    if (percent == m_shownPosition) return;
+    m_shownPosition = percent;
+    m_progressBar(percent, std::to_string(percent) + "%");
 }
 
 // Whole seconds of the clock, not the local date and time: a change to or from
 // summer time during the work would otherwise add or take an hour.
-void DataSourceToDataBase::showEstimate(std::size_t length, std::time_t start) {
+void DataSourceToDataBase::showEstimate(std::size_t position, std::size_t length, std::time_t start) {
     const std::time_t elapsed = m_clock.now() - start;
     if (elapsed <= 0 || !m_statusLabel) return;
-    const float ratio = static_cast<float>(length) / static_cast<float>(m_position);
+    const float ratio = static_cast<float>(length) / static_cast<float>(position);
     const float remaining = (ratio - 1.0F) * static_cast<float>(elapsed);
     m_statusLabel(FormatRemainingTime(static_cast<int>(remaining)));
 }
 
-void DataSourceToDataBase::writeRecord(std::string_view odds1, std::string_view odds0, std::string_view odds2) {
-    const std::int64_t dated = std::clamp<std::int64_t>(m_startTime + m_timeZoneOffset, 0, kLatestStartTime);
+void DataSourceToDataBase::writeRecord(const DataSourceReader& source, std::string_view odds1, std::string_view odds0,
+                                       std::string_view odds2) {
+    const data_source_record_t& record = source.record();
+    const std::int64_t dated = std::clamp<std::int64_t>(source.startTime() + m_timeZoneOffset, 0, kLatestStartTime);
     DateTimeManager date;
     date.SetFromUnixTime(static_cast<std::uint32_t>(dated));
     const std::string day = date.FormatDate();
-    for (const std::string_view line : {std::string_view(day), std::string_view(m_record.category),
-                                        std::string_view(m_record.team1), std::string_view(m_record.team2), odds1,
-                                        odds0, odds2, std::string_view(m_record.result), std::string_view("0")}) {
+    for (const std::string_view line : {std::string_view(day), std::string_view(record.category),
+                                        std::string_view(record.team1), std::string_view(record.team2), odds1, odds0,
+                                        odds2, std::string_view(record.result), std::string_view("0")}) {
         m_output.append(line);
         m_output.append(kLineEnd);
     }
@@ -250,7 +158,6 @@ void DataSourceToDataBase::finish() {
     m_base.reset();  // without a commit the temporary file goes, the old base stays
     m_content.clear();
     m_content.shrink_to_fit();
-    m_position = 0;
     m_output.clear();
     m_output.shrink_to_fit();
     m_keys.clear();
@@ -262,8 +169,6 @@ bool DataSourceToDataBase::Convert() {
     if (m_mode != kConvertMode) return false;
     try {
         m_content.clear();
-        m_position = 0;
-        m_lineNumber = 0;
         m_shownPosition = -1;
         if (m_statusLabel) m_statusLabel("Loading datasource file...");
         if (MatchDBMS::ReadWholeFile(m_files, m_sourceFileName, m_content) != 0) {
@@ -279,8 +184,9 @@ bool DataSourceToDataBase::Convert() {
         const std::size_t length = m_content.size();
         std::size_t counter = 0;
         const std::time_t start = m_clock.now();
-        while (ReadRecord()) {
-            showProgress(length);
+        DataSourceReader source(m_content);
+        while (source.ReadRecord()) {
+            showProgress(source.position(), length);
             if (m_stopRequested != nullptr && m_stopRequested->load()) {
                 m_stopRequested->store(false);
                 finish();
@@ -288,7 +194,7 @@ bool DataSourceToDataBase::Convert() {
             }
             if (++counter == kRecordsPerEstimate) {
                 counter = 0;
-                showEstimate(length, start);
+                showEstimate(source.position(), length, start);
             }
 
             float best1 = 0.0F;
@@ -297,7 +203,7 @@ bool DataSourceToDataBase::Convert() {
             std::string_view text1;
             std::string_view text0;
             std::string_view text2;
-            for (const bukm_element_t& offer : m_record.offers) {
+            for (const bukm_element_t& offer : source.record().offers) {
                 if (!isSelected(offer.name)) continue;
                 const float value1 = EvaluateOdds(offer.odds1);
                 const float value0 = EvaluateOdds(offer.odds0);
@@ -317,8 +223,8 @@ bool DataSourceToDataBase::Convert() {
                 }
             }
             if (!(best1 > 0.0F) || !(best0 > 0.0F) || !(best2 > 0.0F)) continue;
-            if (!isNewKey()) continue;
-            writeRecord(text1, text0, text2);
+            if (!isNewKey(source)) continue;
+            writeRecord(source, text1, text0, text2);
         }
 
         flushOutput(true);

@@ -13,26 +13,9 @@
 
 #include "common/Clock.h"
 #include "common/FileSystem.h"
+#include "wizard/DataSourceReader.h"
 
 namespace karvola {
-
-// One bookmaker's offer for one match, as the data source writes it.
-struct bukm_element_t {
-    std::string name;
-    std::string odds1;
-    std::string odds0;
-    std::string odds2;
-};
-
-// One match of the data source.
-struct data_source_record_t {
-    std::string timestamp;
-    std::string category;
-    std::string team1;
-    std::string team2;
-    std::string result;  // "1", "0" or "2"
-    std::vector<bukm_element_t> offers;
-};
 
 // Turns a data source file into a data base file: for 1, X and 2 the highest odds
 // of the selected bookmakers, the start time as a date of the chosen time zone,
@@ -67,23 +50,15 @@ public:
     // nothing is written under the base's name.
     bool Convert();
 
-    // The next CR LF line into m_line; false, changing nothing, when none is left.
-    bool ReadLine();
-    // The next record into m_record; false when no record starts. Throws
-    // std::logic_error for a record cut short or a line that must be a number.
-    bool ReadRecord();
-
-    [[nodiscard]] const data_source_record_t& record() const { return m_record; }
-
 private:
-    void writeRecord(std::string_view odds1, std::string_view odds0, std::string_view odds2);
+    void writeRecord(const DataSourceReader& source, std::string_view odds1, std::string_view odds0,
+                     std::string_view odds2);
     void flushOutput(bool force);
-    void showProgress(std::size_t length);
-    void showEstimate(std::size_t length, std::time_t start);
-    void readRequiredLine(const char* message);
+    void showProgress(std::size_t position, std::size_t length);
+    void showEstimate(std::size_t position, std::size_t length, std::time_t start);
     [[nodiscard]] bool isSelected(const std::string& name) const;
     [[nodiscard]] bool keyAt(std::size_t recordStart, std::string_view key) const;
-    bool isNewKey();
+    bool isNewKey(const DataSourceReader& source);
     void finish();
 
     // A written match: its key's hash and where its record starts in m_content,
@@ -102,21 +77,12 @@ private:
     std::vector<std::string> m_selectedBookmakers;
     int m_mode = 0;
     std::string m_content;
-    std::size_t m_position = 0;
     ProgressBar m_progressBar;
     StatusLabel m_statusLabel;
-    std::string m_line;
-    bukm_element_t m_offer;
-    data_source_record_t m_record;
     std::atomic<bool>* m_stopRequested = nullptr;  // not owned
     int m_timeZoneOffset = 0;
-    std::string m_separator = ", ";
 
-    // Beyond the record: where to report a bad line, the parsed start time, the
-    // keys written so far, the base being written and the output not yet written.
-    std::size_t m_lineNumber = 0;
-    std::size_t m_recordStart = 0;
-    std::int64_t m_startTime = 0;
+    // The keys written so far, the base being written and the output not yet written.
     std::vector<KeySlot> m_keys;
     std::size_t m_keyCount = 0;
     std::string m_key;
