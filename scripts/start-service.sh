@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Starts the local karvola-service on the sample content in the background,
 # unless something answers on its address already or KARVOLA_SERVICE_HOST names
-# another service. The log goes to $XDG_STATE_HOME/karvola/service.log.
+# another service. The sample's upcoming matches are past ones, shifted so that
+# the first kicks off a day after the start. The log goes to
+# $XDG_STATE_HOME/karvola/service.log.
 #   scripts/start-service.sh PATH/TO/karvola-service
 set -euo pipefail
 
@@ -23,11 +25,12 @@ fi
 
 state=${XDG_STATE_HOME:-$HOME/.local/state}/karvola
 mkdir -p "$state"
-nohup "$service" --listen "$host:$port" --log "$state/service.log" >"$state/service.out" 2>&1 </dev/null &
+nohup "$service" --listen "$host:$port" --shift-to-now --log "$state/service.log" >"$state/service.out" 2>&1 </dev/null &
 pid=$!
 for _ in $(seq 50); do
   if listening; then
-    echo "Started karvola-service on $host:$port with the sample content (pid $pid, log $state/service.log);"
+    echo "Started karvola-service on $host:$port with the sample content, its upcoming matches from tomorrow on"
+    echo "(pid $pid, log $state/service.log);"
     echo "it keeps running after Karvola ends: stop it with kill $pid"
     exit 0
   fi

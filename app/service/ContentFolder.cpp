@@ -1,12 +1,8 @@
 #include "ContentFolder.h"
 
-#include <sys/stat.h>
-
 #include <array>
 #include <stdexcept>
 #include <system_error>
-
-#include "common/FileSystem.h"
 
 namespace karvola::service {
 namespace {
@@ -22,9 +18,18 @@ std::string_view Trimmed(std::string_view text) {
     return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
-bool IsInside(const fs::path& file, const fs::path& folder) {
-    const auto [end, unused] = std::mismatch(folder.begin(), folder.end(), file.begin(), file.end());
-    return end == folder.end();
+fs::path CanonicalFolder(const fs::path& folder) {
+    std::error_code error;
+    fs::path canonical = fs::canonical(folder, error);
+    if (error || !fs::is_directory(canonical, error)) {
+        throw std::runtime_error("the content folder " + folder.string() + " is not a folder");
+    }
+    return canonical;
+}
+
+std::optional<std::int64_t> ShiftedStart(const Clock& clock, bool shiftToNow) {
+    if (!shiftToNow) return std::nullopt;
+    return static_cast<std::int64_t>(clock.now()) + kShiftedLead;
 }
 
 }  // namespace
@@ -41,12 +46,11 @@ std::set<std::string, std::less<>> ParseIdentityKeys(std::string_view text) {
     return keys;
 }
 
-ContentFolder::ContentFolder(std::filesystem::path folder, Report report) : m_report(std::move(report)) {
-    std::error_code error;
-    m_folder = fs::canonical(folder, error);
-    if (error || !fs::is_directory(m_folder, error)) {
-        throw std::runtime_error("the content folder " + folder.string() + " is not a folder");
-    }
+ContentFolder::ContentFolder(const std::filesystem::path& folder, Report report, UpcomingSettings upcoming)
+    : m_folder(CanonicalFolder(folder)),
+      m_report(std::move(report)),
+      m_clock(std::move(upcoming.clock)),
+      m_upcoming(m_folder, m_report, ShiftedStart(*m_clock, upcoming.shiftToNow)) {
     const auto stamps = stampsNow();
     reload(stamps);
 }
@@ -58,50 +62,18 @@ std::shared_ptr<const ServiceContent> ContentFolder::current() {
     return m_content;
 }
 
+UpcomingNow ContentFolder::upcoming() {
+    return {m_upcoming.current(), static_cast<std::int64_t>(m_clock->now())};
+}
+
 ContentFolder::Stamps ContentFolder::stampsNow() const {
     Stamps stamps;
-    for (const auto name : kContentFiles) {
-        Stamp stamp;
-        struct stat status {};
-        // stat follows a link, so a replaced link target counts as a change too.
-        if (::stat((m_folder / name).c_str(), &status) == 0) {
-            stamp.present = true;
-            stamp.size = static_cast<std::uintmax_t>(status.st_size);
-            stamp.modified = static_cast<long long>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
-            stamp.inode = status.st_ino;
-        }
-        stamps.push_back(stamp);
-    }
+    for (const auto name : kContentFiles) stamps.push_back(StampOf(m_folder / name));
     return stamps;
 }
 
 std::optional<std::string> ContentFolder::readContentFile(std::string_view name, bool& failed) const {
-    const fs::path file = m_folder / name;
-    std::error_code error;
-    if (!fs::exists(fs::symlink_status(file, error))) return std::nullopt;
-    const fs::path target = fs::canonical(file, error);
-    if (error || !IsInside(target, m_folder)) {
-        m_report(std::string(name) + " is left out: it leads outside the content folder");
-        failed = true;
-        return std::nullopt;
-    }
-    if (!fs::is_regular_file(target, error)) {
-        m_report(std::string(name) + " is left out: it is not a regular file");
-        failed = true;
-        return std::nullopt;
-    }
-    if (fs::file_size(target, error) > kMaxContentFileBytes) {
-        m_report(std::string(name) + " is left out: it is larger than 64 MB");
-        failed = true;
-        return std::nullopt;
-    }
-    LocalFileSystem files;
-    auto text = files.readFile(target);
-    if (!text) {
-        m_report(std::string(name) + " cannot be read");
-        failed = true;
-    }
-    return text;
+    return ReadContentFile(m_folder, m_folder / name, name, m_report, failed);
 }
 
 void ContentFolder::reload(const Stamps& stamps) {

@@ -332,7 +332,12 @@ KarvolaService::KarvolaService(ContentFolder& content, RequestLog& log, ServiceL
                         response.set_content(UpcomingsRefusal(kUnknownIdentityKey), kTextType);
                         return;
                     }
-                    response.set_content(UpcomingsReply("OK", "", UpcomingsDocument()), kTextType);
+                    // Sent from the content's own encoded text: a large content's reply runs to megabytes.
+                    const UpcomingsOkReply reply(content.upcoming());
+                    response.set_content_provider(reply.size(), kTextType,
+                                                  [reply](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                                                      return reply.writeFrom(offset, sink.write);
+                                                  });
                 });
 
     // Every refusal carries its reason as a short text, and a failing handler
@@ -360,7 +365,8 @@ KarvolaService::KarvolaService(ContentFolder& content, RequestLog& log, ServiceL
                      .method = request.method,
                      .target = request.target,
                      .status = response.status,
-                     .bodyBytes = response.body.size()});
+                     // A reply sent from a shared text has no body of its own.
+                     .bodyBytes = response.body.empty() ? response.content_length_ : response.body.size()});
     });
 }
 

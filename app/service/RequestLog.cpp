@@ -52,8 +52,28 @@ void RequestLog::note(std::chrono::system_clock::time_point time, std::string_vi
     writeLine(UtcTimeText(time) + " note: " + std::string(text));
 }
 
+void RequestLog::hold() {
+    const std::scoped_lock lock(m_mutex);
+    m_held = true;
+}
+
+void RequestLog::release() {
+    const std::scoped_lock lock(m_mutex);
+    m_held = false;
+    for (const std::string& line : m_heldLines) {
+        std::fputs(line.c_str(), m_stream);
+        std::fputc('\n', m_stream);
+    }
+    std::fflush(m_stream);
+    m_heldLines.clear();
+}
+
 void RequestLog::writeLine(const std::string& line) {
     const std::scoped_lock lock(m_mutex);
+    if (m_held) {
+        m_heldLines.push_back(line);
+        return;
+    }
     std::fputs(line.c_str(), m_stream);
     std::fputc('\n', m_stream);
     std::fflush(m_stream);

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace karvola::service {
 
@@ -32,6 +33,11 @@ public:
     // "2026-12-10T16:40:02Z note: TEXT"
     void note(std::chrono::system_clock::time_point time, std::string_view text);
 
+    // Keeps the lines back until release(): what is noted while the service
+    // starts must follow the start-up line, which scripts read the port from.
+    void hold();
+    void release();
+
     // A client's text made safe for one log line: printable ASCII stays, every
     // other byte (and the quote and backslash) becomes \xHH; long texts are cut.
     [[nodiscard]] static std::string Printable(std::string_view text);
@@ -41,6 +47,8 @@ private:
 
     std::FILE* m_stream;
     std::mutex m_mutex;
+    bool m_held = false;
+    std::vector<std::string> m_heldLines;
 };
 
 }  // namespace karvola::service

@@ -24,6 +24,13 @@ std::variant<ServiceOptions, options::EarlyExit> ParseServiceOptions(const std::
         });
     commandLine.addOption("--log", parsed.log, "append the request log to FILE (default: standard output)", "FILE",
                           options::NonEmptyPath);
+    commandLine.addFlag("--shift-to-now", parsed.shiftToNow,
+                        "move the upcoming matches' kick-offs by one amount, the earliest to a day after the start, "
+                        "keeping their spacing (past matches then serve as upcoming ones)");
+    commandLine.setFooter(
+        "The content folder holds referals.txt (the bookmaker directory), advert.txt, keys.txt (the identity keys, "
+        "one a line) and upcoming/, whose data sources (*.txt) and football-data.co.uk files (*.csv) give the "
+        "upcoming matches; the service reads a file again when it changes.");
     if (auto early = commandLine.parse(arguments)) return *early;
     if (!listen.empty()) parsed.listen = *ListenAddress::parse(listen);
     return parsed;

@@ -15,6 +15,7 @@ struct ServiceOptions {
     std::optional<std::filesystem::path> content;  // --content DIR; else the sample content
     ListenAddress listen;                          // --listen ADDR:PORT
     std::optional<std::filesystem::path> log;      // --log FILE; else standard output
+    bool shiftToNow = false;                       // --shift-to-now
 };
 
 // karvola-service's options, or its answer when it should not start.

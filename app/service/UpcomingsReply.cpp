@@ -8,6 +8,8 @@ namespace karvola::service {
 namespace {
 
 constexpr std::string_view kRequestPrefix = "request=download&uid=";
+constexpr std::string_view kOkHead = "[MESSAGE]OK[/MESSAGE][ADDITIONAL_INFO][/ADDITIONAL_INFO][DATA]";
+constexpr std::string_view kDataEnd = "[/DATA]";
 
 bool IsKeyCharacter(char c) {
     const auto byte = static_cast<unsigned char>(c);
@@ -36,8 +38,23 @@ std::string UpcomingsRefusal(std::string_view errorText) {
     return UpcomingsReply(errorText, "", "");
 }
 
-std::string UpcomingsDocument() {
-    return "<VERSION>100</VERSION>\r\n";
+UpcomingsOkReply::UpcomingsOkReply(const UpcomingNow& upcoming) : m_matches(upcoming.matches) {
+    const auto [version, matches] = m_matches->encodedDocument(upcoming.now);
+    m_parts = {kOkHead, version, matches, kDataEnd};
+}
+
+std::size_t UpcomingsOkReply::size() const {
+    std::size_t size = 0;
+    for (const std::string_view part : m_parts) size += part.size();
+    return size;
+}
+
+bool UpcomingsOkReply::writeFrom(std::size_t offset, const Writer& write) const {
+    for (const std::string_view part : m_parts) {
+        if (offset < part.size()) return write(part.data() + offset, part.size() - offset);
+        offset -= part.size();
+    }
+    return false;
 }
 
 }  // namespace karvola::service

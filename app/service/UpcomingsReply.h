@@ -1,8 +1,14 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "UpcomingMatches.h"
 
 namespace karvola::service {
 
@@ -22,10 +28,26 @@ namespace karvola::service {
 // The reply that refuses a request; the program shows the status as it is.
 [[nodiscard]] std::string UpcomingsRefusal(std::string_view errorText);
 
+// The "OK" reply with the matches that have not kicked off, the same text as
+// UpcomingsReply("OK", "", upcoming.document()) gives, made of the framing and
+// the matches' own encoded text, which it holds on to instead of copying it.
+class UpcomingsOkReply final {
+public:
+    using Writer = std::function<bool(const char* data, std::size_t size)>;
+
+    explicit UpcomingsOkReply(const UpcomingNow& upcoming);
+
+    [[nodiscard]] std::size_t size() const;
+    // Writes what follows the first `offset` bytes, or a first piece of it;
+    // false when the writer fails or nothing is left.
+    bool writeFrom(std::size_t offset, const Writer& write) const;
+
+private:
+    std::shared_ptr<const UpcomingMatches> m_matches;
+    std::array<std::string_view, 4> m_parts;
+};
+
 inline constexpr std::string_view kInvalidRequest = "Error : Invalid request";
 inline constexpr std::string_view kUnknownIdentityKey = "Error : Unknown identity key";
-
-// The document of the matches still to be played; its protocol version comes first.
-[[nodiscard]] std::string UpcomingsDocument();
 
 }  // namespace karvola::service

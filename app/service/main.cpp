@@ -47,26 +47,30 @@ int Serve(const ServiceOptions& options) {
         }
     }
     karvola::service::RequestLog log(logFile ? logFile.get() : stdout);
+    log.hold();
     try {
         karvola::service::ContentFolder folder(
-            *content, [&log](const std::string& text) { log.note(std::chrono::system_clock::now(), text); });
+            *content, [&log](const std::string& text) { log.note(std::chrono::system_clock::now(), text); },
+            {.shiftToNow = options.shiftToNow});
         karvola::service::KarvolaService service(folder, log);
         const int port = service.bind(options.listen);
         // The first line says where the service is; scripts and tests read the port from it.
         const std::string host =
             options.listen.host.find(':') == std::string::npos ? options.listen.host : "[" + options.listen.host + "]";
-        std::printf("karvola-service: listening on %s:%d, content from %s\n", host.c_str(), port,
-                    folder.folder().c_str());
+        std::printf("karvola-service: listening on %s:%d, content from %s%s\n", host.c_str(), port,
+                    folder.folder().c_str(), options.shiftToNow ? ", kick-offs shifted to begin a day from now" : "");
         if (!options.listen.isLoopback()) {
             std::printf("karvola-service: %s is reachable from other machines\n", options.listen.host.c_str());
         }
         std::fflush(stdout);
+        log.release();
         // Before the server's threads, so that they leave the signals to it.
         const karvola::options::SignalWatcher signals([&service](int) { service.stop(); },
                                                       karvola::options::SignalWatcher::AfterSignal::Return);
         service.run();
         log.note(std::chrono::system_clock::now(), "stopped");
     } catch (const std::exception& failure) {
+        log.release();
         std::fprintf(stderr, "karvola-service: %s\n", failure.what());
         return 1;
     }

@@ -2,12 +2,13 @@
 
 #include <chrono>
 #include <stdexcept>
+#include <utility>
 
 #include "support/FileContent.h"
 
 namespace karvola::testing {
 
-RunningService::RunningService(service::ServiceLimits limits)
+RunningService::RunningService(service::ServiceLimits limits, service::UpcomingSettings upcoming)
     : m_content(m_folder.path() / "content"),
       m_logFile(m_folder.path() / "service.log"),
       m_logStream(nullptr, std::fclose) {
@@ -20,7 +21,8 @@ RunningService::RunningService(service::ServiceLimits limits)
     if (!m_logStream) throw std::runtime_error("cannot write the service log");
     m_log = std::make_unique<service::RequestLog>(m_logStream.get());
     m_contentFolder = std::make_unique<service::ContentFolder>(
-        m_content, [this](const std::string& text) { m_log->note(std::chrono::system_clock::now(), text); });
+        m_content, [this](const std::string& text) { m_log->note(std::chrono::system_clock::now(), text); },
+        std::move(upcoming));
     m_service = std::make_unique<service::KarvolaService>(*m_contentFolder, *m_log, limits);
     m_port = m_service->bind({.host = "127.0.0.1", .port = 0});
     m_thread = std::thread([this] { m_service->run(); });

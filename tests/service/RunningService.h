@@ -14,10 +14,11 @@
 namespace karvola::testing {
 
 // The service in the test's own process, on a loopback port the system chose,
-// answering from a copy of the sample content that the test may change.
+// answering from a copy of the sample content that the test may change. The
+// copy has no upcoming matches; a test puts its own into content()/upcoming.
 class RunningService final {
 public:
-    explicit RunningService(service::ServiceLimits limits = {});
+    explicit RunningService(service::ServiceLimits limits = {}, service::UpcomingSettings upcoming = {});
     ~RunningService();
     RunningService(const RunningService&) = delete;
     RunningService& operator=(const RunningService&) = delete;
