@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -45,6 +46,36 @@ TEST_F(UpcomingCliTest, TheKeyFromTheOptionOrTheMetaCommandReachesTheServiceAndI
     const auto unknown = run({}, ":key nobody\npe_upcoming bet1\n", environment);
     EXPECT_EQ(Lines(unknown.out),
               (std::vector<std::string>{">pe_upcoming bet1", retrieving, "Error : Unknown identity key", kNoMatches}));
+}
+
+// The shipped sample content, a day ahead, listed for the sample base and hidden row by row.
+TEST_F(UpcomingCliTest, TheSampleServiceContentIsListedForTheSampleBase) {
+    service::UpcomingSettings upcoming;
+    upcoming.shiftToNow = true;
+    RunningService service({}, upcoming);
+    std::filesystem::copy(std::filesystem::path(KARVOLA_PROJECT_DATA_DIR) / "service" / "upcoming",
+                          service.content() / "upcoming");
+    const auto base = (std::filesystem::path(KARVOLA_PROJECT_DATA_DIR) / "sample.txt").string();
+    const auto result = run({"--key", "demo", "--db", base}, "struct *\nupcoming [1 10 1]\n:hide 2\n",
+                            {"KARVOLA_SERVICE_HOST=" + service.host()});
+    const auto lines = Lines(result.out);
+    const auto headings = [](const std::string& line) { return line.starts_with("No.  Start  "); };
+    ASSERT_EQ(std::count_if(lines.begin(), lines.end(), headings), 2) << result.out;
+    const auto first = std::find_if(lines.begin(), lines.end(), headings);
+    const auto second = std::find_if(first + 1, lines.end(), headings);
+    const auto rowsOf = [](auto from, auto to) {
+        std::vector<std::string> rows;
+        for (auto line = from + 1; line != to && !line->starts_with("1: "); ++line) rows.push_back(*line);
+        return rows;
+    };
+    // Only the Premier League is in the sample base's research domain, and it has all 33 matches.
+    const auto listed = rowsOf(first, second);
+    ASSERT_EQ(listed.size(), 33U);
+    EXPECT_NE(listed[0].find("England, Premier League"), std::string::npos);
+    const auto after = rowsOf(second, lines.end());
+    ASSERT_EQ(after.size(), 32U);
+    EXPECT_TRUE(after[1].starts_with("3  "));  // the others keep their numbers
+    EXPECT_EQ(result.err, "");
 }
 
 }  // namespace
