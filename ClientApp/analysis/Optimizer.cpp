@@ -1,6 +1,8 @@
 #include "analysis/Optimizer.h"
 
 #include <algorithm>
+#include <exception>
+#include <optional>
 #include <system_error>
 
 #include "analysis/WvectorRule.h"
@@ -8,17 +10,61 @@
 
 namespace karvola {
 
-// Passes the search's progress on as hint texts and progress positions.
-class Optimizer::Progress final : public SearchObserver {
-public:
-    explicit Progress(Optimizer& optimizer) : m_optimizer(optimizer) {}
+namespace {
 
-    void progressChanged(int percent) override { m_optimizer.m_observer.optimizationProgress(percent); }
-    void bestChanged(const wvector& best) override {
-        m_optimizer.setHint("Optimization of wvector in progress. Current best vector is [" +
-                            FormatTwoDecimals(best.kmin) + " " + FormatTwoDecimals(best.kMax) + " " +
-                            FormatTwoDecimals(best.CRZ) + "]");
+// opt: the wvector grid search and the statistics report of its best vector.
+class WvectorOptimization final : public OptimizerTask {
+public:
+    explicit WvectorOptimization(OptimizationJob job) : m_job(std::move(job)) {}
+
+    [[nodiscard]] std::string runningHint() const override { return Optimizer::kRunningHint; }
+
+    bool compute(TaskContext& context) override {
+        const SearchInput input{m_job.range, m_job.lo, m_job.hi, m_job.bndPercent, m_job.maximalSpan};
+        HintingObserver observer(context);
+        m_outcome = FastWvectorSearch(input, context.breakRequested(), observer, context.threads());
+        return m_outcome.completed;
     }
+
+    void writeReport(TerminalSink& sink) const override {
+        const std::string sequence =
+            m_job.format.options.shows(10) ? WvectorWinLossSequence(m_outcome.best, m_job.range) : std::string();
+        WriteWvectorReport(sink, m_outcome.best, m_outcome.statistics, sequence, m_job.format);
+    }
+
+    [[nodiscard]] std::string stoppedLine() const override { return "Optimization terminated."; }
+
+private:
+    // Passes the search's progress on, and its best vector so far as the hint.
+    class HintingObserver final : public SearchObserver {
+    public:
+        explicit HintingObserver(TaskContext& context) : m_context(context) {}
+        void progressChanged(int percent) override { m_context.progress(percent); }
+        void bestChanged(const wvector& best) override {
+            m_context.hint("Optimization of wvector in progress. Current best vector is [" +
+                           FormatTwoDecimals(best.kmin) + " " + FormatTwoDecimals(best.kMax) + " " +
+                           FormatTwoDecimals(best.CRZ) + "]");
+        }
+
+    private:
+        TaskContext& m_context;
+    };
+
+    OptimizationJob m_job;
+    SearchOutcome m_outcome;
+};
+
+}  // namespace
+
+// What the running task reaches: the break flag, the progress bar and its hint.
+class Optimizer::Context final : public TaskContext {
+public:
+    explicit Context(Optimizer& optimizer) : m_optimizer(optimizer) {}
+
+    std::atomic<bool>& breakRequested() override { return m_optimizer.m_flags.BreakRequested; }
+    void progress(int percent) override { m_optimizer.m_observer.optimizationProgress(percent); }
+    void hint(const std::string& text) override { m_optimizer.setHint(text); }
+    [[nodiscard]] unsigned threads() const override { return std::max(1U, std::thread::hardware_concurrency()); }
 
 private:
     Optimizer& m_optimizer;
@@ -42,13 +88,17 @@ Optimizer::~Optimizer() {
 }
 
 void Optimizer::start(OptimizationJob job) {
+    start(std::make_shared<WvectorOptimization>(std::move(job)));
+}
+
+void Optimizer::start(std::shared_ptr<OptimizerTask> task) {
     // A finished search may still be writing its report: let it end first.
     wait();
     // Set before the thread starts, so that a search ending at once leaves it cleared.
     m_flags.BreakRequested = false;
     m_flags.OptimizationRunning = true;
     try {
-        m_worker = m_starter([this, job = std::move(job)] { run(job); });
+        m_worker = m_starter([this, task = std::move(task)] { run(*task); });
     } catch (const std::system_error&) {
         m_flags.OptimizationRunning = false;
         m_sink.appendLine("Error : Unable to create thread for opt routine");
@@ -80,27 +130,32 @@ std::string Optimizer::BracketedVector(const std::string& hint) {
     return hint.substr(open, close - open + 1);
 }
 
-void Optimizer::run(const OptimizationJob& job) {
+void Optimizer::run(OptimizerTask& task) {
     m_observer.optimizationStarted();
-    setHint(kRunningHint);
+    setHint(task.runningHint());
 
-    const SearchInput input{job.range, job.lo, job.hi, job.bndPercent, job.maximalSpan};
-    Progress progress(*this);
-    const unsigned threads = std::max(1U, std::thread::hardware_concurrency());
-    const SearchOutcome outcome = FastWvectorSearch(input, m_flags.BreakRequested, progress, threads);
+    Context context(*this);
+    bool completed = false;
+    std::optional<std::string> failure;
+    // Nothing may escape the worker: a failed task ends like a command's error.
+    try {
+        completed = task.compute(context);
+    } catch (const std::exception& error) {
+        failure = error.what();
+    }
 
     // The flags are cleared before the report, so that the commands typed while it
     // is written are no longer refused.
     m_flags.BreakRequested = false;
     m_flags.OptimizationRunning = false;
     setHint(kIdleHint);
-    if (outcome.completed) {
+    if (failure) {
+        m_sink.appendLine("Error : " + *failure);
+    } else if (completed) {
         m_observer.optimizationProgress(100);
-        const std::string sequence =
-            job.format.options.shows(10) ? WvectorWinLossSequence(outcome.best, job.range) : std::string();
-        WriteWvectorReport(m_sink, outcome.best, outcome.statistics, sequence, job.format);
+        task.writeReport(m_sink);
     } else {
-        m_sink.appendLine("Optimization terminated.");
+        m_sink.appendLine(task.stoppedLine());
     }
     m_observer.optimizationProgress(0);
     m_observer.optimizationEnded();

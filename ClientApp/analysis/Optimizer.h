@@ -1,11 +1,13 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "analysis/OptimizerTask.h"
 #include "analysis/StrategyReports.h"
 #include "analysis/WvectorSearch.h"
 #include "common/ChangeObserver.h"
@@ -26,9 +28,10 @@ struct OptimizationJob {
     ReportFormat format;
 };
 
-// The opt command's background search: at most one worker at a time, the busy
-// flags, the hint texts, and the report or "Optimization terminated." at its end.
-// Its progress and hints go to the observer from the worker thread.
+// The opt command's background search, and the other long analyses that share
+// its worker: at most one at a time, the busy flags, the hint texts, and the
+// report or the stopped line at its end. Progress and hints go to the observer
+// from the worker thread.
 class Optimizer final {
 public:
     static constexpr const char* kIdleHint = "No optimization at the moment";
@@ -46,6 +49,8 @@ public:
     // "Error : Unable to create thread for opt routine" when no thread can be
     // started. The caller has refused the command while a search runs.
     void start(OptimizationJob job);
+    // The same for any task: its hint, its report or its stopped line.
+    void start(std::shared_ptr<OptimizerTask> task);
     // Waits until the worker has ended and written its report.
     void wait();
 
@@ -57,8 +62,8 @@ public:
     static std::string BracketedVector(const std::string& hint);
 
 private:
-    class Progress;
-    void run(const OptimizationJob& job);
+    class Context;
+    void run(OptimizerTask& task);
     void setHint(std::string hint);
 
     OptimizationFlags& m_flags;

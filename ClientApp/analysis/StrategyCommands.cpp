@@ -48,6 +48,7 @@ void StrategyCommands::Register(CommandDispatcher& dispatcher) {
         job.bndPercent = *bnd;
         job.maximalSpan = arguments.number;
         job.format = reportFormat();
+        m_lastMaximalSpan = arguments.number;
         m_optimizer.start(std::move(job));
     });
 }

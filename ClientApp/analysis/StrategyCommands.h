@@ -32,6 +32,8 @@ public:
     [[nodiscard]] ReportFormat reportFormat() const;
     // What the last sim or pe_sim left for the Bets Preview and the chart.
     [[nodiscard]] const SimulationRecord& simulation() const { return m_simulation; }
+    // The maximal probability span of the last opt; 1 before the first.
+    [[nodiscard]] double lastMaximalSpan() const { return m_lastMaximalSpan; }
 
 private:
     [[nodiscard]] std::optional<std::span<const basic_record_t>> simulationRange() const;
@@ -46,6 +48,7 @@ private:
     const StopRequest& m_stop;
     char m_decimalSeparator;
     SimulationRecord m_simulation;
+    double m_lastMaximalSpan = 1.0;
 };
 
 }  // namespace karvola

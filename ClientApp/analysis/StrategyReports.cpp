@@ -139,18 +139,33 @@ void writeStatistics(TerminalSink& sink, const statistics_t& s, const ReportForm
 
 }  // namespace
 
-void WriteWvectorReport(TerminalSink& sink, const wvector& rule, const statistics_t& statistics,
-                        std::string_view sequence, const ReportFormat& format) {
+namespace {
+
+void writeWvectorSequence(TerminalSink& sink, const statistics_t& statistics, std::string_view sequence,
+                          const ReportFormat& format) {
     if (format.options.shows(SEQUENCE)) {
         sink.appendLine(" ");
         sink.appendLine(kSequenceHeading);
         sink.appendLine(sequence);
     }
     if (format.options.shows(ENTROPY)) writeEntropy(sink, statistics, format.decimalSeparator);
+}
+
+}  // namespace
+
+void WriteWvectorReport(TerminalSink& sink, const wvector& rule, const statistics_t& statistics,
+                        std::string_view sequence, const ReportFormat& format) {
+    writeWvectorSequence(sink, statistics, sequence, format);
     sink.appendLine("wvector:");
     writeLine(sink, "  Minimal odds: ", FormatTwoDecimals(rule.kmin));
     writeLine(sink, "  Maximal odds: ", FormatTwoDecimals(rule.kMax));
     writeLine(sink, "     CRZ value: ", FormatTwoDecimals(rule.CRZ));
+    writeStatistics(sink, statistics, format, kWvectorLayout);
+}
+
+void WriteStatisticsReport(TerminalSink& sink, const statistics_t& statistics, std::string_view sequence,
+                           const ReportFormat& format) {
+    writeWvectorSequence(sink, statistics, sequence, format);
     writeStatistics(sink, statistics, format, kWvectorLayout);
 }
 

@@ -22,6 +22,11 @@ struct ReportFormat {
 void WriteWvectorReport(TerminalSink& sink, const wvector& rule, const statistics_t& statistics,
                         std::string_view sequence, const ReportFormat& format);
 
+// The same report without its "wvector:" block, for figures pooled over several
+// rules (the out-of-sample bets of a walk-forward validation).
+void WriteStatisticsReport(TerminalSink& sink, const statistics_t& statistics, std::string_view sequence,
+                           const ReportFormat& format);
+
 // The report of a prediction expression (pe_result).
 void WritePredictionReport(TerminalSink& sink, std::string_view expression, const statistics_t& statistics,
                            std::string_view sequence, const ReportFormat& format);

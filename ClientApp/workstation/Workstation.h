@@ -8,6 +8,7 @@
 
 #include "analysis/Optimizer.h"
 #include "analysis/StrategyCommands.h"
+#include "analysis/ValidationCommands.h"
 #include "common/ChangeObserver.h"
 #include "common/Clock.h"
 #include "common/FileSystem.h"
@@ -98,6 +99,7 @@ public:
     [[nodiscard]] StrategyCommands& strategy() { return m_strategy; }
     [[nodiscard]] const StrategyCommands& strategy() const { return m_strategy; }
     [[nodiscard]] Optimizer& optimizer() { return m_optimizer; }
+    [[nodiscard]] ValidationCommands& validation() { return m_validation; }
     [[nodiscard]] UpcomingCommands& upcoming() { return m_upcoming; }
     [[nodiscard]] const UpcomingCommands& upcoming() const { return m_upcoming; }
     // Empty until the start-up has finished.
@@ -117,6 +119,7 @@ private:
     GeneralProperties m_properties;
     Optimizer m_optimizer;  // after the terminal: its worker uses the flags and the sink
     StrategyCommands m_strategy;
+    ValidationCommands m_validation;
     UpcomingCommands m_upcoming;
     AffiliateLinks m_directory;
 };

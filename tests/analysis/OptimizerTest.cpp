@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -115,6 +117,46 @@ TEST(Optimizer, AThreadThatCannotStartLeavesTheFlagCleared) {
     optimizer.start(EmptyRangeJob());
     EXPECT_FALSE(flags.IsOptimizing());
     EXPECT_EQ(sink.lines(), std::vector<std::string>{"Error : Unable to create thread for opt routine"});
+}
+
+// Any task on the worker: its own hints, its report once the flag is cleared,
+// and an error that ends it like a command's.
+TEST(Optimizer, TasksReportTheirOwnWayAndNothingEscapesTheWorker) {
+    class Task final : public OptimizerTask {
+    public:
+        explicit Task(const char* failure) : m_failure(failure) {}
+        [[nodiscard]] std::string runningHint() const override { return "Working..."; }
+        bool compute(TaskContext& context) override {
+            context.hint("Halfway");
+            context.progress(50);
+            if (m_failure != nullptr) throw std::runtime_error(m_failure);
+            return true;
+        }
+        void writeReport(TerminalSink& sink) const override { sink.appendLine("Done."); }
+        [[nodiscard]] std::string stoppedLine() const override { return "Stopped."; }
+
+    private:
+        const char* m_failure;
+    };
+
+    struct Case {
+        const char* failure;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {{nullptr, {"Done."}}, {"Out of memory", {"Error : Out of memory"}}};
+    for (const Case& c : cases) {
+        OptimizationFlags flags;
+        FlagWatchingSink sink(flags);
+        RecordingObserver observer;
+        Optimizer optimizer(flags, sink, observer);
+        optimizer.start(std::make_shared<Task>(c.failure));
+        optimizer.wait();
+        EXPECT_EQ(sink.lines(), c.lines);
+        for (const bool running : sink.runningAtLine()) EXPECT_FALSE(running);
+        EXPECT_EQ(observer.hints, (std::vector<std::string>{"Working...", "Halfway", Optimizer::kIdleHint}));
+        EXPECT_EQ(observer.lastPercent, 0);
+        EXPECT_EQ(observer.ended, 1);
+    }
 }
 
 TEST(Optimizer, BracketedVectorOfTheHint) {

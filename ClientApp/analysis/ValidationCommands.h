@@ -1,0 +1,67 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "analysis/Optimizer.h"
+#include "analysis/StrategyCommands.h"
+#include "analysis/ValidationReports.h"
+#include "common/OptimizationFlags.h"
+#include "common/TerminalSink.h"
+#include "database/ResearchDomainModel.h"
+
+namespace karvola {
+
+// The meta-commands' lines of karvola-cli's :help, each with what its figures mean.
+inline constexpr const char* kWalkForwardHelp =
+    ":walkforward FOLDS [TRAIN|all] [SPAN]   opt judged on matches it did not see: LO..HI is cut into FOLDS + 1 "
+    "blocks and each later block is bet with the vector opt finds on the TRAIN matches before it (default all, "
+    "SPAN the last opt's). In-sample figures are what the search saw and are biased upward by it; out-of-sample "
+    "figures are what the vector earned on new matches, so only an edge that holds out of sample is real.";
+
+struct WalkForwardRequest {
+    int folds = 10;
+    std::optional<int> train;    // matches before each test block; all from LO when empty
+    std::optional<double> span;  // the last opt's when empty
+};
+
+// The request a meta-command's words make, or the usage error to show.
+std::variant<WalkForwardRequest, std::string> ParseWalkForwardRequest(std::string_view arguments);
+
+// The validations of the optimizer's results: they run on the optimizer's
+// worker, so the busy flag, break and the progress bar work as for opt. The
+// window's dialog and karvola-cli's meta-commands both start them here.
+class ValidationCommands final {
+public:
+    ValidationCommands(TerminalSink& sink, const ResearchDomainModel& researchDomain, const StrategyCommands& strategy,
+                       Optimizer& optimizer, const OptimizationFlags& flags);
+
+    ValidationCommands(const ValidationCommands&) = delete;
+    ValidationCommands& operator=(const ValidationCommands&) = delete;
+
+    // Refused while the optimizer's worker is busy; a request that does not fit
+    // the research domain gets an "Error : " line and starts nothing.
+    void startWalkForward(const WalkForwardRequest& request);
+
+    // The meta-command: the usage error when the words make no request.
+    std::optional<std::string> walkForwardCommand(std::string_view arguments);
+
+    // What a span left out stands for.
+    [[nodiscard]] double defaultSpan() const { return m_strategy.lastMaximalSpan(); }
+
+private:
+    // The settings every validation shares; throws std::logic_error with the user's text.
+    [[nodiscard]] ValidationSettings settings(std::optional<double> span) const;
+    // False, with the line written, while the worker is busy.
+    bool mayStart() const;
+
+    TerminalSink& m_sink;
+    const ResearchDomainModel& m_researchDomain;
+    const StrategyCommands& m_strategy;
+    Optimizer& m_optimizer;
+    const OptimizationFlags& m_flags;
+};
+
+}  // namespace karvola

@@ -1,0 +1,102 @@
+#include "analysis/ValidationReports.h"
+
+#include <charconv>
+#include <string>
+
+#include "common/NumberTexts.h"
+
+namespace karvola {
+
+namespace {
+
+std::string padded(std::string text, std::size_t width, bool alignRight) {
+    if (text.size() >= width) return text;
+    const std::string fill(width - text.size(), ' ');
+    return alignRight ? fill + text : text + fill;
+}
+
+std::string left(std::string text, std::size_t width) {
+    return padded(std::move(text), width, false);
+}
+
+std::string right(std::string text, std::size_t width) {
+    return padded(std::move(text), width, true);
+}
+
+// The table's columns: the fold, its ranges and vector, then one group of
+// figures for the training matches and one for the test block.
+constexpr std::size_t kFoldWidth = 4;
+constexpr std::size_t kRangeWidth = 14;
+constexpr std::size_t kVectorWidth = 19;
+constexpr std::size_t kBetsWidth = 7;
+constexpr std::size_t kYieldWidth = 9;
+constexpr std::size_t kPessimisticWidth = 13;
+constexpr std::size_t kGroupWidth = kBetsWidth + kYieldWidth + kPessimisticWidth;
+constexpr std::size_t kLeadWidth = kFoldWidth + 2 + 2 * kRangeWidth + kVectorWidth;
+
+std::string groupHeading(const std::string& name) {
+    const std::size_t dashes = kGroupWidth - name.size() - 3;
+    return "  " + std::string(dashes / 2, '-') + " " + name + " " + std::string(dashes - dashes / 2, '-');
+}
+
+std::string figures(const statistics_t& statistics) {
+    return "  " + right(std::to_string(statistics.total_bets), kBetsWidth - 2) +
+           right(FormatPercentOneDecimal(statistics.average_yield), kYieldWidth) +
+           right(FormatPercentOneDecimal(statistics.pessimistic_yield), kPessimisticWidth);
+}
+
+std::string range(int first, int last) {
+    return std::to_string(first) + "-" + std::to_string(last);
+}
+
+std::string vectorText(const wvector& rule) {
+    return "[" + FormatTwoDecimals(rule.kmin) + " " + FormatTwoDecimals(rule.kMax) + " " + FormatTwoDecimals(rule.CRZ) +
+           "]";
+}
+
+}  // namespace
+
+std::string FormatPercentOneDecimal(double share) {
+    char text[64];
+    const auto percent = static_cast<double>(static_cast<long double>(share) * 100.0L);
+    const auto end = std::to_chars(text, text + sizeof text, percent, std::chars_format::fixed, 1).ptr;
+    std::string result(text, end);
+    if (result == "-0.0") result = "0.0";
+    return result + "%";
+}
+
+void WriteWalkForwardReport(TerminalSink& sink, const ValidationSettings& settings, std::optional<int> train,
+                            const WalkForwardResult& result, const ReportFormat& format) {
+    const char separator = format.decimalSeparator;
+    const std::size_t folds = result.folds.size();
+    sink.appendLine("Walk-forward validation of opt over LO " + std::to_string(settings.lo) + " .. HI " +
+                    std::to_string(settings.hi) + " (BND% " + FormatGeneral(settings.bndPercent, separator) +
+                    ", span " + FormatGeneral(settings.maximalSpan, separator) + "): " + std::to_string(folds) +
+                    (folds == 1 ? " fold" : " folds") + ", each trained on " +
+                    (train ? "the " + std::to_string(*train) + " matches" : std::string("every match from LO")) +
+                    " before its test block");
+    sink.appendLine(left("", kLeadWidth) + groupHeading("in-sample") + groupHeading("out-of-sample"));
+    const std::string figureHeadings =
+        right("Bets", kBetsWidth) + right("Yield", kYieldWidth) + right("Pess. yield", kPessimisticWidth);
+    sink.appendLine(right("Fold", kFoldWidth) + "  " + left("Train", kRangeWidth) + left("Test", kRangeWidth) +
+                    left("wvector", kVectorWidth) + figureHeadings + figureHeadings);
+    int number = 0;
+    for (const FoldResult& fold : result.folds) {
+        sink.appendLine(right(std::to_string(++number), kFoldWidth) + "  " +
+                        left(range(fold.plan.trainFirst, fold.plan.trainLast), kRangeWidth) +
+                        left(range(fold.plan.testFirst, fold.plan.testLast), kRangeWidth) +
+                        left(vectorText(fold.vector), kVectorWidth) + figures(fold.inSample) +
+                        figures(fold.outOfSample));
+    }
+    sink.appendLine(left("pooled", kLeadWidth) + figures(result.pooledInSample) + figures(result.pooledOutOfSample));
+    sink.appendLine(" ");
+
+    sink.appendLine("out-of-sample statistics, pooled over the " + std::to_string(folds) +
+                    (folds == 1 ? " test block:" : " test blocks:"));
+    WriteStatisticsReport(sink, result.pooledOutOfSample, result.outOfSampleSequence, format);
+    const float bankroll = result.outOfSampleBankroll.empty() ? 1.0f : result.outOfSampleBankroll.back().bankroll;
+    sink.appendLine("out-of-sample bankroll multiplier, each fold staking its training OKF (at most 1): " +
+                    FormatGeneral(static_cast<double>(bankroll), separator));
+}
+
+}  // namespace karvola

@@ -1,0 +1,46 @@
+#include "analysis/ValidationTasks.h"
+
+namespace karvola {
+
+namespace {
+
+std::string foldHint(int fold, int folds) {
+    return "Walk-forward validation in progress: fold " + std::to_string(fold) + " of " + std::to_string(folds);
+}
+
+}  // namespace
+
+WalkForwardTask::WalkForwardTask(std::vector<basic_record_t> range, ValidationSettings settings,
+                                 std::optional<int> train, std::vector<FoldPlan> folds, ReportFormat format)
+    : m_range(std::move(range)),
+      m_settings(settings),
+      m_train(train),
+      m_folds(std::move(folds)),
+      m_format(std::move(format)) {}
+
+std::string WalkForwardTask::runningHint() const {
+    return foldHint(1, static_cast<int>(m_folds.size()));
+}
+
+bool WalkForwardTask::compute(TaskContext& context) {
+    class Progress final : public WalkForwardObserver {
+    public:
+        explicit Progress(TaskContext& context) : m_context(context) {}
+        void foldStarted(int fold, int folds) override { m_context.hint(foldHint(fold, folds)); }
+        void progressChanged(int percent) override { m_context.progress(percent); }
+
+    private:
+        TaskContext& m_context;
+    } progress(context);
+
+    const WalkForwardInput input{m_range, m_settings.lo, m_settings.hi, m_settings.bndPercent, m_settings.maximalSpan,
+                                 m_train, m_folds};
+    m_result = RunWalkForward(input, context.breakRequested(), progress, context.threads());
+    return m_result.has_value();
+}
+
+void WalkForwardTask::writeReport(TerminalSink& sink) const {
+    if (m_result) WriteWalkForwardReport(sink, m_settings, m_train, *m_result, m_format);
+}
+
+}  // namespace karvola

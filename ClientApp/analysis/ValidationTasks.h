@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/OptimizerTask.h"
+#include "analysis/StrategyReports.h"
+#include "analysis/ValidationReports.h"
+#include "analysis/WalkForward.h"
+#include "database/basic_record_t.h"
+
+namespace karvola {
+
+// :walkforward on the optimizer's worker, over its own copy of the records.
+class WalkForwardTask final : public OptimizerTask {
+public:
+    WalkForwardTask(std::vector<basic_record_t> range, ValidationSettings settings, std::optional<int> train,
+                    std::vector<FoldPlan> folds, ReportFormat format);
+
+    [[nodiscard]] std::string runningHint() const override;
+    bool compute(TaskContext& context) override;
+    void writeReport(TerminalSink& sink) const override;
+    [[nodiscard]] std::string stoppedLine() const override { return "Walk-forward validation terminated."; }
+
+    [[nodiscard]] const std::optional<WalkForwardResult>& result() const { return m_result; }
+
+private:
+    std::vector<basic_record_t> m_range;
+    ValidationSettings m_settings;
+    std::optional<int> m_train;
+    std::vector<FoldPlan> m_folds;
+    ReportFormat m_format;
+    std::optional<WalkForwardResult> m_result;
+};
+
+}  // namespace karvola

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "CliRunner.h"
+#include "support/TemporaryDirectory.h"
+
+namespace karvola::testing {
+namespace {
+
+using LineList = std::vector<std::string>;
+
+// karvola-cli on the sample base (760 Premier League matches), its research
+// domain built with struct *.
+class ValidationCliTest : public ::testing::Test {
+protected:
+    CliRun run(const std::string& input) {
+        const auto base = std::filesystem::path(KARVOLA_PROJECT_DATA_DIR) / "sample.txt";
+        return RunCli({"-q", "--home", (folder.path() / "home").string(), "--db", base.string()}, "struct *\n" + input,
+                      folder.path());
+    }
+
+    static const std::string* lineStartingWith(const LineList& lines, const std::string& start) {
+        const auto found =
+            std::find_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.starts_with(start); });
+        return found == lines.end() ? nullptr : &*found;
+    }
+
+    TemporaryDirectory folder;
+};
+
+// The span left out is the last opt's; the run ends with its report before
+// the input's end lets the program go.
+TEST_F(ValidationCliTest, WalkForwardTakesTheLastOptsSpanAndPrintsAFoldPerRow) {
+    const CliRun result = run("opt 0.5\n:wait\n:walkforward 2\n");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    const LineList lines = Lines(result.out);
+    const auto header = std::find(lines.begin(), lines.end(),
+                                  "Walk-forward validation of opt over LO 1 .. HI 760 (BND% 12, span 0.5): 2 folds, "
+                                  "each trained on every match from LO before its test block");
+    ASSERT_NE(header, lines.end());
+    ASSERT_GE(lines.end() - header, 7);
+    EXPECT_TRUE(header[3].starts_with("   1  1-253         254-506       ["));
+    EXPECT_TRUE(header[4].starts_with("   2  1-506         507-760       ["));
+    EXPECT_TRUE(header[5].starts_with("pooled "));
+    EXPECT_NE(lineStartingWith(lines, "out-of-sample bankroll multiplier"), nullptr);
+}
+
+TEST_F(ValidationCliTest, WrongRequestsAreToldAndStartNothing) {
+    struct Case {
+        const char* line;
+        LineList out;
+        const char* err;
+    };
+    const Case cases[] = {
+        {":walkforward 800", {"Error : 800 folds need at least 801 matches in LO..HI, which holds 760"}, ""},
+        {":walkforward", {}, ":walkforward needs FOLDS [TRAIN|all] [SPAN]"},
+        {":walkforward 3 none", {}, ":walkforward needs FOLDS [TRAIN|all] [SPAN]"},
+        {":walkforward 0", {}, ":walkforward needs FOLDS [TRAIN|all] [SPAN]"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const CliRun result = run(std::string(c.line) + "\n");
+        LineList expected{">struct *"};
+        expected.insert(expected.end(), c.out.begin(), c.out.end());
+        EXPECT_EQ(Lines(result.out), expected);
+        EXPECT_NE(result.err.find(c.err), std::string::npos);
+    }
+}
+
+TEST_F(ValidationCliTest, HelpSaysWhatTheFiguresMean) {
+    const std::string out = run(":help\n").out;
+    EXPECT_NE(out.find(":walkforward FOLDS [TRAIN|all] [SPAN]"), std::string::npos);
+    EXPECT_NE(out.find("so only an edge that holds out of sample is real."), std::string::npos);
+}
+
+}  // namespace
+}  // namespace karvola::testing
