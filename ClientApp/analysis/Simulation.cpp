@@ -63,7 +63,7 @@ public:
         row.result = bet.won ? std::string("won") : std::string("lost, won odds") + match.result;
         row.bankroll = FormatGeneral(static_cast<double>(m_bankroll), m_separator);
         m_record.rows.push_back(std::move(row));
-        m_record.points.push_back(ChartPoint{m_bankroll, match.date});
+        m_record.points.push_back(ChartPoint{m_bankroll, match.date, bet.won});
     }
 
     void finish(TerminalSink& sink) const {

@@ -36,6 +36,7 @@ inline constexpr const char* kBetsPreviewColumns[12] = {
 struct ChartPoint {
     float bankroll = 0.0f;
     std::string label;
+    bool won = false;  // the bet's outcome, for the runs of losses
 };
 
 // What the last simulation left in the Bets Preview and the chart.

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "analysis/RiskFigures.h"
 #include "analysis/ValidationTasks.h"
 #include "common/NumberTexts.h"
 
@@ -84,6 +85,10 @@ std::optional<std::string> ValidationCommands::walkForwardCommand(std::string_vi
     if (auto* usage = std::get_if<std::string>(&parsed)) return std::move(*usage);
     startWalkForward(std::get<WalkForwardRequest>(parsed));
     return std::nullopt;
+}
+
+void ValidationCommands::writeRisk() const {
+    WriteRiskReport(m_sink, m_strategy.simulation().points, m_strategy.reportFormat().decimalSeparator);
 }
 
 }  // namespace karvola

@@ -21,6 +21,12 @@ inline constexpr const char* kWalkForwardHelp =
     "SPAN the last opt's). In-sample figures are what the search saw and are biased upward by it; out-of-sample "
     "figures are what the vector earned on new matches, so only an edge that holds out of sample is real.";
 
+inline constexpr const char* kRiskHelp =
+    ":risk                  the risk of the last sim or pe_sim's bankroll run: the maximum drawdown (the deepest "
+    "fall below an earlier peak, as a share of that peak, with both dates), the longest losing run, the longest time "
+    "under water (below the last peak, in bets and in days) and the final multiplier. A drawdown of 60% needs a gain "
+    "of 150% to recover, so read it with the multiplier: they say how much of the bankroll a run put at risk.";
+
 struct WalkForwardRequest {
     int folds = 10;
     std::optional<int> train;    // matches before each test block; all from LO when empty
@@ -47,6 +53,9 @@ public:
 
     // The meta-command: the usage error when the words make no request.
     std::optional<std::string> walkForwardCommand(std::string_view arguments);
+
+    // :risk: the risk figures of the last simulation.
+    void writeRisk() const;
 
     // What a span left out stands for.
     [[nodiscard]] double defaultSpan() const { return m_strategy.lastMaximalSpan(); }

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <string>
 
+#include "analysis/RiskFigures.h"
 #include "common/NumberTexts.h"
 
 namespace karvola {
@@ -94,9 +95,10 @@ void WriteWalkForwardReport(TerminalSink& sink, const ValidationSettings& settin
     sink.appendLine("out-of-sample statistics, pooled over the " + std::to_string(folds) +
                     (folds == 1 ? " test block:" : " test blocks:"));
     WriteStatisticsReport(sink, result.pooledOutOfSample, result.outOfSampleSequence, format);
-    const float bankroll = result.outOfSampleBankroll.empty() ? 1.0f : result.outOfSampleBankroll.back().bankroll;
+    const RiskFigures risk = MeasureRisk(result.outOfSampleBankroll);
     sink.appendLine("out-of-sample bankroll multiplier, each fold staking its training OKF (at most 1): " +
-                    FormatGeneral(static_cast<double>(bankroll), separator));
+                    FormatGeneral(static_cast<double>(risk.finalMultiplier), separator) + " (maximum drawdown " +
+                    FormatPercentOneDecimal(risk.maximumDrawdown) + ")");
 }
 
 }  // namespace karvola

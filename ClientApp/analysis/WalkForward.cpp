@@ -61,7 +61,7 @@ public:
             m_bankroll = static_cast<float>(static_cast<long double>(m_bankroll) +
                                             static_cast<long double>(odds) * static_cast<long double>(stake));
         }
-        m_points.push_back(ChartPoint{m_bankroll, match.date});
+        m_points.push_back(ChartPoint{m_bankroll, match.date, won});
     }
 
 private:

@@ -72,10 +72,26 @@ TEST_F(ValidationCliTest, WrongRequestsAreToldAndStartNothing) {
     }
 }
 
+TEST_F(ValidationCliTest, RiskMeasuresTheLastSimulation) {
+    const CliRun result = run(":risk\n:props 1 5 12\nsim [1.5 2.5 1] 0.05\n:risk\n");
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(
+        Lines(result.out),
+        (LineList{">struct *", "No bankroll run to measure: the last sim or pe_sim placed no bet, or none ran yet.",
+                  ">sim [1.5 2.5 1] 0.05", " Bankroll multiplier 1.11166548728943",
+                  "Risk of the last simulation: 5 bets from 10/08/2018 to 11/08/2018",
+                  "  Final bankroll multiplier:  1.11166548728943",
+                  "  Maximum drawdown:           5.0% of the peak (peak 1.07581949234009 on 11/08/2018, trough "
+                  "1.0220285654068 on 11/08/2018)",
+                  "  Longest losing run:         1 bet (11/08/2018 to 11/08/2018)",
+                  "  Longest time under water:   2 bets, 0 days (11/08/2018 to 11/08/2018)"}));
+}
+
 TEST_F(ValidationCliTest, HelpSaysWhatTheFiguresMean) {
     const std::string out = run(":help\n").out;
     EXPECT_NE(out.find(":walkforward FOLDS [TRAIN|all] [SPAN]"), std::string::npos);
     EXPECT_NE(out.find("so only an edge that holds out of sample is real."), std::string::npos);
+    EXPECT_NE(out.find(":risk                  the risk of the last sim or pe_sim's bankroll run"), std::string::npos);
 }
 
 }  // namespace
