@@ -66,6 +66,7 @@ bench: packages
 	./build/release/bench/conversion_bench
 	./build/release/bench/upcoming_bench
 	./build/release/bench/upcoming_service_bench
+	./build/release/bench/betting_manager_bench
 	./build/release/bench/optimizer_bench 10000
 	./build/release/bench/optimizer_bench 2000
 

@@ -43,6 +43,7 @@
 #include "terminal/ui/ChangeRelay.h"
 #include "terminal/ui/PathLabel.h"
 #include "terminal/ui/TerminalScreen.h"
+#include "tools/ui/BettingManagerMenuItem.h"
 #include "tools/ui/TAboutKarvolaForm.h"
 #include "upcoming/ui/BackgroundExchangeRunner.h"
 #include "upcoming/ui/TUpcomingMatchesDisplayForm.h"
@@ -322,6 +323,7 @@ void TForm1::buildMenus() {
     tools->addAction(QStringLiteral("Database Creation Wizard..."), this, &TForm1::DatabaseGeneratorWizardClick);
     tools->addAction(QStringLiteral("Import football-data.co.uk CSV Files..."), this,
                      &TForm1::ImportFootballDataMenuItemClick);
+    AddBettingManagerMenuItem(*tools, *this, m_boxes, [this] { giveFocusToCommandLine(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(QStringLiteral("Visit ") + Text(kMakerWebAddress), this,
