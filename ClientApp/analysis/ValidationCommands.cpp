@@ -28,6 +28,15 @@ std::optional<int> positiveCount(const std::string& word) {
     return value;
 }
 
+constexpr int kMostReplicas = 100'000;
+
+std::optional<std::uint64_t> seedOf(const std::string& word) {
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+    if (error != std::errc{} || end != word.data() + word.size()) return std::nullopt;
+    return value;
+}
+
 }  // namespace
 
 std::variant<WalkForwardRequest, std::string> ParseWalkForwardRequest(std::string_view arguments) {
@@ -41,6 +50,26 @@ std::variant<WalkForwardRequest, std::string> ParseWalkForwardRequest(std::strin
     if (given.size() > 1 && given[1] != "all") {
         request.train = positiveCount(given[1]);
         if (!request.train) return usage;
+    }
+    if (given.size() > 2) {
+        request.span = ParseDecimal(given[2]);
+        if (!request.span) return usage;
+    }
+    return request;
+}
+
+std::variant<SignificanceRequest, std::string> ParseSignificanceRequest(std::string_view arguments) {
+    const std::string usage = ":significance needs N [SEED] [SPAN] (N from 1 to 100000), e.g. :significance 200 7 0.5";
+    const std::vector<std::string> given = words(arguments);
+    if (given.empty() || given.size() > 3) return usage;
+    SignificanceRequest request;
+    const auto replicas = positiveCount(given[0]);
+    if (!replicas || *replicas > kMostReplicas) return usage;
+    request.replicas = *replicas;
+    if (given.size() > 1) {
+        const auto seed = seedOf(given[1]);
+        if (!seed) return usage;
+        request.seed = *seed;
     }
     if (given.size() > 2) {
         request.span = ParseDecimal(given[2]);
@@ -78,6 +107,29 @@ void ValidationCommands::startWalkForward(const WalkForwardRequest& request) {
     } catch (const std::logic_error& error) {
         m_sink.appendLine(std::string("Error : ") + error.what());
     }
+}
+
+void ValidationCommands::startSignificance(const SignificanceRequest& request) {
+    if (!mayStart()) return;
+    try {
+        const ValidationSettings validation = settings(request.span);
+        if (validation.lo == 0 || validation.hi == 0 || validation.lo > validation.hi) {
+            throw std::logic_error("the research domain range LO..HI is empty");
+        }
+        const auto selection = m_researchDomain.selection();
+        m_optimizer.start(std::make_shared<SignificanceTask>(
+            std::vector<basic_record_t>(selection.begin(), selection.end()), validation, request.replicas, request.seed,
+            m_strategy.reportFormat().decimalSeparator));
+    } catch (const std::logic_error& error) {
+        m_sink.appendLine(std::string("Error : ") + error.what());
+    }
+}
+
+std::optional<std::string> ValidationCommands::significanceCommand(std::string_view arguments) {
+    auto parsed = ParseSignificanceRequest(arguments);
+    if (auto* usage = std::get_if<std::string>(&parsed)) return std::move(*usage);
+    startSignificance(std::get<SignificanceRequest>(parsed));
+    return std::nullopt;
 }
 
 std::optional<std::string> ValidationCommands::walkForwardCommand(std::string_view arguments) {

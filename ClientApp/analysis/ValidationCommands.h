@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,13 @@ inline constexpr const char* kWalkForwardHelp =
     "SPAN the last opt's). In-sample figures are what the search saw and are biased upward by it; out-of-sample "
     "figures are what the vector earned on new matches, so only an edge that holds out of sample is real.";
 
+inline constexpr const char* kSignificanceHelp =
+    ":significance N [SEED] [SPAN]   how likely opt's best score is by chance alone: N replicas keep every match's "
+    "odds and draw its result from the normalised inverse odds (fair prices, no edge beyond the margin), opt's "
+    "search runs on each, and the p-value is (1 + the replicas scoring at least the real best) / (1 + N) (SEED "
+    "default 1). A p-value below 0.05 says fair prices seldom give the search a score this high; a larger one says "
+    "the search alone can explain the result, however profitable opt's report looks.";
+
 inline constexpr const char* kRiskHelp =
     ":risk                  the risk of the last sim or pe_sim's bankroll run: the maximum drawdown (the deepest "
     "fall below an earlier peak, as a share of that peak, with both dates), the longest losing run, the longest time "
@@ -33,8 +41,15 @@ struct WalkForwardRequest {
     std::optional<double> span;  // the last opt's when empty
 };
 
+struct SignificanceRequest {
+    int replicas = 200;
+    std::uint64_t seed = 1;
+    std::optional<double> span;  // the last opt's when empty
+};
+
 // The request a meta-command's words make, or the usage error to show.
 std::variant<WalkForwardRequest, std::string> ParseWalkForwardRequest(std::string_view arguments);
+std::variant<SignificanceRequest, std::string> ParseSignificanceRequest(std::string_view arguments);
 
 // The validations of the optimizer's results: they run on the optimizer's
 // worker, so the busy flag, break and the progress bar work as for opt. The
@@ -50,9 +65,11 @@ public:
     // Refused while the optimizer's worker is busy; a request that does not fit
     // the research domain gets an "Error : " line and starts nothing.
     void startWalkForward(const WalkForwardRequest& request);
+    void startSignificance(const SignificanceRequest& request);
 
     // The meta-command: the usage error when the words make no request.
     std::optional<std::string> walkForwardCommand(std::string_view arguments);
+    std::optional<std::string> significanceCommand(std::string_view arguments);
 
     // :risk: the risk figures of the last simulation.
     void writeRisk() const;

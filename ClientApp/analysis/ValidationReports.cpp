@@ -1,7 +1,9 @@
 #include "analysis/ValidationReports.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string>
+#include <vector>
 
 #include "analysis/RiskFigures.h"
 #include "common/NumberTexts.h"
@@ -55,6 +57,32 @@ std::string vectorText(const wvector& rule) {
            "]";
 }
 
+std::string fixedDecimals(double value, int decimals) {
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals).ptr;
+    return std::string(text, end);
+}
+
+std::string header(const char* what, const ValidationSettings& settings, char separator) {
+    return std::string(what) + " of opt over LO " + std::to_string(settings.lo) + " .. HI " +
+           std::to_string(settings.hi) + " (BND% " + FormatGeneral(settings.bndPercent, separator) + ", span " +
+           FormatGeneral(settings.maximalSpan, separator) + ")";
+}
+
+// What the p-value says, in the words of the test.
+const char* reading(double pValue) {
+    if (pValue < 0.01) {
+        return "  Below 0.01: fair prices almost never give the search a best score this high, so the edge is "
+               "unlikely to be the search's luck.";
+    }
+    if (pValue < 0.05) {
+        return "  Below 0.05: fair prices seldom give the search a best score this high; check it out of sample "
+               "(:walkforward) before staking on it.";
+    }
+    return "  Not small: fair prices often give the search a best score this high, so the search alone can explain "
+           "the result.";
+}
+
 }  // namespace
 
 std::string FormatPercentOneDecimal(double share) {
@@ -70,9 +98,7 @@ void WriteWalkForwardReport(TerminalSink& sink, const ValidationSettings& settin
                             const WalkForwardResult& result, const ReportFormat& format) {
     const char separator = format.decimalSeparator;
     const std::size_t folds = result.folds.size();
-    sink.appendLine("Walk-forward validation of opt over LO " + std::to_string(settings.lo) + " .. HI " +
-                    std::to_string(settings.hi) + " (BND% " + FormatGeneral(settings.bndPercent, separator) +
-                    ", span " + FormatGeneral(settings.maximalSpan, separator) + "): " + std::to_string(folds) +
+    sink.appendLine(header("Walk-forward validation", settings, separator) + ": " + std::to_string(folds) +
                     (folds == 1 ? " fold" : " folds") + ", each trained on " +
                     (train ? "the " + std::to_string(*train) + " matches" : std::string("every match from LO")) +
                     " before its test block");
@@ -99,6 +125,31 @@ void WriteWalkForwardReport(TerminalSink& sink, const ValidationSettings& settin
     sink.appendLine("out-of-sample bankroll multiplier, each fold staking its training OKF (at most 1): " +
                     FormatGeneral(static_cast<double>(risk.finalMultiplier), separator) + " (maximum drawdown " +
                     FormatPercentOneDecimal(risk.maximumDrawdown) + ")");
+}
+
+void WriteSignificanceReport(TerminalSink& sink, const ValidationSettings& settings, std::uint64_t seed,
+                             const SignificanceResult& result, char decimalSeparator) {
+    const std::size_t replicas = result.replicaScores.size();
+    sink.appendLine(header("Significance", settings, decimalSeparator) + ": " + std::to_string(replicas) +
+                    " replicas, seed " + std::to_string(seed));
+    sink.appendLine(
+        "  Null hypothesis: the prices are fair, no rule has an edge beyond the margin. Each replica keeps");
+    sink.appendLine("  every match's odds and draws its result from their normalised inverse odds (1/odds over their");
+    sink.appendLine("  sum: the margin taken off in proportion), then runs opt's search on it.");
+    std::string real = "  Real best score:        " + FormatTwoDecimals(result.realScore);
+    real += result.real.statistics.total_bets > 0 ? "  wvector " + vectorText(result.real.best)
+                                                  : std::string("  (no vector accepted)");
+    sink.appendLine(real);
+
+    std::vector<float> sorted = result.replicaScores;
+    std::sort(sorted.begin(), sorted.end());
+    const auto rank = [&sorted](double share) { return FormatTwoDecimals(NearestRank(sorted, share)); };
+    sink.appendLine("  Replica best scores:    min " + rank(0.0) + "  median " + rank(0.5) + "  95th " + rank(0.95) +
+                    "  99th " + rank(0.99) + "  max " + rank(1.0) + "  (percentiles by nearest rank)");
+    sink.appendLine("  Replicas reaching it:   " + std::to_string(result.reaching) + " of " + std::to_string(replicas));
+    sink.appendLine("  p-value:                " + fixedDecimals(result.pValue, 4) + " = (1 + " +
+                    std::to_string(result.reaching) + ") / (1 + " + std::to_string(replicas) + ")");
+    sink.appendLine(reading(result.pValue));
 }
 
 }  // namespace karvola

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "analysis/Significance.h"
 #include "analysis/StrategyReports.h"
 #include "analysis/WalkForward.h"
 #include "common/TerminalSink.h"
@@ -21,6 +22,11 @@ struct ValidationSettings {
 // training's Kelly fractions.
 void WriteWalkForwardReport(TerminalSink& sink, const ValidationSettings& settings, std::optional<int> train,
                             const WalkForwardResult& result, const ReportFormat& format);
+
+// :significance: the real best score, the replicas' distribution, the p-value
+// and what it says.
+void WriteSignificanceReport(TerminalSink& sink, const ValidationSettings& settings, std::uint64_t seed,
+                             const SignificanceResult& result, char decimalSeparator);
 
 // A share as a percentage with one decimal ("5.3%", "-12.0%"), whatever the locale.
 std::string FormatPercentOneDecimal(double share);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +33,28 @@ private:
     std::vector<FoldPlan> m_folds;
     ReportFormat m_format;
     std::optional<WalkForwardResult> m_result;
+};
+
+// :significance on the optimizer's worker, over its own copy of the records.
+class SignificanceTask final : public OptimizerTask {
+public:
+    SignificanceTask(std::vector<basic_record_t> range, ValidationSettings settings, int replicas, std::uint64_t seed,
+                     char decimalSeparator);
+
+    [[nodiscard]] std::string runningHint() const override;
+    bool compute(TaskContext& context) override;
+    void writeReport(TerminalSink& sink) const override;
+    [[nodiscard]] std::string stoppedLine() const override { return "Significance test terminated."; }
+
+    [[nodiscard]] const std::optional<SignificanceResult>& result() const { return m_result; }
+
+private:
+    std::vector<basic_record_t> m_range;
+    ValidationSettings m_settings;
+    int m_replicas;
+    std::uint64_t m_seed;
+    char m_decimalSeparator;
+    std::optional<SignificanceResult> m_result;
 };
 
 }  // namespace karvola

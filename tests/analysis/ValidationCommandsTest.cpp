@@ -51,6 +51,38 @@ TEST(ValidationRequests, WalkForwardWordsMakeARequestOrTheUsage) {
     }
 }
 
+TEST(ValidationRequests, SignificanceWordsMakeARequestOrTheUsage) {
+    struct Case {
+        const char* words;
+        std::optional<SignificanceRequest> request;
+    };
+    const Case cases[] = {
+        {"200", SignificanceRequest{200, 1, std::nullopt}},
+        {"50 18446744073709551615", SignificanceRequest{50, 18446744073709551615ULL, std::nullopt}},
+        {"50 0 0,3", SignificanceRequest{50, 0, 0.3}},
+        {"100000", SignificanceRequest{100000, 1, std::nullopt}},
+        {"100001", std::nullopt},
+        {"0", std::nullopt},
+        {"50 -1", std::nullopt},
+        {"50 1.5", std::nullopt},
+        {"50 1 wide", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.words);
+        const auto parsed = ParseSignificanceRequest(c.words);
+        if (!c.request) {
+            EXPECT_TRUE(std::holds_alternative<std::string>(parsed));
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<SignificanceRequest>(parsed));
+        const auto& request = std::get<SignificanceRequest>(parsed);
+        EXPECT_EQ(request.replicas, c.request->replicas);
+        EXPECT_EQ(request.seed, c.request->seed);
+        EXPECT_EQ(request.span, c.request->span);
+    }
+}
+
 // The validations over a research domain of 600 synthetic matches, their
 // worker held until the test lets it go.
 class ValidationCommandsTest : public ::testing::Test {

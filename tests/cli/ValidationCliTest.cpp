@@ -61,6 +61,10 @@ TEST_F(ValidationCliTest, WrongRequestsAreToldAndStartNothing) {
         {":walkforward", {}, ":walkforward needs FOLDS [TRAIN|all] [SPAN]"},
         {":walkforward 3 none", {}, ":walkforward needs FOLDS [TRAIN|all] [SPAN]"},
         {":walkforward 0", {}, ":walkforward needs FOLDS [TRAIN|all] [SPAN]"},
+        {":significance", {}, ":significance needs N [SEED] [SPAN]"},
+        {":significance 200000", {}, ":significance needs N [SEED] [SPAN]"},
+        {":significance 20 -1", {}, ":significance needs N [SEED] [SPAN]"},
+        {":props 0 0 12\n:significance 20", {"Error : the research domain range LO..HI is empty"}, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -70,6 +74,20 @@ TEST_F(ValidationCliTest, WrongRequestsAreToldAndStartNothing) {
         EXPECT_EQ(Lines(result.out), expected);
         EXPECT_NE(result.err.find(c.err), std::string::npos);
     }
+}
+
+// Its whole output is fixed by the seed: no timings, the progress on standard error.
+TEST_F(ValidationCliTest, SignificanceIsTheSameOnEveryRunOfASeed) {
+    const std::string input = ":significance 20 3\n:wait\n:significance 20 3 0.4\n";
+    const CliRun first = run(input);
+    const CliRun second = run(input);
+    EXPECT_EQ(first.err, "");
+    EXPECT_EQ(first.out, second.out);
+    const LineList lines = Lines(first.out);
+    ASSERT_EQ(lines.size(), 19U);
+    EXPECT_EQ(lines[1], "Significance of opt over LO 1 .. HI 760 (BND% 12, span 1): 20 replicas, seed 3");
+    EXPECT_EQ(lines[10], "Significance of opt over LO 1 .. HI 760 (BND% 12, span 0.4): 20 replicas, seed 3");
+    EXPECT_TRUE(lines[8].starts_with("  p-value:                0."));
 }
 
 TEST_F(ValidationCliTest, RiskMeasuresTheLastSimulation) {
@@ -91,6 +109,8 @@ TEST_F(ValidationCliTest, HelpSaysWhatTheFiguresMean) {
     const std::string out = run(":help\n").out;
     EXPECT_NE(out.find(":walkforward FOLDS [TRAIN|all] [SPAN]"), std::string::npos);
     EXPECT_NE(out.find("so only an edge that holds out of sample is real."), std::string::npos);
+    EXPECT_NE(out.find("A p-value below 0.05 says fair prices seldom give the search a score this high"),
+              std::string::npos);
     EXPECT_NE(out.find(":risk                  the risk of the last sim or pe_sim's bankroll run"), std::string::npos);
 }
 
