@@ -69,6 +69,7 @@ bench: packages
 	./build/release/bench/betting_manager_bench
 	./build/release/bench/optimizer_bench 10000
 	./build/release/bench/optimizer_bench 2000
+	./build/release/bench/validation_bench
 
 format: format-tool
 	find $(FORMAT_DIRS) -type f \( -name '*.h' -o -name '*.cpp' \) -print0 | xargs -0 -r $(CLANG_FORMAT) -i

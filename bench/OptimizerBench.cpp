@@ -20,25 +20,13 @@
 #include <thread>
 #include <vector>
 
+#include "Europe5Domain.h"
 #include "analysis/StrategyReports.h"
 #include "analysis/WvectorRule.h"
 #include "analysis/WvectorSearch.h"
-#include "common/FileSystem.h"
 #include "common/TerminalSink.h"
-#include "database/MatchDBMS.h"
-#include "database/ResearchDomainBuilder.h"
 
 namespace {
-
-std::filesystem::path europe5Path() {
-    std::filesystem::path shared;
-    if (const char* variable = std::getenv("KARVOLA_SHARED_DATA"); variable != nullptr && variable[0] != '\0') {
-        shared = variable;
-    } else {
-        shared = KARVOLA_SHARED_DATA_DIR;
-    }
-    return shared / "database" / "europe5.txt";
-}
 
 class CapturingSink final : public karvola::TerminalSink {
 public:
@@ -83,8 +71,8 @@ bool compareWholeCliRun(std::size_t count, double referenceSeconds, const std::v
         script << ":options 111111111111\nstruct *\n:props 1 " << count << " 12\nopt 1\n";
     }
     const std::string command = std::string(KARVOLA_CLI_PATH) + " -q --home '" + (work / "home").string() + "' --db '" +
-                                europe5Path().string() + "' '" + (work / "script.txt").string() + "' > '" +
-                                (work / "out.txt").string() + "'";
+                                karvola::bench::Europe5Path().string() + "' '" + (work / "script.txt").string() +
+                                "' > '" + (work / "out.txt").string() + "'";
     int status = 0;
     const double cliSeconds = secondsOf([&] { status = std::system(command.c_str()); });
     std::vector<std::string> report;
@@ -106,16 +94,12 @@ bool compareWholeCliRun(std::size_t count, double referenceSeconds, const std::v
 int main(int argc, char** argv) {
     const std::size_t wanted = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 10'000;
 
-    CapturingSink loadSink;
-    karvola::LocalFileSystem files;
-    karvola::MatchDBMS dbms(loadSink, files);
-    dbms.SetDataBaseName(europe5Path().string());
-    if (!dbms.Load().loaded()) {
-        std::fprintf(stderr, "cannot load %s\n", europe5Path().string().c_str());
+    const auto loaded = karvola::bench::LoadEurope5Domain();
+    if (!loaded) {
+        std::fprintf(stderr, "cannot load %s\n", karvola::bench::Europe5Path().string().c_str());
         return 2;
     }
-    const std::vector<std::string> masks = {"*"};
-    const karvola::ResearchDomain domain = karvola::BuildResearchDomainByMasks(dbms.records(), masks).domain;
+    const karvola::ResearchDomain& domain = *loaded;
     const std::size_t count = std::min(wanted, domain.size());
 
     karvola::SearchInput input;
