@@ -8,6 +8,8 @@
 #include <sstream>
 #include <utility>
 
+#include "StakesCommand.h"
+
 namespace karvola::cli {
 
 namespace {
@@ -242,6 +244,11 @@ void HeadlessTerminal::addMetaCommands() {
     });
     m_metaCommands.add(":wait", ":wait                  wait until a running optimization has ended",
                        [this](std::string_view) { waitForOptimization(); });
+    m_metaCommands.add(":walkforward", karvola::kWalkForwardHelp, [this](std::string_view argument) {
+        if (const auto usage = m_workstation.validation().walkForwardCommand(argument)) Diagnostic(*usage);
+    });
+    m_metaCommands.add(":risk", karvola::kRiskHelp,
+                       [this](std::string_view) { m_workstation.validation().writeRisk(); });
     m_metaCommands.add(":options", ":options [TEXT]        show or set the 12 display options of the reports",
                        [this](std::string_view argument) { showOptions(argument); });
     m_metaCommands.add(":bets", ":bets FILE             export the Bets Preview as CSV",
@@ -279,6 +286,13 @@ void HeadlessTerminal::addMetaCommands() {
     m_metaCommands.add(":import",
                        ":import [-z H] SOURCE CSV|FOLDER...   football-data.co.uk CSV files into a data source",
                        [this](std::string_view arguments) { m_dataBaseCreation.import(arguments); });
+    m_metaCommands.add(":stakes", ":stakes CB R1 R2 ODDS...   Tools > Betting Manager: the stakes of simultaneous bets",
+                       [this](std::string_view arguments) {
+                           PrintStakes(arguments, m_sink,
+                                       {.messageBox = [this](std::string_view caption,
+                                                             std::string_view text) { messageBox(caption, text); },
+                                        .diagnostic = Diagnostic});
+                       });
     // A bookmaker's key is its list item as shown, blanks and all.
     m_metaCommands.add(
         ":bookmaker", ":bookmaker NAME        the bookmaker directory's link, state and rating of NAME",
