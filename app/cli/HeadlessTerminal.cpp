@@ -247,6 +247,9 @@ void HeadlessTerminal::addMetaCommands() {
     m_metaCommands.add(":walkforward", karvola::kWalkForwardHelp, [this](std::string_view argument) {
         if (const auto usage = m_workstation.validation().walkForwardCommand(argument)) Diagnostic(*usage);
     });
+    m_metaCommands.add(":significance", karvola::kSignificanceHelp, [this](std::string_view argument) {
+        if (const auto usage = m_workstation.validation().significanceCommand(argument)) Diagnostic(*usage);
+    });
     m_metaCommands.add(":risk", karvola::kRiskHelp,
                        [this](std::string_view) { m_workstation.validation().writeRisk(); });
     m_metaCommands.add(":options", ":options [TEXT]        show or set the 12 display options of the reports",
