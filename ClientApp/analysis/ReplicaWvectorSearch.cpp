@@ -20,11 +20,12 @@
 // so one pass over the prefix sums serves them all.
 //
 // Phase two takes each set's blocks by falling bound while a bound beats its
-// best score so far, works out the block's candidates' bounds, and evaluates
-// those that can still win exactly as the plain search does: EvaluateWvector,
-// the score, the runs and halves tests. The best score is the highest among
-// the candidates that pass the filters and both tests, whatever the order they
-// are met in, so it is the search's own, bit for bit.
+// best score so far, and judges each such block exactly as the plain search
+// does: its bets settled in domain order in floats, every window's score, the
+// runs and halves tests for the windows that beat the best, best first. The
+// best score is the highest among the candidates that pass the filters and both
+// tests, whatever the order they are met in, so it is the search's own, bit for
+// bit.
 
 #include "analysis/ReplicaWvectorSearch.h"
 
@@ -131,11 +132,12 @@ struct ReplicaWvectorSearch::Workspace::Buffers {
     std::vector<Lanes> differences;  // [kmin][window]: where contributions start and stop along kmin
     std::array<Lanes, kWindowCount> columns{};
     std::vector<Lanes> bounds;  // per block
-    std::vector<basic_record_t> records;
-    statistics_t statistics;
-    std::string sequence;
     std::vector<std::pair<double, std::uint32_t>> blocks;
-    std::vector<std::pair<double, int>> candidates;
+    // The bets of the block examined, in domain order: first window and payout.
+    std::vector<std::uint8_t> betWindows;
+    std::vector<float> betPayouts;
+    std::vector<std::pair<float, int>> candidates;
+    std::string sequence;
 };
 
 namespace {
@@ -243,9 +245,7 @@ class SetSearch {
 public:
     SetSearch(const Tables& tables, ReplicaWvectorSearch::Workspace::Buffers& workspace, const std::string& results,
               std::size_t lane)
-        : m_tables(tables), m_workspace(workspace), m_results(results), m_lane(lane) {
-        for (std::size_t r = 0; r < m_workspace.records.size(); ++r) m_workspace.records[r].result = results[r];
-    }
+        : m_tables(tables), m_workspace(workspace), m_results(results), m_lane(lane) {}
 
     float run() {
         auto& blocks = m_workspace.blocks;
@@ -266,57 +266,75 @@ public:
     }
 
 private:
+    // The block as the plain search judges it: its bets settled in domain order
+    // in floats, each window's score, and the randomness tests for the windows
+    // that beat the best so far, best first.
     void examineBlock(std::uint32_t block) {
         int c = 0;
         while (m_tables.blockStart[c + 1] <= block) ++c;
         const int i = c + static_cast<int>(block - m_tables.blockStart[c]);
         const float kmin = m_tables.kmin[i];
 
-        std::array<double, kWindowCount> bets{};
-        std::array<double, kWindowCount> wins{};
-        for (std::size_t k = 0; k < m_tables.eligibleCount[c]; ++k) {
-            const std::uint32_t r = m_tables.byCrz[k];
+        auto& windows = m_workspace.betWindows;
+        auto& payouts = m_workspace.betPayouts;
+        windows.clear();
+        payouts.clear();
+        std::array<std::uint32_t, kWindowCount> counts{};
+        for (std::size_t r = 0; r < m_tables.records.size(); ++r) {
             const Prepared& record = m_tables.records[r];
+            if (record.lastCrz < c) continue;
             const int position = record.backedAt(kmin);
             if (position == 3 || record.window[position] == kNoWindow) continue;
-            bets[record.window[position]] += 1.0;
-            if (record.digit[position] == m_results[r]) wins[record.window[position]] += record.level[position];
+            windows.push_back(record.window[position]);
+            payouts.push_back(record.digit[position] == m_results[r] ? record.level[position] : 0.0f);
+            ++counts[record.window[position]];
+        }
+
+        // The windows within the span with enough bets: from `first` to `end`.
+        const int end = m_tables.spanEnd[i];
+        std::array<std::uint32_t, kWindowCount> bets{};
+        std::uint32_t running = 0;
+        int first = end;
+        for (int j = 0; j < end; ++j) {
+            running += counts[j];
+            bets[j] = running;
+            if (first == end && enoughBets(running, m_tables.threshold)) first = j;
+        }
+        if (first == end) return;
+
+        // -1 and then +payout, two roundings per bet as a settled bet has.
+        std::array<float, kWindowCount> sums{};
+        for (std::size_t b = 0; b < windows.size(); ++b) {
+            const float payout = payouts[b];
+            for (int j = std::max<int>(windows[b], first); j < end; ++j) sums[j] = (sums[j] - 1.0f) + payout;
         }
 
         auto& candidates = m_workspace.candidates;
         candidates.clear();
-        double n = 0.0;
-        double w = 0.0;
-        for (int j = 0; j < m_tables.spanEnd[i]; ++j) {
-            n += bets[j];
-            w += wins[j];
-            if (!enoughBets(n, m_tables.threshold)) continue;
-            const double bound = scoreBound(0.75 * w - 0.74 * n, w, n);
-            if (bound > m_best) candidates.emplace_back(bound, j);
+        for (int j = first; j < end; ++j) {
+            const auto yield = static_cast<float>(static_cast<long double>(sums[j]) / bets[j]);
+            if (yield <= 0.0f) continue;
+            const float score = CandidateScore(bets[j], yield);
+            if (score > m_best) candidates.emplace_back(score, j);
         }
         std::sort(candidates.begin(), candidates.end(), std::greater<>());
-        for (const auto& [bound, j] : candidates) {
-            if (bound <= m_best) break;
-            evaluate(GridCandidate(crzHundredths(c), kminHundredths(i), kMaxHundredths(j)));
+        for (const auto& [score, j] : candidates) {
+            if (passesTests(j)) {
+                m_best = score;
+                return;
+            }
         }
     }
 
-    // As the plain search judges a candidate.
-    void evaluate(const wvector& candidate) {
-        statistics_t& statistics = m_workspace.statistics;
-        EvaluateWvector(candidate, m_workspace.records, statistics);
-        const std::uint32_t bets = statistics.total_bets;
-        if (bets < 100 || statistics.average_yield <= 0.0f || bets < m_tables.threshold) return;
-        const float score = CandidateScore(bets, statistics.average_yield);
-        if (!(score > m_best)) return;
+    // The window's win/loss sequence from the block's bets: a won bet pays its
+    // odds, which are at least kmin and so never 0.
+    bool passesTests(int window) {
         std::string& sequence = m_workspace.sequence;
         sequence.clear();
-        for (const basic_record_t& record : m_workspace.records) {
-            const WvectorOutcome outcome = DecideWvector(candidate, record.odds1, record.odds0, record.odds2);
-            if (outcome != OUTCOME_NONE)
-                sequence.push_back(record.result == static_cast<char>('0' + outcome) ? '1' : '0');
+        for (std::size_t b = 0; b < m_workspace.betWindows.size(); ++b) {
+            if (m_workspace.betWindows[b] <= window) sequence.push_back(m_workspace.betPayouts[b] != 0.0f ? '1' : '0');
         }
-        if (RunsTestPasses(sequence) && HalvesTestPasses(sequence)) m_best = score;
+        return RunsTestPasses(sequence) && HalvesTestPasses(sequence);
     }
 
     const Tables& m_tables;
@@ -394,14 +412,8 @@ ReplicaWvectorSearch::Workspace::Workspace(const ReplicaWvectorSearch& search)
     if (!tables.shared) return;
     m_buffers->differences.resize(static_cast<std::size_t>(kKminCount) * kWindowCount);
     m_buffers->bounds.resize(tables.blockStart[kCrzCount]);
-    m_buffers->records.reserve(tables.input.range.size());
-    for (const basic_record_t& record : tables.input.range) {
-        basic_record_t odds;
-        odds.odds1 = record.odds1;
-        odds.odds0 = record.odds0;
-        odds.odds2 = record.odds2;
-        m_buffers->records.push_back(odds);
-    }
+    m_buffers->betWindows.reserve(tables.records.size());
+    m_buffers->betPayouts.reserve(tables.records.size());
 }
 
 ReplicaWvectorSearch::Workspace::~Workspace() = default;

@@ -27,25 +27,25 @@ std::string right(std::string text, std::size_t width) {
 }
 
 // The table's columns: the fold, its ranges and vector, then one group of
-// figures for the training matches and one for the test block.
+// figures for the training matches and one for the test block; 86 in all, so
+// that a row fits the window's terminal.
 constexpr std::size_t kFoldWidth = 4;
-constexpr std::size_t kRangeWidth = 14;
-constexpr std::size_t kVectorWidth = 19;
-constexpr std::size_t kBetsWidth = 7;
-constexpr std::size_t kYieldWidth = 9;
-constexpr std::size_t kPessimisticWidth = 13;
-constexpr std::size_t kGroupWidth = kBetsWidth + kYieldWidth + kPessimisticWidth;
-constexpr std::size_t kLeadWidth = kFoldWidth + 2 + 2 * kRangeWidth + kVectorWidth;
+constexpr std::size_t kRangeWidth = 12;
+constexpr std::size_t kVectorWidth = 17;
+constexpr std::size_t kBetsWidth = 6;
+constexpr std::size_t kYieldWidth = 7;
+constexpr std::size_t kGroupWidth = kBetsWidth + 2 * kYieldWidth;
+constexpr std::size_t kLeadWidth = kFoldWidth + 1 + 2 * kRangeWidth + kVectorWidth;
 
 std::string groupHeading(const std::string& name) {
     const std::size_t dashes = kGroupWidth - name.size() - 3;
-    return "  " + std::string(dashes / 2, '-') + " " + name + " " + std::string(dashes - dashes / 2, '-');
+    return " " + std::string(dashes / 2, '-') + " " + name + " " + std::string(dashes - dashes / 2, '-');
 }
 
 std::string figures(const statistics_t& statistics) {
-    return "  " + right(std::to_string(statistics.total_bets), kBetsWidth - 2) +
+    return right(std::to_string(statistics.total_bets), kBetsWidth) +
            right(FormatPercentOneDecimal(statistics.average_yield), kYieldWidth) +
-           right(FormatPercentOneDecimal(statistics.pessimistic_yield), kPessimisticWidth);
+           right(FormatPercentOneDecimal(statistics.pessimistic_yield), kYieldWidth);
 }
 
 std::string range(int first, int last) {
@@ -69,18 +69,18 @@ std::string header(const char* what, const ValidationSettings& settings, char se
            FormatGeneral(settings.maximalSpan, separator) + ")";
 }
 
-// What the p-value says, in the words of the test.
-const char* reading(double pValue) {
+// What the p-value says, in the words of the test; lines short enough for the window's terminal.
+std::vector<const char*> reading(double pValue) {
     if (pValue < 0.01) {
-        return "  Below 0.01: fair prices almost never give the search a best score this high, so the edge is "
-               "unlikely to be the search's luck.";
+        return {"  Below 0.01: fair prices almost never give the search a best score this high,",
+                "  so the edge is unlikely to be the search's luck."};
     }
     if (pValue < 0.05) {
-        return "  Below 0.05: fair prices seldom give the search a best score this high; check it out of sample "
-               "(:walkforward) before staking on it.";
+        return {"  Below 0.05: fair prices seldom give the search a best score this high; check",
+                "  the vector out of sample (:walkforward) before staking on it."};
     }
-    return "  Not small: fair prices often give the search a best score this high, so the search alone can explain "
-           "the result.";
+    return {"  Not small: fair prices often give the search a best score this high, so the",
+            "  search alone can explain the result."};
 }
 
 }  // namespace
@@ -98,44 +98,48 @@ void WriteWalkForwardReport(TerminalSink& sink, const ValidationSettings& settin
                             const WalkForwardResult& result, const ReportFormat& format) {
     const char separator = format.decimalSeparator;
     const std::size_t folds = result.folds.size();
-    sink.appendLine(header("Walk-forward validation", settings, separator) + ": " + std::to_string(folds) +
-                    (folds == 1 ? " fold" : " folds") + ", each trained on " +
+    // Apart from what the terminal showed before, as the result report is.
+    sink.appendLine(" ");
+    sink.appendLine(header("Walk-forward validation", settings, separator) + ":");
+    sink.appendLine(std::to_string(folds) + (folds == 1 ? " fold" : " folds") + ", each trained on " +
                     (train ? "the " + std::to_string(*train) + " matches" : std::string("every match from LO")) +
                     " before its test block");
     sink.appendLine(left("", kLeadWidth) + groupHeading("in-sample") + groupHeading("out-of-sample"));
     const std::string figureHeadings =
-        right("Bets", kBetsWidth) + right("Yield", kYieldWidth) + right("Pess. yield", kPessimisticWidth);
-    sink.appendLine(right("Fold", kFoldWidth) + "  " + left("Train", kRangeWidth) + left("Test", kRangeWidth) +
+        right("Bets", kBetsWidth) + right("Yield", kYieldWidth) + right("Pess.", kYieldWidth);
+    sink.appendLine(right("Fold", kFoldWidth) + " " + left("Train", kRangeWidth) + left("Test", kRangeWidth) +
                     left("wvector", kVectorWidth) + figureHeadings + figureHeadings);
     int number = 0;
     for (const FoldResult& fold : result.folds) {
-        sink.appendLine(right(std::to_string(++number), kFoldWidth) + "  " +
+        sink.appendLine(right(std::to_string(++number), kFoldWidth) + " " +
                         left(range(fold.plan.trainFirst, fold.plan.trainLast), kRangeWidth) +
                         left(range(fold.plan.testFirst, fold.plan.testLast), kRangeWidth) +
                         left(vectorText(fold.vector), kVectorWidth) + figures(fold.inSample) +
                         figures(fold.outOfSample));
     }
     sink.appendLine(left("pooled", kLeadWidth) + figures(result.pooledInSample) + figures(result.pooledOutOfSample));
+    sink.appendLine("(Pess.: the pessimistic yield, the yield less 1.28 standard errors)");
     sink.appendLine(" ");
 
     sink.appendLine("out-of-sample statistics, pooled over the " + std::to_string(folds) +
                     (folds == 1 ? " test block:" : " test blocks:"));
     WriteStatisticsReport(sink, result.pooledOutOfSample, result.outOfSampleSequence, format);
     const RiskFigures risk = MeasureRisk(result.outOfSampleBankroll);
-    sink.appendLine("out-of-sample bankroll multiplier, each fold staking its training OKF (at most 1): " +
-                    FormatGeneral(static_cast<double>(risk.finalMultiplier), separator) + " (maximum drawdown " +
-                    FormatPercentOneDecimal(risk.maximumDrawdown) + ")");
+    sink.appendLine("out-of-sample bankroll, each fold staking its training OKF (at most 1):");
+    sink.appendLine("  Bankroll multiplier: " + FormatGeneral(static_cast<double>(risk.finalMultiplier), separator) +
+                    "  Maximum drawdown: " + FormatPercentOneDecimal(risk.maximumDrawdown));
 }
 
 void WriteSignificanceReport(TerminalSink& sink, const ValidationSettings& settings, std::uint64_t seed,
                              const SignificanceResult& result, char decimalSeparator) {
     const std::size_t replicas = result.replicaScores.size();
+    sink.appendLine(" ");
     sink.appendLine(header("Significance", settings, decimalSeparator) + ": " + std::to_string(replicas) +
                     " replicas, seed " + std::to_string(seed));
-    sink.appendLine(
-        "  Null hypothesis: the prices are fair, no rule has an edge beyond the margin. Each replica keeps");
-    sink.appendLine("  every match's odds and draws its result from their normalised inverse odds (1/odds over their");
-    sink.appendLine("  sum: the margin taken off in proportion), then runs opt's search on it.");
+    sink.appendLine("  Null hypothesis: the prices are fair, no rule has an edge beyond the margin.");
+    sink.appendLine("  Each replica keeps every match's odds, draws its result from their normalised");
+    sink.appendLine("  inverse odds (1/odds over their sum: the margin taken off in proportion) and");
+    sink.appendLine("  runs opt's search on it.");
     std::string real = "  Real best score:        " + FormatTwoDecimals(result.realScore);
     real += result.real.statistics.total_bets > 0 ? "  wvector " + vectorText(result.real.best)
                                                   : std::string("  (no vector accepted)");
@@ -144,12 +148,13 @@ void WriteSignificanceReport(TerminalSink& sink, const ValidationSettings& setti
     std::vector<float> sorted = result.replicaScores;
     std::sort(sorted.begin(), sorted.end());
     const auto rank = [&sorted](double share) { return FormatTwoDecimals(NearestRank(sorted, share)); };
-    sink.appendLine("  Replica best scores:    min " + rank(0.0) + "  median " + rank(0.5) + "  95th " + rank(0.95) +
-                    "  99th " + rank(0.99) + "  max " + rank(1.0) + "  (percentiles by nearest rank)");
+    sink.appendLine("  Replica best scores:    min " + rank(0.0) + "  median " + rank(0.5) + "  max " + rank(1.0));
+    sink.appendLine("                          95th percentile " + rank(0.95) + "  99th percentile " + rank(0.99) +
+                    " (nearest rank)");
     sink.appendLine("  Replicas reaching it:   " + std::to_string(result.reaching) + " of " + std::to_string(replicas));
     sink.appendLine("  p-value:                " + fixedDecimals(result.pValue, 4) + " = (1 + " +
                     std::to_string(result.reaching) + ") / (1 + " + std::to_string(replicas) + ")");
-    sink.appendLine(reading(result.pValue));
+    for (const char* line : reading(result.pValue)) sink.appendLine(line);
 }
 
 }  // namespace karvola

@@ -10,6 +10,7 @@
 #include "analysis/ValidationReports.h"
 #include "analysis/WalkForward.h"
 #include "analysis/WvectorRule.h"
+#include "common/NumberTexts.h"
 #include "support/RecordingSink.h"
 
 namespace karvola {
@@ -177,27 +178,32 @@ TEST(WalkForwardReport, LabelsTheFiguresInAndOutOfSample) {
     const ReportFormat format{DisplayOptions("110000111100"), ','};
     WriteWalkForwardReport(sink, {1, 1500, 12.5, 0.75}, 600, *result, format);
     const auto lines = sink.lines();
-    ASSERT_GE(lines.size(), 13U);
-    EXPECT_EQ(lines[0],
-              "Walk-forward validation of opt over LO 1 .. HI 1500 (BND% 12,5, span 0,75): 2 folds, each trained on "
-              "the 600 matches before its test block");
-    EXPECT_NE(lines[1].find("-- in-sample --"), std::string::npos);
-    EXPECT_NE(lines[1].find("-- out-of-sample --"), std::string::npos);
-    EXPECT_EQ(lines[2].substr(0, 30), "Fold  Train         Test      ");
+    ASSERT_GE(lines.size(), 17U);
+    EXPECT_EQ(lines[0], " ");
+    EXPECT_EQ(lines[1], "Walk-forward validation of opt over LO 1 .. HI 1500 (BND% 12,5, span 0,75):");
+    EXPECT_EQ(lines[2], "2 folds, each trained on the 600 matches before its test block");
+    EXPECT_EQ(lines[3].substr(46), " ---- in-sample ---- -- out-of-sample --");
+    EXPECT_EQ(lines[4], "Fold Train       Test        wvector            Bets  Yield  Pess.  Bets  Yield  Pess.");
 
+    // Every row lines up under the headings, and fits the window's terminal.
     const FoldResult& first = result->folds[0];
-    const std::string row = lines[3];
-    EXPECT_EQ(row.substr(0, 33), "   1  1-500         501-1000     ");
-    EXPECT_NE(row.find(std::to_string(first.inSample.total_bets)), std::string::npos);
-    EXPECT_NE(row.find(FormatPercentOneDecimal(first.outOfSample.average_yield)), std::string::npos);
-    EXPECT_EQ(lines[4].substr(0, 33), "   2  401-1000      1001-1500    ");
-    EXPECT_EQ(lines[5].substr(0, 6), "pooled");
-    EXPECT_EQ(lines[7], "out-of-sample statistics, pooled over the 2 test blocks:");
-    EXPECT_EQ(lines[8], "Statistics:");
-    EXPECT_EQ(lines[9],
+    EXPECT_EQ(lines[5].substr(0, 29), "   1 1-500       501-1000    ");
+    EXPECT_EQ(lines[6].substr(0, 29), "   2 401-1000    1001-1500   ");
+    EXPECT_EQ(lines[5].substr(29, 17), "[" + FormatTwoDecimals(first.vector.kmin) + " " +
+                                           FormatTwoDecimals(first.vector.kMax) + " " +
+                                           FormatTwoDecimals(first.vector.CRZ) + "] ");
+    EXPECT_EQ(lines[5].substr(46, 6), std::string(6 - std::to_string(first.inSample.total_bets).size(), ' ') +
+                                          std::to_string(first.inSample.total_bets));
+    EXPECT_TRUE(lines[5].ends_with(FormatPercentOneDecimal(first.outOfSample.pessimistic_yield)));
+    EXPECT_TRUE(lines[7].starts_with("pooled "));
+    for (std::size_t k = 4; k <= 7; ++k) EXPECT_EQ(lines[k].size(), 86U) << lines[k];
+
+    EXPECT_EQ(lines[10], "out-of-sample statistics, pooled over the 2 test blocks:");
+    EXPECT_EQ(lines[11], "Statistics:");
+    EXPECT_EQ(lines[12],
               "  Total number of bets:               " + std::to_string(result->pooledOutOfSample.total_bets));
-    EXPECT_EQ(lines.back().substr(0, 83),
-              "out-of-sample bankroll multiplier, each fold staking its training OKF (at most 1): ");
+    EXPECT_EQ(lines[lines.size() - 2], "out-of-sample bankroll, each fold staking its training OKF (at most 1):");
+    EXPECT_TRUE(lines.back().starts_with("  Bankroll multiplier: "));
 }
 
 TEST(WalkForwardReport, PercentagesHaveOneDecimalAndNoNegativeZero) {
