@@ -179,4 +179,17 @@ void WriteRiskReport(TerminalSink& sink, std::span<const ChartPoint> points, cha
     sink.appendLine(underWater);
 }
 
+std::string RiskSummary(std::span<const ChartPoint> points) {
+    if (points.empty()) return {};
+    // Short enough for the chart's title; the shading shows where the drawdown lies.
+    const RiskFigures figures = MeasureRisk(points);
+    std::string summary = "max. drawdown " + FormatPercentOneDecimal(figures.maximumDrawdown) + ", losing run " +
+                          std::to_string(figures.longestLosingRun);
+    if (figures.longestInBets) {
+        summary += ", under water " + betsText(figures.longestInBets->bets);
+        if (figures.longestInBets->days) summary += " / " + std::to_string(*figures.longestInBets->days) + " days";
+    }
+    return summary + ", multiplier " + FormatTwoDecimals(static_cast<double>(figures.finalMultiplier));
+}
+
 }  // namespace karvola

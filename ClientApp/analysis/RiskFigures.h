@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "analysis/Simulation.h"
@@ -40,6 +41,9 @@ RiskFigures MeasureRisk(std::span<const ChartPoint> points);
 
 // Days from one DD/MM/YYYY date to another; nothing when either is no such date.
 std::optional<int> DaysBetween(std::string_view from, std::string_view to);
+
+// The figures in one short line, for the chart's title; empty without bets.
+std::string RiskSummary(std::span<const ChartPoint> points);
 
 // :risk: the figures of the last simulation's bankroll run, or why there are none.
 void WriteRiskReport(TerminalSink& sink, std::span<const ChartPoint> points, char decimalSeparator);

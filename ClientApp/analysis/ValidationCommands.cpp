@@ -1,6 +1,7 @@
 #include "analysis/ValidationCommands.h"
 
 #include <charconv>
+#include <limits>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -21,34 +22,32 @@ std::vector<std::string> words(std::string_view text) {
     return result;
 }
 
-std::optional<int> positiveCount(const std::string& word) {
+}  // namespace
+
+std::optional<int> ParseCount(std::string_view word, int most) {
     int value = 0;
     const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
-    if (error != std::errc{} || end != word.data() + word.size() || value < 1) return std::nullopt;
+    if (error != std::errc{} || end != word.data() + word.size() || value < 1 || value > most) return std::nullopt;
     return value;
 }
 
-constexpr int kMostReplicas = 100'000;
-
-std::optional<std::uint64_t> seedOf(const std::string& word) {
+std::optional<std::uint64_t> ParseSeed(std::string_view word) {
     std::uint64_t value = 0;
     const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
     if (error != std::errc{} || end != word.data() + word.size()) return std::nullopt;
     return value;
 }
 
-}  // namespace
-
 std::variant<WalkForwardRequest, std::string> ParseWalkForwardRequest(std::string_view arguments) {
     const std::string usage = ":walkforward needs FOLDS [TRAIN|all] [SPAN], e.g. :walkforward 10 all 0.5";
     const std::vector<std::string> given = words(arguments);
     if (given.empty() || given.size() > 3) return usage;
     WalkForwardRequest request;
-    const auto folds = positiveCount(given[0]);
+    const auto folds = ParseCount(given[0], std::numeric_limits<int>::max());
     if (!folds) return usage;
     request.folds = *folds;
     if (given.size() > 1 && given[1] != "all") {
-        request.train = positiveCount(given[1]);
+        request.train = ParseCount(given[1], std::numeric_limits<int>::max());
         if (!request.train) return usage;
     }
     if (given.size() > 2) {
@@ -63,11 +62,11 @@ std::variant<SignificanceRequest, std::string> ParseSignificanceRequest(std::str
     const std::vector<std::string> given = words(arguments);
     if (given.empty() || given.size() > 3) return usage;
     SignificanceRequest request;
-    const auto replicas = positiveCount(given[0]);
-    if (!replicas || *replicas > kMostReplicas) return usage;
+    const auto replicas = ParseCount(given[0], kMostReplicas);
+    if (!replicas) return usage;
     request.replicas = *replicas;
     if (given.size() > 1) {
-        const auto seed = seedOf(given[1]);
+        const auto seed = ParseSeed(given[1]);
         if (!seed) return usage;
         request.seed = *seed;
     }
@@ -137,6 +136,16 @@ std::optional<std::string> ValidationCommands::walkForwardCommand(std::string_vi
     if (auto* usage = std::get_if<std::string>(&parsed)) return std::move(*usage);
     startWalkForward(std::get<WalkForwardRequest>(parsed));
     return std::nullopt;
+}
+
+void ValidationCommands::start(const ValidationRequest& request) {
+    struct Starter {
+        ValidationCommands& commands;
+        void operator()(const WalkForwardRequest& walkForward) const { commands.startWalkForward(walkForward); }
+        void operator()(const SignificanceRequest& significance) const { commands.startSignificance(significance); }
+        void operator()(const RiskRequest&) const { commands.writeRisk(); }
+    };
+    std::visit(Starter{*this}, request);
 }
 
 void ValidationCommands::writeRisk() const {

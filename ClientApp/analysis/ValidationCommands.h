@@ -47,6 +47,19 @@ struct SignificanceRequest {
     std::optional<double> span;  // the last opt's when empty
 };
 
+// :risk takes nothing.
+struct RiskRequest {};
+
+// What the window's dialog asks for.
+using ValidationRequest = std::variant<WalkForwardRequest, SignificanceRequest, RiskRequest>;
+
+inline constexpr int kMostReplicas = 100'000;
+
+// One word of a request: a whole number from 1 to `most`, or a seed (any
+// unsigned 64-bit number).
+std::optional<int> ParseCount(std::string_view word, int most);
+std::optional<std::uint64_t> ParseSeed(std::string_view word);
+
 // The request a meta-command's words make, or the usage error to show.
 std::variant<WalkForwardRequest, std::string> ParseWalkForwardRequest(std::string_view arguments);
 std::variant<SignificanceRequest, std::string> ParseSignificanceRequest(std::string_view arguments);
@@ -66,6 +79,8 @@ public:
     // the research domain gets an "Error : " line and starts nothing.
     void startWalkForward(const WalkForwardRequest& request);
     void startSignificance(const SignificanceRequest& request);
+    // Either of them, or the risk figures.
+    void start(const ValidationRequest& request);
 
     // The meta-command: the usage error when the words make no request.
     std::optional<std::string> walkForwardCommand(std::string_view arguments);

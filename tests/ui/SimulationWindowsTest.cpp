@@ -101,9 +101,10 @@ private slots:
 
         // The toggle in the context menu is the same switch.
         const QList<QAction*> menu = chartView()->actions();
-        QCOMPARE(menu.size(), 2);
+        QCOMPARE(menu.size(), 3);
         QCOMPARE(menu[0]->text(), QStringLiteral("Save Chart As..."));
         QCOMPARE(menu[1]->text(), QStringLiteral("Decimal Scale"));
+        QCOMPARE(menu[2]->text(), QStringLiteral("Show Drawdown"));
         menu[1]->trigger();
         QVERIFY(!m_chartForm->isLogarithmic());
         QCOMPARE(m_chartForm->scaleToggleCaption(), QStringLiteral("Logharitmic Scale"));

@@ -1,6 +1,8 @@
 #include "analysis/ui/TOptimizingChartForm.h"
 
 #include <QAction>
+#include <QAreaSeries>
+#include <QBrush>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
@@ -22,6 +24,7 @@
 #include <string>
 
 #include "analysis/BankrollChartLayout.h"
+#include "analysis/RiskFigures.h"
 #include "common/ui/MessageBoxes.h"
 #include "common/ui/QtText.h"
 
@@ -58,6 +61,17 @@ TOptimizingChartForm::TOptimizingChartForm(MessageBoxes& boxes, QWidget* parent)
     margins.setRight(margins.right() + 30);  // room for half of the last date label
     m_chart->setMargins(margins);
 
+    // Added first, so that the line is drawn over it.
+    m_shadeTop = new QLineSeries(m_chart);
+    m_shadeBottom = new QLineSeries(m_chart);
+    m_drawdownShade = new QAreaSeries(m_shadeTop, m_shadeBottom);
+    m_drawdownShade->setParent(m_chart);
+    m_drawdownShade->setObjectName(QStringLiteral("DrawdownShade"));
+    m_drawdownShade->setPen(Qt::NoPen);
+    m_drawdownShade->setBrush(QColor(70, 110, 200, 60));
+    m_drawdownShade->hide();
+    m_chart->addSeries(m_drawdownShade);
+
     m_series1 = new QLineSeries(m_chart);
     m_series1->setObjectName(QStringLiteral("Series1"));
     m_series1->setPen(QPen(QColor(Qt::red), 1.5));
@@ -67,6 +81,7 @@ TOptimizingChartForm::TOptimizingChartForm(MessageBoxes& boxes, QWidget* parent)
     m_dateAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     m_chart->addAxis(m_dateAxis, Qt::AlignBottom);
     m_series1->attachAxis(m_dateAxis);
+    m_drawdownShade->attachAxis(m_dateAxis);
 
     // Both scales stay in the chart and the hidden one holds no series: removing
     // an axis leaves its drawing behind until the event loop deletes it.
@@ -74,6 +89,7 @@ TOptimizingChartForm::TOptimizingChartForm(MessageBoxes& boxes, QWidget* parent)
     m_decimalAxis->setLabelFormat(QStringLiteral("%g"));
     m_chart->addAxis(m_decimalAxis, Qt::AlignLeft);
     m_series1->attachAxis(m_decimalAxis);
+    m_drawdownShade->attachAxis(m_decimalAxis);
     m_logarithmicAxis = new QLogValueAxis(m_chart);
     m_logarithmicAxis->setBase(10.0);
     m_logarithmicAxis->setLabelFormat(QStringLiteral("%g"));
@@ -87,6 +103,10 @@ TOptimizingChartForm::TOptimizingChartForm(MessageBoxes& boxes, QWidget* parent)
     m_chartView->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_chartView->addAction(m_saveChartAsMenuItem);
     m_chartView->addAction(m_scaleMenuItem);
+    m_drawdownMenuItem = new QAction(QStringLiteral("Show Drawdown"), this);
+    m_drawdownMenuItem->setCheckable(true);
+    connect(m_drawdownMenuItem, &QAction::toggled, this, &TOptimizingChartForm::setDrawdownShown);
+    m_chartView->addAction(m_drawdownMenuItem);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -113,6 +133,19 @@ void TOptimizingChartForm::toggleScale() {
     plot();
 }
 
+void TOptimizingChartForm::setDrawdownShown(bool shown) {
+    if (shown == m_drawdownShown) return;
+    m_drawdownShown = shown;
+    m_drawdownMenuItem->setChecked(shown);
+    plot();
+}
+
+std::optional<std::pair<double, double>> TOptimizingChartForm::shadedSpan() const {
+    const QList<QPointF> top = m_shadeTop->points();
+    if (!m_drawdownShade->isVisible() || top.size() != 2) return std::nullopt;
+    return std::pair(top[0].x(), top[1].x());
+}
+
 QString TOptimizingChartForm::scaleToggleCaption() const {
     return m_scaleMenuItem->text();
 }
@@ -127,6 +160,8 @@ void TOptimizingChartForm::plot() {
     ChartRange range = layout.range();
     // Emptied before the axis changes, so no axis ever holds a point it cannot map.
     m_series1->clear();
+    m_shadeTop->clear();
+    m_shadeBottom->clear();
     useVerticalAxis(m_logarithmic);
     if (m_logarithmic) {
         // A hair beyond the decades, or rounding in the axis drops their labels.
@@ -146,9 +181,11 @@ void TOptimizingChartForm::plot() {
     }
     m_series1->replace(points);
     labelDates(layout);
+    shadeDrawdown(range);
 
-    m_chart->setTitle(titleLine() + kTitleLineBreak +
-                      (m_logarithmic ? QStringLiteral("(logarithmic scale)") : QStringLiteral("(decimal scale)")));
+    QString secondLine = m_logarithmic ? QStringLiteral("(logarithmic scale)") : QStringLiteral("(decimal scale)");
+    if (m_drawdownShown && !m_points.empty()) secondLine += QStringLiteral(" | ") + Text(RiskSummary(m_points));
+    m_chart->setTitle(titleLine() + kTitleLineBreak + secondLine);
     m_scaleMenuItem->setText(m_logarithmic ? QStringLiteral("Decimal Scale") : QStringLiteral("Logharitmic Scale"));
 }
 
@@ -156,9 +193,13 @@ void TOptimizingChartForm::useVerticalAxis(bool logarithmic) {
     QAbstractAxis* wanted = logarithmic ? static_cast<QAbstractAxis*>(m_logarithmicAxis) : m_decimalAxis;
     QAbstractAxis* other = logarithmic ? static_cast<QAbstractAxis*>(m_decimalAxis) : m_logarithmicAxis;
     if (m_series1->attachedAxes().contains(wanted)) return;
-    m_series1->detachAxis(other);
+    for (QAbstractSeries* series :
+         {static_cast<QAbstractSeries*>(m_series1), static_cast<QAbstractSeries*>(m_drawdownShade)}) {
+        series->detachAxis(other);
+    }
     other->hide();
     m_series1->attachAxis(wanted);
+    m_drawdownShade->attachAxis(wanted);
     wanted->show();
 }
 
@@ -168,6 +209,26 @@ void TOptimizingChartForm::labelDates(const BankrollChartLayout& layout) {
     m_dateAxis->setRange(1.0, static_cast<double>(std::max<std::size_t>(m_points.size(), 2)));
     for (const auto& label : layout.dateLabels())
         m_dateAxis->append(Text(label.text), static_cast<double>(label.index + 1));
+}
+
+// From the peak's bet (the first, for the bankroll of the start) to the trough's,
+// over the whole height of the axis.
+void TOptimizingChartForm::shadeDrawdown(const ChartRange& range) {
+    const RiskFigures risk = MeasureRisk(m_points);
+    if (!m_drawdownShown || !(risk.maximumDrawdown > 0.0)) {
+        m_drawdownShade->hide();
+        return;
+    }
+    double from = risk.drawdownPeak ? static_cast<double>(*risk.drawdownPeak + 1) : 1.0;
+    double to = static_cast<double>(risk.drawdownTrough + 1);
+    if (from == to) {
+        // A fall within one bet still gets a visible band.
+        from -= 0.5;
+        to += 0.5;
+    }
+    m_shadeTop->replace({QPointF(from, range.high), QPointF(to, range.high)});
+    m_shadeBottom->replace({QPointF(from, range.low), QPointF(to, range.low)});
+    m_drawdownShade->show();
 }
 
 bool TOptimizingChartForm::saveChart(const QString& file) const {

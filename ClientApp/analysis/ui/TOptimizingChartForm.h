@@ -2,12 +2,15 @@
 
 #include <QString>
 #include <QWidget>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "analysis/BankrollChartLayout.h"
 #include "analysis/Simulation.h"
 
 class QAction;
+class QAreaSeries;
 class QCategoryAxis;
 class QChart;
 class QChartView;
@@ -35,6 +38,12 @@ public:
 
     // The scale stays as chosen for every later simulation.
     void toggleScale();
+    // The deepest drawdown shaded and the risk figures in the title's second
+    // line; off at start, as chosen from the context menu for every later run.
+    void setDrawdownShown(bool shown);
+    [[nodiscard]] bool isDrawdownShown() const { return m_drawdownShown; }
+    // The shaded span of points (1 for the first), when it is shown.
+    [[nodiscard]] std::optional<std::pair<double, double>> shadedSpan() const;
     [[nodiscard]] bool isLogarithmic() const { return m_logarithmic; }
     [[nodiscard]] QString scaleToggleCaption() const;
     // Both title lines, separated by "\n".
@@ -50,18 +59,24 @@ private:
     void plot();
     void useVerticalAxis(bool logarithmic);
     void labelDates(const BankrollChartLayout& layout);
+    void shadeDrawdown(const ChartRange& range);
 
     MessageBoxes& m_boxes;
     std::vector<ChartPoint> m_points;
     bool m_logarithmic = false;
+    bool m_drawdownShown = false;
     QChartView* m_chartView = nullptr;
     QChart* m_chart = nullptr;                   // owned by m_chartView
     QLineSeries* m_series1 = nullptr;            // owned by m_chart
     QCategoryAxis* m_dateAxis = nullptr;         // owned by m_chart
     QValueAxis* m_decimalAxis = nullptr;         // owned by m_chart
     QLogValueAxis* m_logarithmicAxis = nullptr;  // owned by m_chart
+    QAreaSeries* m_drawdownShade = nullptr;      // owned by m_chart, as are its two edges
+    QLineSeries* m_shadeTop = nullptr;
+    QLineSeries* m_shadeBottom = nullptr;
     QAction* m_saveChartAsMenuItem = nullptr;
     QAction* m_scaleMenuItem = nullptr;
+    QAction* m_drawdownMenuItem = nullptr;
 };
 
 }  // namespace karvola::ui

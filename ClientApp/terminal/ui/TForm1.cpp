@@ -26,6 +26,7 @@
 
 #include "analysis/ui/TOptimizingChartForm.h"
 #include "analysis/ui/TSimulationTableForm.h"
+#include "analysis/ui/ValidateStrategyMenuItem.h"
 #include "common/Version.h"
 #include "common/ui/ClickableLabel.h"
 #include "common/ui/KarvolaLook.h"
@@ -324,6 +325,8 @@ void TForm1::buildMenus() {
     tools->addAction(QStringLiteral("Import football-data.co.uk CSV Files..."), this,
                      &TForm1::ImportFootballDataMenuItemClick);
     AddBettingManagerMenuItem(*tools, *this, m_boxes, [this] { giveFocusToCommandLine(); });
+    AddValidateStrategyMenuItem(*tools, *this, m_boxes, m_workstation->validation(), m_workstation->decimalSeparator(),
+                                [this] { giveFocusToCommandLine(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(QStringLiteral("Visit ") + Text(kMakerWebAddress), this,
