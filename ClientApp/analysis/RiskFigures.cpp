@@ -110,6 +110,9 @@ std::string spellDates(std::span<const ChartPoint> points, const RiskFigures::Sp
     return text;
 }
 
+// Where the figures' values start.
+constexpr std::size_t kRiskValueColumn = 30;
+
 std::string betsText(std::size_t count) {
     return std::to_string(count) + (count == 1 ? " bet" : " bets");
 }
@@ -140,43 +143,50 @@ void WriteRiskReport(TerminalSink& sink, std::span<const ChartPoint> points, cha
     const auto general = [decimalSeparator](float value) {
         return FormatGeneral(static_cast<double>(value), decimalSeparator);
     };
+    // A figure, and where it lies on a line of its own below it, so that every
+    // line fits the window's terminal.
+    const auto write = [&sink](const char* label, const std::string& value, const std::string& detail = {}) {
+        std::string line = "  " + std::string(label);
+        line.resize(kRiskValueColumn, ' ');
+        sink.appendLine(line + value);
+        if (!detail.empty()) sink.appendLine(std::string(kRiskValueColumn, ' ') + detail);
+    };
+
     sink.appendLine("Risk of the last simulation: " + betsText(figures.bets) + " from " + points.front().label +
                     " to " + points.back().label);
-    sink.appendLine("  Final bankroll multiplier:  " + general(figures.finalMultiplier));
+    write("Final bankroll multiplier:", general(figures.finalMultiplier));
     if (figures.maximumDrawdown > 0.0) {
-        const std::string peak = figures.drawdownPeak ? general(points[*figures.drawdownPeak].bankroll) + " on " +
-                                                            points[*figures.drawdownPeak].label
-                                                      : std::string("1 at the start");
         const ChartPoint& trough = points[figures.drawdownTrough];
-        sink.appendLine("  Maximum drawdown:           " + FormatPercentOneDecimal(figures.maximumDrawdown) +
-                        " of the peak (peak " + peak + ", trough " + general(trough.bankroll) + " on " + trough.label +
-                        ")");
+        const float peak = figures.drawdownPeak ? points[*figures.drawdownPeak].bankroll : 1.0f;
+        const std::string peakDate = figures.drawdownPeak ? points[*figures.drawdownPeak].label : std::string("start");
+        // Two decimals are enough beside the share, which carries the precise figure.
+        write("Maximum drawdown:",
+              FormatPercentOneDecimal(figures.maximumDrawdown) + " of the peak (" + FormatTwoDecimals(peak) +
+                  " down to " + FormatTwoDecimals(trough.bankroll) + ")",
+              peakDate + " to " + trough.label);
     } else {
-        sink.appendLine("  Maximum drawdown:           0.0% (never below a peak)");
+        write("Maximum drawdown:", "0.0% (never below a peak)");
     }
     if (figures.longestLosingRun > 0) {
-        sink.appendLine("  Longest losing run:         " + betsText(figures.longestLosingRun) + " (" +
-                        points[figures.losingRunFirst].label + " to " +
-                        points[figures.losingRunFirst + figures.longestLosingRun - 1].label + ")");
+        write("Longest losing run:", betsText(figures.longestLosingRun),
+              points[figures.losingRunFirst].label + " to " +
+                  points[figures.losingRunFirst + figures.longestLosingRun - 1].label);
     } else {
-        sink.appendLine("  Longest losing run:         none");
+        write("Longest losing run:", "none");
     }
 
     const auto& byBets = figures.longestInBets;
     const auto& byDays = figures.longestInDays;
-    std::string underWater = "  Longest time under water:   ";
     const auto days = [](const RiskFigures::Spell& spell) { return std::to_string(spell.days.value_or(0)) + " days"; };
     if (!byBets) {
-        underWater += "none";
+        write("Longest time under water:", "none");
     } else if (!byDays || sameSpell(*byBets, *byDays)) {
-        underWater += betsText(byBets->bets);
-        if (byBets->days) underWater += ", " + days(*byBets);
-        underWater += " (" + spellDates(points, *byBets) + ")";
+        write("Longest time under water:", betsText(byBets->bets) + (byBets->days ? ", " + days(*byBets) : ""),
+              spellDates(points, *byBets));
     } else {
-        underWater += betsText(byBets->bets) + " (" + spellDates(points, *byBets) + "); " + days(*byDays) + " (" +
-                      spellDates(points, *byDays) + ")";
+        write("Longest time under water:", betsText(byBets->bets), spellDates(points, *byBets));
+        write("", days(*byDays), spellDates(points, *byDays));
     }
-    sink.appendLine(underWater);
 }
 
 std::string RiskSummary(std::span<const ChartPoint> points) {

@@ -117,10 +117,11 @@ TEST(RiskReport, NamesTheDatesOfEachFigure) {
     EXPECT_EQ(sink.lines(),
               (Lines{"Risk of the last simulation: 9 bets from 01/01/2020 to 03/02/2020",
                      "  Final bankroll multiplier:  1,04999995231628",
-                     "  Maximum drawdown:           25.0% of the peak (peak 1,20000004768372 on 05/01/2020, trough "
-                     "0,899999976158142 on 20/01/2020)",
-                     "  Longest losing run:         3 bets (10/01/2020 to 20/01/2020)",
-                     "  Longest time under water:   4 bets, 25 days (05/01/2020 to 30/01/2020)"}));
+                     "  Maximum drawdown:           25.0% of the peak (1.20 down to 0.90)",
+                     "                              05/01/2020 to 20/01/2020", "  Longest losing run:         3 bets",
+                     "                              10/01/2020 to 20/01/2020",
+                     "  Longest time under water:   4 bets, 25 days",
+                     "                              05/01/2020 to 30/01/2020"}));
 }
 
 TEST(RiskReport, SaysWhyThereAreNoFiguresAndWhenTheStartWasThePeak) {
@@ -132,12 +133,30 @@ TEST(RiskReport, SaysWhyThereAreNoFiguresAndWhenTheStartWasThePeak) {
     testing::RecordingSink fromStart;
     const std::vector<ChartPoint> points = {{0.5f, "01/01/2020", false}, {0.75f, "11/01/2020", true}};
     WriteRiskReport(fromStart, points, '.');
-    const Lines lines = fromStart.lines();
-    ASSERT_EQ(lines.size(), 5U);
-    EXPECT_EQ(lines[2],
-              "  Maximum drawdown:           50.0% of the peak (peak 1 at the start, trough 0.5 on 01/01/2020)");
-    EXPECT_EQ(lines[3], "  Longest losing run:         1 bet (01/01/2020 to 01/01/2020)");
-    EXPECT_EQ(lines[4], "  Longest time under water:   2 bets, 10 days (start to 11/01/2020, not recovered)");
+    EXPECT_EQ(
+        fromStart.lines(),
+        (Lines{
+            "Risk of the last simulation: 2 bets from 01/01/2020 to 11/01/2020", "  Final bankroll multiplier:  0.75",
+            "  Maximum drawdown:           50.0% of the peak (1.00 down to 0.50)",
+            "                              start to 01/01/2020", "  Longest losing run:         1 bet",
+            "                              01/01/2020 to 01/01/2020", "  Longest time under water:   2 bets, 10 days",
+            "                              start to 11/01/2020, not recovered"}));
+}
+
+// When the longest spell in bets is not the longest in days, each gets its lines.
+TEST(RiskReport, GivesTheLongestSpellInDaysItsOwnLines) {
+    const std::vector<ChartPoint> points = {{1.5f, "01/01/2020", true},  {1.4f, "01/01/2020", false},
+                                            {1.3f, "01/01/2020", false}, {1.2f, "02/01/2020", false},
+                                            {1.6f, "02/01/2020", true},  {1.5f, "10/01/2020", false},
+                                            {1.7f, "02/03/2020", true}};
+    testing::RecordingSink sink;
+    WriteRiskReport(sink, points, '.');
+    const Lines lines = sink.lines();
+    ASSERT_EQ(lines.size(), 10U);
+    EXPECT_EQ(lines[6], "  Longest time under water:   3 bets");
+    EXPECT_EQ(lines[7], "                              01/01/2020 to 02/01/2020");
+    EXPECT_EQ(lines[8], "                              60 days");
+    EXPECT_EQ(lines[9], "                              02/01/2020 to 02/03/2020");
 }
 
 }  // namespace
