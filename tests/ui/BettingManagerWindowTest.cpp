@@ -12,6 +12,7 @@
 
 #include "tools/ui/TAddEventForm.h"
 #include "tools/ui/TBettingmanagerForm.h"
+#include "ui/Latin1Texts.h"
 #include "ui/MainWindowFixture.h"
 #include "ui/RecordingMessageBoxes.h"
 
@@ -22,15 +23,11 @@ using karvola::testing::RecordingMessageBoxes;
 using karvola::ui::TAddEventForm;
 using karvola::ui::TBettingmanagerForm;
 
-QStringList Texts(std::initializer_list<const char*> texts) {
-    QStringList list;
-    for (const char* text : texts) list << QString::fromLatin1(text);
-    return list;
-}
+using karvola::testing::Latin1Texts;
 
 QList<QStringList> Rows(std::initializer_list<std::initializer_list<const char*>> rows) {
     QList<QStringList> list;
-    for (const auto& row : rows) list << Texts(row);
+    for (const auto& row : rows) list << Latin1Texts(row);
     return list;
 }
 
@@ -115,11 +112,11 @@ private slots:
         QTest::addColumn<int>("bottom");
         QTest::addColumn<QStringList>("remaining");
         // clang-format off
-        QTest::newRow("a block") << 1 << 2 << Texts({"A", "D"});
-        QTest::newRow("down to the blank row") << 2 << 4 << Texts({"A", "B"});
+        QTest::newRow("a block") << 1 << 2 << Latin1Texts({"A", "D"});
+        QTest::newRow("down to the blank row") << 2 << 4 << Latin1Texts({"A", "B"});
         QTest::newRow("everything") << 0 << 4 << QStringList();
-        QTest::newRow("the blank row stays") << 4 << 4 << Texts({"A", "B", "C", "D"});
-        QTest::newRow("nothing selected") << -1 << -1 << Texts({"A", "B", "C", "D"});
+        QTest::newRow("the blank row stays") << 4 << 4 << Latin1Texts({"A", "B", "C", "D"});
+        QTest::newRow("nothing selected") << -1 << -1 << Latin1Texts({"A", "B", "C", "D"});
         // clang-format on
     }
 
@@ -228,8 +225,8 @@ private slots:
             }
             widget = widget->nextInFocusChain();
         } while (widget != edit("CapitalBallanceEdit"));
-        QCOMPARE(order, Texts({"CapitalBallanceEdit", "R1_45", "R2_60", "EventStringGrid", "AddButton", "DeleteButton",
-                               "ClearButton", "StartButton", "CloseButton"}));
+        QCOMPARE(order, Latin1Texts({"CapitalBallanceEdit", "R1_45", "R2_60", "EventStringGrid", "AddButton",
+                                     "DeleteButton", "ClearButton", "StartButton", "CloseButton"}));
     }
 
     // The item is visible under Tools, opens the window and gives the keyboard back to the command line.

@@ -19,6 +19,7 @@
 #include "support/FileContent.h"
 #include "support/FixedClock.h"
 #include "support/TemporaryDirectory.h"
+#include "ui/Latin1Texts.h"
 #include "ui/RecordingMessageBoxes.h"
 #include "wizard/ui/TDataBaseGeneratorWizardForm.h"
 
@@ -34,11 +35,7 @@ using karvola::testing::RecordingMessageBoxes;
 using karvola::testing::TemporaryDirectory;
 using karvola::ui::TDataBaseGeneratorWizardForm;
 
-QStringList Names(std::initializer_list<const char*> names) {
-    QStringList list;
-    for (const char* name : names) list << QString::fromLatin1(name);
-    return list;
-}
+using karvola::testing::Latin1Texts;
 
 class DataBaseGeneratorWizardTest final : public QObject {
     Q_OBJECT
@@ -115,7 +112,7 @@ private slots:
         QCOMPARE(form.page(), 3);
         QStringList names;
         for (int row = 0; row < form.bookmakers()->count(); ++row) names << form.bookmakers()->item(row)->text();
-        QCOMPARE(names, Names({"B365", "GB", "LB", "PS", "WH"}));
+        QCOMPARE(names, Latin1Texts({"B365", "GB", "LB", "PS", "WH"}));
         form.SpeedButton2Click();
         QCOMPARE(form.page(), 3);
         QCOMPARE(wizard.boxes.texts.constLast(), QStringLiteral("You need to select at least one bookmaker"));
@@ -198,15 +195,15 @@ private slots:
             }
         };
         trigger("Select Closed or Off-line Bookmakers");
-        QCOMPARE(marked(), Names({"GB", "LB"}));
+        QCOMPARE(marked(), Latin1Texts({"GB", "LB"}));
         trigger("Select Karvola A-rated Bookmakers");
-        QCOMPARE(marked(), Names({"B365", "GB", "LB"}));
+        QCOMPARE(marked(), Latin1Texts({"B365", "GB", "LB"}));
         trigger("Deselect Karvola F-rated Bookmakers");
-        QCOMPARE(marked(), Names({"B365", "GB"}));
+        QCOMPARE(marked(), Latin1Texts({"B365", "GB"}));
         trigger("Select All Bookmakers");
         QCOMPARE(marked().size(), 5);
         trigger("Deselect Closed or Off-line Bookmakers");
-        QCOMPARE(marked(), Names({"B365", "PS", "WH"}));
+        QCOMPARE(marked(), Latin1Texts({"B365", "PS", "WH"}));
         trigger("Deselect All Bookmakers");
         QVERIFY(marked().isEmpty());
         QCOMPARE(form.bookmakersMenu()->actions().size(), 8);

@@ -18,8 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "common/Base64.h"
 #include "config/ui/TEnterUIDKeyForm.h"
+#include "support/UpcomingDocumentText.h"
+#include "ui/Latin1Texts.h"
 #include "ui/MainWindowFixture.h"
 #include "ui/UrlRecorder.h"
 #include "upcoming/ui/TUpcomingMatchesDisplayForm.h"
@@ -45,33 +46,25 @@ struct Offer {
 };
 
 std::string Event(qint64 start, const std::string& teams, const std::vector<Offer>& offers) {
-    std::string event = "<SPORT_EVENT><TIMESTAMP>" + std::to_string(start) +
-                        "</TIMESTAMP><CATEGORY>England, Premier League</CATEGORY><TEAMS>" + teams +
-                        "</TEAMS><SPORTSBOOK>";
+    std::string elements;
     for (const Offer& offer : offers) {
-        event += std::string("<SB_NAME>") + offer.bookmaker + "</SB_NAME><ODDS1>" + offer.odds1 + "</ODDS1><ODDS0>" +
-                 offer.odds0 + "</ODDS0><ODDS2>" + offer.odds2 + "</ODDS2>";
+        elements += karvola::testing::OfferElements(offer.bookmaker, offer.odds1, offer.odds0, offer.odds2);
     }
-    return event + "</SPORTSBOOK></SPORT_EVENT>";
+    return karvola::testing::SportEventElement(std::to_string(start), "England, Premier League", teams, elements);
 }
 
 // Three matches of the sample base's category, tomorrow, priced by its bookmakers.
 std::string Reply() {
     const qint64 tomorrow = QDateTime::currentSecsSinceEpoch() + 86400;
     const std::string document =
-        "<VERSION>100</VERSION>" +
+        karvola::testing::kUpcomingVersion +
         Event(tomorrow, "Arsenal - Chelsea", {{"B365", "2.00", "3.00", "4.00"}, {"BW", "2.00", "2.90", "4.10"}}) +
         Event(tomorrow + 3600, "Everton - Fulham", {{"B365", "1.50", "4.0", "6.0"}}) +
         Event(tomorrow + 7200, "Leeds - Wolves", {{"PS", "2.60", "3.1", "2.7"}, {"WH", "2.6", "3.2", "2.7"}});
-    return "[MESSAGE]OK[/MESSAGE][ADDITIONAL_INFO][/ADDITIONAL_INFO][DATA]" + karvola::EncodeBase64Url(document) +
-           "[/DATA]";
+    return karvola::testing::UpcomingReply(document);
 }
 
-QStringList Texts(std::initializer_list<const char*> texts) {
-    QStringList list;
-    for (const char* text : texts) list << QString::fromLatin1(text);
-    return list;
-}
+using karvola::testing::Latin1Texts;
 
 // Arsenal bet10, Everton bet1, Leeds bet102, in the document's order.
 const QString kMixedRule = QStringLiteral("pe_upcoming ODDS1<1.6?BET1:ODDS1<2.1?BET10:BET102");
@@ -141,13 +134,13 @@ private slots:
         QVERIFY(m_main.window().commandLine()->isAncestorOf(QApplication::focusWidget()) ||
                 QApplication::focusWidget() == m_main.window().commandLine());
 
-        QCOMPARE(column(0), Texts({"1", "2", "3"}));
+        QCOMPARE(column(0), Latin1Texts({"1", "2", "3"}));
         QCOMPARE(column(2), QStringList(3, QStringLiteral("England, Premier League")));
-        QCOMPARE(column(3), Texts({"Arsenal - Chelsea", "Everton - Fulham", "Leeds - Wolves"}));
-        QCOMPARE(column(4), Texts({"2.00", "1.50", "2.60"}));
-        QCOMPARE(column(5), Texts({"3.00", "4.0", "3.2"}));
-        QCOMPARE(column(6), Texts({"4.10", "6.0", "2.7"}));
-        QCOMPARE(column(7), Texts({"bet10", "bet1", "bet102"}));
+        QCOMPARE(column(3), Latin1Texts({"Arsenal - Chelsea", "Everton - Fulham", "Leeds - Wolves"}));
+        QCOMPARE(column(4), Latin1Texts({"2.00", "1.50", "2.60"}));
+        QCOMPARE(column(5), Latin1Texts({"3.00", "4.0", "3.2"}));
+        QCOMPARE(column(6), Latin1Texts({"4.10", "6.0", "2.7"}));
+        QCOMPARE(column(7), Latin1Texts({"bet10", "bet1", "bet102"}));
         QCOMPARE(column(8), QStringList(3, QString()));
 
         // Every column at least as wide as designed, and wide enough for its caption and texts.
@@ -185,21 +178,21 @@ private slots:
         QTest::addColumn<QList<QStringList>>("bookmakers");
         QTest::addColumn<QList<bool>>("highlighted");
         QTest::addColumn<QStringList>("stakes");
-        const QStringList bet10Stakes = Texts({"60.00% of stake for bet1", "40.00% of stake for bet0", ""});
+        const QStringList bet10Stakes = Latin1Texts({"60.00% of stake for bet1", "40.00% of stake for bet0", ""});
         QTest::newRow("bet10 splits the stake over home and draw")
             << QList<int>{1, 0} << "Arsenal - Chelsea"
-            << Texts({"Max Odds 1 = 2.00", "Max Odds 0 = 3.00", "Max Odds 2 = 4.10"})
-            << QList<QStringList>{Texts({"B365", "BW"}), Texts({"B365"}), Texts({"BW"})}
+            << Latin1Texts({"Max Odds 1 = 2.00", "Max Odds 0 = 3.00", "Max Odds 2 = 4.10"})
+            << QList<QStringList>{Latin1Texts({"B365", "BW"}), Latin1Texts({"B365"}), Latin1Texts({"BW"})}
             << QList<bool>{true, true, false} << bet10Stakes;
         QTest::newRow("bet1 by the arrow key")
             << QList<int>{-1} << "Everton - Fulham"
-            << Texts({"Max Odds 1 = 1.50", "Max Odds 0 = 4.0", "Max Odds 2 = 6.0"})
-            << QList<QStringList>{Texts({"B365"}), Texts({"B365"}), Texts({"B365"})} << QList<bool>{true, false, false}
-            << Texts({"100% of stake for bet1", "", ""});
+            << Latin1Texts({"Max Odds 1 = 1.50", "Max Odds 0 = 4.0", "Max Odds 2 = 6.0"})
+            << QList<QStringList>{Latin1Texts({"B365"}), Latin1Texts({"B365"}), Latin1Texts({"B365"})}
+            << QList<bool>{true, false, false} << Latin1Texts({"100% of stake for bet1", "", ""});
         QTest::newRow("bet102 keeps the stakes shown before")
             << QList<int>{0, 2} << "Leeds - Wolves"
-            << Texts({"Max Odds 1 = 2.60", "Max Odds 0 = 3.2", "Max Odds 2 = 2.7"})
-            << QList<QStringList>{Texts({"PS", "WH"}), Texts({"WH"}), Texts({"PS", "WH"})}
+            << Latin1Texts({"Max Odds 1 = 2.60", "Max Odds 0 = 3.2", "Max Odds 2 = 2.7"})
+            << QList<QStringList>{Latin1Texts({"PS", "WH"}), Latin1Texts({"WH"}), Latin1Texts({"PS", "WH"})}
             << QList<bool>{true, true, true} << bet10Stakes;
     }
 
@@ -221,7 +214,7 @@ private slots:
         }
         QCOMPARE(text("TeamsLabel"), teams);
         QCOMPARE(text("DateTimeLabel"), column(1).at(currentRow()));
-        const QStringList outcomes = Texts({"1", "0", "2"});
+        const QStringList outcomes = Latin1Texts({"1", "0", "2"});
         for (int outcome = 0; outcome < 3; ++outcome) {
             const QString& suffix = outcomes.at(outcome);
             QCOMPARE(text(QStringLiteral("MaxOdds") + suffix + QStringLiteral("Label")), maxOdds.at(outcome));
@@ -246,14 +239,14 @@ private slots:
 
         // The Delete key on the first row: the next one moves up, numbers stay.
         QTest::keyClick(&listView(), Qt::Key_Delete);
-        QCOMPARE(column(0), Texts({"2", "3"}));
+        QCOMPARE(column(0), Latin1Texts({"2", "3"}));
         QCOMPARE(currentRow(), 0);
         QCOMPARE(text("TeamsLabel"), QStringLiteral("Everton - Fulham"));
 
         // The menu item on the last row: the row before is selected.
         clickRow(1);
         deleteAction().trigger();
-        QCOMPARE(column(0), Texts({"2"}));
+        QCOMPARE(column(0), Latin1Texts({"2"}));
         QCOMPARE(currentRow(), 0);
         QCOMPARE(text("TeamsLabel"), QStringLiteral("Everton - Fulham"));
 
@@ -343,8 +336,8 @@ private slots:
             auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("UIDEdit"));
             QCOMPARE(dialog->focusWidget(), edit);
             QTest::keyClick(edit, Qt::Key_Return);
-            QCOMPARE(m_main.boxes().captions, Texts({"Error"}));
-            QCOMPARE(m_main.boxes().texts, Texts({"Invalid Unique Indentity Key."}));
+            QCOMPARE(m_main.boxes().captions, Latin1Texts({"Error"}));
+            QCOMPARE(m_main.boxes().texts, Latin1Texts({"Invalid Unique Indentity Key."}));
             QVERIFY(dialog->isVisible());
             QTest::keyClicks(edit, typed);
             if (confirm == QStringLiteral("Enter")) {
@@ -389,7 +382,7 @@ private slots:
         QTRY_VERIFY(
             m_main.screenText().endsWith(kRetrieving + QStringLiteral("\n>=2+3\n5\n>echo typed ahead\ntyped ahead")));
         QCOMPARE(shown.count(), 1);
-        QCOMPARE(column(3), Texts({"Everton - Fulham"}));
+        QCOMPARE(column(3), Latin1Texts({"Everton - Fulham"}));
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }
 

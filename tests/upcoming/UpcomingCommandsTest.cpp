@@ -12,6 +12,7 @@
 #include "support/ScopedTimeZone.h"
 #include "support/ScriptedHttpClient.h"
 #include "support/TemporaryDirectory.h"
+#include "support/UpcomingDocumentText.h"
 #include "web/CurlHttpClient.h"
 #include "workstation/Workstation.h"
 
@@ -19,6 +20,8 @@ namespace karvola {
 namespace {
 
 using Lines = std::vector<std::string>;
+
+using testing::UpcomingReply;
 
 constexpr std::time_t kNow = 1'200'000'000;
 constexpr const char* kNoMatches = "There are no upcoming matches performs your criteria.";
@@ -60,18 +63,12 @@ public:
 
 std::string Event(std::time_t start, const std::string& teams, const std::string& odds1, const std::string& odds0,
                   const std::string& odds2) {
-    return "<SPORT_EVENT><TIMESTAMP>" + std::to_string(start) + "</TIMESTAMP><CATEGORY>League</CATEGORY><TEAMS>" +
-           teams + "</TEAMS><SPORTSBOOK><SB_NAME>B365</SB_NAME>" + "<ODDS1>" + odds1 + "</ODDS1><ODDS0>" + odds0 +
-           "</ODDS0><ODDS2>" + odds2 + "</ODDS2>" + "</SPORTSBOOK></SPORT_EVENT>";
+    return testing::SportEventElement(std::to_string(start), "League", teams,
+                                      testing::OfferElements("B365", odds1, odds0, odds2));
 }
 
-const std::string kDocument = "<VERSION>100</VERSION>" + Event(kNow + 3600, "Favourite - Outsider", "1.5", "4", "6") +
+const std::string kDocument = testing::kUpcomingVersion + Event(kNow + 3600, "Favourite - Outsider", "1.5", "4", "6") +
                               Event(kNow + 7200, "Even - Match", "2.6", "3.1", "2.7");
-
-std::string Reply(const std::string& document, const std::string& status = "OK") {
-    return "[MESSAGE]" + status + "[/MESSAGE][ADDITIONAL_INFO][/ADDITIONAL_INFO][DATA]" + EncodeBase64Url(document) +
-           "[/DATA]";
-}
 
 // A workstation over a base of the category "League" priced by B365 and PS, its
 // research domain built with struct, the upcoming commands shown to a recording view.
@@ -130,7 +127,7 @@ const std::string kRetrieving =
 
 TEST_F(UpcomingCommandsTest, BothRulesListTheMatchesTheyBetOn) {
     testing::ScriptedHttpClient http;
-    http.answer(kPath, Reply(kDocument));
+    http.answer(kPath, UpcomingReply(kDocument));
     workstation(http);
     EXPECT_EQ(run("upcoming [1.4 1.6 1]"), Lines{kRetrieving});
     EXPECT_EQ(view().shown.back(), Lines{"Favourite - Outsider bet1"});
@@ -146,8 +143,8 @@ TEST_F(UpcomingCommandsTest, BothRulesListTheMatchesTheyBetOn) {
 
 TEST_F(UpcomingCommandsTest, TheServiceIsAskedAtMostOnceInTenMinutes) {
     testing::ScriptedHttpClient http;
-    http.answer(kPath, Reply(kDocument));
-    http.answer(kPath, Reply("<VERSION>100</VERSION>" + Event(kNow + 3600, "New - Match", "1.5", "4", "6")));
+    http.answer(kPath, UpcomingReply(kDocument));
+    http.answer(kPath, UpcomingReply(testing::kUpcomingVersion + Event(kNow + 3600, "New - Match", "1.5", "4", "6")));
     workstation(http);
     run("upcoming [1 10 1]");
     clock.time = kNow + 599;
@@ -191,11 +188,13 @@ TEST_F(UpcomingCommandsTest, FailedExchangesAreToldAndTheOldMatchesServe) {
         {"no payload end",
          "[MESSAGE]OK[/MESSAGE][ADDITIONAL_INFO][/ADDITIONAL_INFO][DATA]abc",
          {"Error: Invalid data retrieved. Please try again later"}},
-        {"the service's error", Reply(kDocument, "Error : Unknown identity key"), {"Error : Unknown identity key"}},
-        {"another status", Reply(kDocument, "ok"), {}},
-        {"an error without its blank", Reply(kDocument, "Error: busy"), {}},
+        {"the service's error",
+         UpcomingReply(kDocument, "Error : Unknown identity key"),
+         {"Error : Unknown identity key"}},
+        {"another status", UpcomingReply(kDocument, "ok"), {}},
+        {"an error without its blank", UpcomingReply(kDocument, "Error: busy"), {}},
         {"cut inside an offer",
-         Reply(kDocument.substr(0, kDocument.find("</ODDS2>"))),
+         UpcomingReply(kDocument.substr(0, kDocument.find("</ODDS2>"))),
          {"Error : Incorrect XML buffer"}},
         {"standard Base64",
          "[MESSAGE]OK[/MESSAGE][ADDITIONAL_INFO][/ADDITIONAL_INFO][DATA]" + standardBase64 + "[/DATA]",
@@ -204,9 +203,9 @@ TEST_F(UpcomingCommandsTest, FailedExchangesAreToldAndTheOldMatchesServe) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         testing::ScriptedHttpClient http;
-        http.answer(kPath, Reply(kDocument));
+        http.answer(kPath, UpcomingReply(kDocument));
         http.answer(kPath, c.reply);
-        http.answer(kPath, Reply(kDocument));
+        http.answer(kPath, UpcomingReply(kDocument));
         Workstation& station = workstation(http);
         run("upcoming [1 10 1]");
         clock.time += 600;
@@ -231,7 +230,7 @@ TEST_F(UpcomingCommandsTest, FailedExchangesAreToldAndTheOldMatchesServe) {
 
 TEST_F(UpcomingCommandsTest, TheKeyIsAskedForOnlyWhenThereIsNone) {
     testing::ScriptedHttpClient http;
-    http.answer(kPath, Reply(kDocument));
+    http.answer(kPath, UpcomingReply(kDocument));
     workstation(http).config().SetUIDKey("");
     // Cancelled: nothing is sent, nothing said, and the command goes on with no matches.
     EXPECT_EQ(run("upcoming [1 10 1]"), Lines{kNoMatches});
@@ -254,7 +253,7 @@ TEST_F(UpcomingCommandsTest, ARequestFileThatCannotBeWrittenEndsTheExchange) {
 
 TEST_F(UpcomingCommandsTest, RuleFaultsEndTheCommandAfterTheWindowIsCleared) {
     testing::ScriptedHttpClient http;
-    http.answer(kPath, Reply(kDocument));
+    http.answer(kPath, UpcomingReply(kDocument));
     workstation(http);
     run("upcoming [1 10 1]");
     // Undefined for the first match only: warned about once, the other one listed.
@@ -270,7 +269,7 @@ TEST_F(UpcomingCommandsTest, RuleFaultsEndTheCommandAfterTheWindowIsCleared) {
 
 TEST_F(UpcomingCommandsTest, TheResearchDomainsRestrictionsApplyToUpcomingMatches) {
     testing::ScriptedHttpClient http;
-    http.answer(kPath, Reply(kDocument));
+    http.answer(kPath, UpcomingReply(kDocument));
     workstation(http);
     run("rsr odds1>1.6");
     EXPECT_EQ(run("upcoming [1 10 1]"), (Lines{kRetrieving}));

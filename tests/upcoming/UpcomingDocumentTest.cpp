@@ -4,30 +4,27 @@
 #include <string>
 #include <vector>
 
+#include "support/UpcomingDocumentText.h"
 #include "upcoming/UpcomingMatchDBMS.h"
 
 namespace karvola {
 namespace {
 
-std::string Offer(const std::string& name, const std::string& odds1, const std::string& odds0,
-                  const std::string& odds2) {
-    return "<SB_NAME>" + name + "</SB_NAME><ODDS1>" + odds1 + "</ODDS1><ODDS0>" + odds0 + "</ODDS0><ODDS2>" + odds2 +
-           "</ODDS2>";
-}
+using testing::OfferElements;
 
 std::string Event(const std::string& timestamp, const std::string& teams, const std::string& offers) {
-    return "<SPORT_EVENT><TIMESTAMP>" + timestamp + "</TIMESTAMP><CATEGORY>England, Premier League</CATEGORY><TEAMS>" +
-           teams + "</TEAMS><SPORTSBOOK>" + offers + "</SPORTSBOOK></SPORT_EVENT>";
+    return testing::SportEventElement(timestamp, "England, Premier League", teams, offers);
 }
 
-const std::string kVersion = "<VERSION>100</VERSION>";
+const std::string& kVersion = testing::kUpcomingVersion;
 
 TEST(UpcomingDocumentTest, ReadsEventsAndOffersVerbatimInDocumentOrder) {
     UpcomingMatchDBMS model;
-    model.ReadDocument(kVersion + "\r\n stray words \r\n" +
-                       Event("1700000000", "Arsenal - Everton",
-                             Offer("B365", "2.10", " 3.4", "3.5") + "\r\n" + Offer("PS", "2.1", "3.5", "")) +
-                       Event(" 1700003600", "A & B", ""));
+    model.ReadDocument(
+        kVersion + "\r\n stray words \r\n" +
+        Event("1700000000", "Arsenal - Everton",
+              OfferElements("B365", "2.10", " 3.4", "3.5") + "\r\n" + OfferElements("PS", "2.1", "3.5", "")) +
+        Event(" 1700003600", "A & B", ""));
     ASSERT_EQ(model.events().size(), 2U);
     const SportEvent& first = model.events()[0];
     EXPECT_EQ(first.m_timestamp, "1700000000");
@@ -77,7 +74,7 @@ TEST(UpcomingDocumentTest, FaultsAreToldAndKeepWhatWasReadBefore) {
         {"no teams", kVersion + "<SPORT_EVENT><TIMESTAMP>1</TIMESTAMP><CATEGORY>C</CATEGORY></SPORT_EVENT>",
          "Incorrect XML buffer", 1},
         {"cut inside an offer",
-         kVersion + Event("1", "T", Offer("B365", "2", "3", "4")) + "<SPORT_EVENT>" +
+         kVersion + Event("1", "T", OfferElements("B365", "2", "3", "4")) + "<SPORT_EVENT>" +
              "<TIMESTAMP>2</TIMESTAMP><CATEGORY>C</CATEGORY><TEAMS>U</TEAMS><SPORTSBOOK>" +
              "<SB_NAME>PS</SB_NAME><ODDS1>2</ODDS1><ODDS0>3</ODDS0></SPORTSBOOK></SPORT_EVENT>",
          "Incorrect XML buffer", 2},

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "support/UpcomingDocumentText.h"
 #include "upcoming/UpcomingMatchDBMS.h"
 
 namespace karvola {
@@ -13,16 +14,11 @@ using Names = std::vector<std::string>;
 
 constexpr std::uint32_t kNow = 1'200'000'000;
 
-std::string Offer(const std::string& name, const std::string& odds1, const std::string& odds0,
-                  const std::string& odds2) {
-    return "<SB_NAME>" + name + "</SB_NAME><ODDS1>" + odds1 + "</ODDS1><ODDS0>" + odds0 + "</ODDS0><ODDS2>" + odds2 +
-           "</ODDS2>";
-}
+using testing::OfferElements;
 
 std::string Event(std::uint32_t start, const std::string& teams, const std::string& offers,
                   const std::string& category = "League") {
-    return "<SPORT_EVENT><TIMESTAMP>" + std::to_string(start) + "</TIMESTAMP><CATEGORY>" + category +
-           "</CATEGORY><TEAMS>" + teams + "</TEAMS><SPORTSBOOK>" + offers + "</SPORTSBOOK></SPORT_EVENT>";
+    return testing::SportEventElement(std::to_string(start), category, teams, offers);
 }
 
 UpcomingDomainFilter Filter() {
@@ -40,22 +36,23 @@ Names TeamsOf(const UpcomingMatchDBMS& model) {
     return teams;
 }
 
-const std::string kPriced = Offer("B365", "2", "3", "4");
+const std::string kPriced = OfferElements("B365", "2", "3", "4");
 
 TEST(UpcomingDomainTest, ListsMatchesStartingLaterThanAMinuteFromNowInTheDomainsCategories) {
     UpcomingMatchDBMS model;
     model.ReadDocument(
-        "<VERSION>100</VERSION>" + Event(kNow + 60, "at 60 s", kPriced) + Event(kNow + 61, "at 61 s", kPriced) +
+        testing::kUpcomingVersion + Event(kNow + 60, "at 60 s", kPriced) + Event(kNow + 61, "at 61 s", kPriced) +
         Event(kNow - 3600, "started", kPriced) + Event(kNow + 100, "other category", kPriced, "Friendly") +
         Event(kNow + 100, "league with a blank", kPriced, "League ") + Event(kNow + 100, "cup", kPriced, "Cup") +
-        Event(kNow + 100, "only a stranger", Offer("Unibet", "2", "3", "4")) + Event(kNow + 100, "no offers", ""));
+        Event(kNow + 100, "only a stranger", OfferElements("Unibet", "2", "3", "4")) +
+        Event(kNow + 100, "no offers", ""));
     model.RebuildResearchDomain(Filter());
     EXPECT_EQ(TeamsOf(model), (Names{"at 61 s", "cup"}));
 }
 
 TEST(UpcomingDomainTest, StartTimeIsLocalByTheTimeZoneBias) {
     UpcomingMatchDBMS model;
-    model.ReadDocument("<VERSION>100</VERSION>" + Event(1'200'000'000, "T", kPriced));
+    model.ReadDocument(testing::kUpcomingVersion + Event(1'200'000'000, "T", kPriced));
     UpcomingDomainFilter filter = Filter();
     filter.localNow = 1'200'000'000 - 1000;
     filter.timeZoneBias = 2;
@@ -73,11 +70,12 @@ TEST(UpcomingDomainTest, StartTimeIsLocalByTheTimeZoneBias) {
 
 TEST(UpcomingDomainTest, BestOddsKeepTheFirstTextAndNameEveryBookmakerOfferingThem) {
     UpcomingMatchDBMS model;
-    model.ReadDocument("<VERSION>100</VERSION>" +
+    model.ReadDocument(testing::kUpcomingVersion +
                        Event(kNow + 100, "T",
-                             Offer("Unibet", "9", "9", "9") + Offer("B365", "2.10", "3.3", "4") +
-                                 Offer("BW", "", "9", "9") +  // an empty odds text: the offer is left out
-                                 Offer("PS", "2.1", "3.4", "3.9") + Offer("B365", "1.5", "3.4", "4.0")));
+                             OfferElements("Unibet", "9", "9", "9") + OfferElements("B365", "2.10", "3.3", "4") +
+                                 OfferElements("BW", "", "9", "9") +  // an empty odds text: the offer is left out
+                                 OfferElements("PS", "2.1", "3.4", "3.9") +
+                                 OfferElements("B365", "1.5", "3.4", "4.0")));
     UpcomingDomainFilter filter = Filter();
     filter.bookmakers = {"B365", "PS", "BW"};
     model.RebuildResearchDomain(filter);
@@ -111,8 +109,9 @@ TEST(UpcomingDomainTest, RestrictionsComeFromTheMemoAfterTheWholeDomainLine) {
 
 TEST(UpcomingDomainTest, RestrictionsFilterTheRecordsAndTheirFaultsEndTheRebuild) {
     UpcomingMatchDBMS model;
-    model.ReadDocument("<VERSION>100</VERSION>" + Event(kNow + 100, "favourite", Offer("B365", "1.4", "4", "7")) +
-                       Event(kNow + 100, "even", Offer("B365", "2.5", "3.2", "2.8")));
+    model.ReadDocument(testing::kUpcomingVersion +
+                       Event(kNow + 100, "favourite", OfferElements("B365", "1.4", "4", "7")) +
+                       Event(kNow + 100, "even", OfferElements("B365", "2.5", "3.2", "2.8")));
     UpcomingDomainFilter filter = Filter();
     filter.restrictionMemo = "100% domain\r\nAND\r\n odds1<2 ";
     model.RebuildResearchDomain(filter);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "support/UpcomingDocumentText.h"
 #include "upcoming/UpcomingListing.h"
 
 namespace karvola {
@@ -36,13 +37,12 @@ TEST(UpcomingStakesTest, TwoWayBetsSplitTheStakeSoEitherWinReturnsTheSame) {
 class UpcomingListingTest : public ::testing::Test {
 protected:
     UpcomingListingTest() {
-        std::string document = "<VERSION>100</VERSION>";
+        std::string document = testing::kUpcomingVersion;
         const auto event = [&document](int start, const std::string& teams, const std::string& offers) {
-            document += "<SPORT_EVENT><TIMESTAMP>" + std::to_string(start) + "</TIMESTAMP><CATEGORY>League</CATEGORY>" +
-                        "<TEAMS>" + teams + "</TEAMS><SPORTSBOOK>" + offers + "</SPORTSBOOK></SPORT_EVENT>";
+            document += testing::SportEventElement(std::to_string(start), "League", teams, offers);
         };
         const auto offer = [](const std::string& name, const std::string& odds) {
-            return "<SB_NAME>" + name + "</SB_NAME><ODDS1>" + odds + "</ODDS1><ODDS0>3</ODDS0><ODDS2>4</ODDS2>";
+            return testing::OfferElements(name, odds, "3", "4");
         };
         event(1'700'000'000, "A - B", offer("B365", "2") + offer("PS", "2"));
         event(1'700'003'600, "C - D", offer("PS", "2.5"));
