@@ -30,7 +30,11 @@ public:
     // The whole file in one read; nothing when it cannot be opened or read.
     virtual std::optional<std::string> readFile(const std::filesystem::path& file) = 0;
     // Starts replacing the file; nothing when the temporary file cannot be
-    // created (a missing folder, no permission).
+    // created (a missing folder, no permission) or the file is a folder.
+    // A symbolic link is followed: the file it names is replaced, in that file's
+    // folder and with its permissions, and the link stays a link (a configuration
+    // kept elsewhere and linked in goes on working). A link that never ends at a
+    // file (a loop) gives nothing, so a failed save never costs the user the link.
     virtual std::unique_ptr<ReplacementFile> replaceFile(const std::filesystem::path& file) = 0;
     virtual bool exists(const std::filesystem::path& file) = 0;
 };

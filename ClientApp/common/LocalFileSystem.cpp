@@ -107,17 +107,19 @@ private:
 };
 
 // The file a path finally names once every symbolic link on the way is followed;
-// a link to a file that does not exist yet names where that file will be.
-std::filesystem::path FinalTarget(std::filesystem::path file) {
-    constexpr int kMaxLinks = 40;  // as the kernel allows; a loop ends in a failed save
+// a link to a file that does not exist yet names where that file will be. Nothing
+// for a link that cannot be read or that never ends (a loop): no file can be
+// written through it, and replacing the link itself would lose it.
+std::optional<std::filesystem::path> FinalTarget(std::filesystem::path file) {
+    constexpr int kMaxLinks = 40;  // as the kernel allows
     for (int hop = 0; hop < kMaxLinks; ++hop) {
         std::error_code error;
         if (!std::filesystem::is_symlink(file, error)) return file;
         const std::filesystem::path link = std::filesystem::read_symlink(file, error);
-        if (error) return file;
+        if (error) return std::nullopt;
         file = link.is_absolute() ? link : file.parent_path() / link;
     }
-    return file;
+    return std::nullopt;
 }
 
 // Temporary files of saves that were killed before their rename: our own hidden
@@ -179,7 +181,19 @@ std::optional<std::string> LocalFileSystem::readFile(const std::filesystem::path
 
 std::unique_ptr<ReplacementFile> LocalFileSystem::replaceFile(const std::filesystem::path& file) {
     // A save through a symbolic link replaces the file it points to, not the link.
-    const std::filesystem::path target = FinalTarget(file);
+    const std::optional<std::filesystem::path> finalTarget = FinalTarget(file);
+    if (!finalTarget) {
+        errno = ELOOP;
+        return nullptr;
+    }
+    const std::filesystem::path& target = *finalTarget;
+    // A folder is never replaced by a file: the save fails before anything is written
+    // (the rename would refuse it only after the whole content had been written).
+    struct stat status {};
+    if (::stat(target.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        errno = EISDIR;
+        return nullptr;
+    }
     std::filesystem::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
     // Marked as ours, so that clearing leftovers never touches a user's ".name.backup".

@@ -11,6 +11,7 @@
 #include "common/FileSystem.h"
 #include "support/FileContent.h"
 #include "support/FileSizeLimit.h"
+#include "support/SaveFaults.h"
 #include "support/TemporaryDirectory.h"
 
 namespace karvola {
@@ -192,6 +193,46 @@ TEST_F(LocalFileSystemTest, FailedWriteKeepsTheOldFile) {
     EXPECT_EQ(readBack(target), old);
     EXPECT_EQ(namesIn(m_folder.path()), std::set<std::string>{"base.txt"});
 }
+
+// A folder in the file's place, or a link that never ends at a file: the save
+// fails before a temporary file is made, and the folder or the links stay.
+TEST_F(LocalFileSystemTest, NoReplacementOfAFolderOrThroughALinkLoop) {
+    const fs::path folder = m_folder.path() / "base.txt";
+    fs::create_directory(folder);
+    writeFile(folder / "inside.txt", "old");
+    fs::create_symlink("base.txt", m_folder.path() / "to-folder.txt");
+    fs::create_symlink("loop-b.txt", m_folder.path() / "loop-a.txt");
+    fs::create_symlink("loop-a.txt", m_folder.path() / "loop-b.txt");
+    fs::create_symlink("self.txt", m_folder.path() / "self.txt");
+    const std::set<std::string> before = namesIn(m_folder.path());
+    for (const char* name : {"base.txt", "to-folder.txt", "loop-a.txt", "self.txt"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(m_files.replaceFile(m_folder.path() / name), nullptr);
+        EXPECT_FALSE(WriteFileAtomically(m_files, m_folder.path() / name, "new"));
+    }
+    EXPECT_EQ(namesIn(m_folder.path()), before);
+    EXPECT_EQ(readBack(folder / "inside.txt"), "old");
+    EXPECT_EQ(fs::read_symlink(m_folder.path() / "loop-a.txt"), "loop-b.txt");
+    EXPECT_EQ(fs::read_symlink(m_folder.path() / "self.txt"), "self.txt");
+}
+
+// Every fault of the table on the seam itself: false, and the folder as it was.
+class WriteFileAtomicallyFaults : public ::testing::TestWithParam<testing::SaveFault> {};
+
+TEST_P(WriteFileAtomicallyFaults, KeepTheOldFileAndLeaveNothingBehind) {
+    const TemporaryDirectory folder;
+    testing::FaultyFileSystem files;
+    const testing::SaveFaultScene scene(GetParam(), files, folder.path() / "saved.txt", "old content\r\n");
+    if (const auto reason = scene.skipReason()) GTEST_SKIP() << *reason;
+    bool written = true;
+    scene.save([&] { written = WriteFileAtomically(files, folder.path() / "saved.txt", std::string(5000, 'n')); });
+    EXPECT_FALSE(written);
+    EXPECT_EQ(files.commits(), 0);
+    scene.expectUnchanged();
+}
+
+INSTANTIATE_TEST_SUITE_P(SaveFaults, WriteFileAtomicallyFaults, ::testing::ValuesIn(testing::AllSaveFaults()),
+                         [](const auto& instance) { return testing::NameOf(instance.param); });
 
 TEST_F(LocalFileSystemTest, NoReplacementInAMissingFolder) {
     EXPECT_EQ(m_files.replaceFile(m_folder.path() / "missing" / "config.xml"), nullptr);

@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <initializer_list>
-#include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "common/FileSystem.h"
+#include "support/FaultyFileSystem.h"
 
 namespace karvola::testing {
 
@@ -44,43 +42,5 @@ inline std::vector<std::string> FolderEntries(const std::filesystem::path& folde
     std::sort(names.begin(), names.end());
     return names;
 }
-
-// The disk, with a replacement that a test can make fail where a disk rarely
-// does: not created, a write failing after some bytes, or the final rename.
-class FaultyFileSystem final : public FileSystem {
-public:
-    std::optional<std::filesystem::path> refuseReplacing;  // replaceFile of this path gives nothing
-    std::optional<std::size_t> failWriteAfter;             // bytes accepted before writes fail
-    bool failCommit = false;
-
-    std::optional<std::string> readFile(const std::filesystem::path& file) override { return m_disk.readFile(file); }
-    bool exists(const std::filesystem::path& file) override { return m_disk.exists(file); }
-    std::unique_ptr<ReplacementFile> replaceFile(const std::filesystem::path& file) override {
-        if (refuseReplacing == file) return nullptr;
-        auto real = m_disk.replaceFile(file);
-        if (!real) return nullptr;
-        return std::make_unique<Replacement>(*this, std::move(real));
-    }
-
-private:
-    class Replacement final : public ReplacementFile {
-    public:
-        Replacement(const FaultyFileSystem& owner, std::unique_ptr<ReplacementFile> real)
-            : m_owner(owner), m_real(std::move(real)) {}
-        bool write(std::string_view data) override {
-            m_written += data.size();
-            if (m_owner.failWriteAfter && m_written > *m_owner.failWriteAfter) return false;
-            return m_real->write(data);
-        }
-        bool commit() override { return !m_owner.failCommit && m_real->commit(); }
-
-    private:
-        const FaultyFileSystem& m_owner;
-        std::unique_ptr<ReplacementFile> m_real;
-        std::size_t m_written = 0;
-    };
-
-    LocalFileSystem m_disk;
-};
 
 }  // namespace karvola::testing

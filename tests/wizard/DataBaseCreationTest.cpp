@@ -99,7 +99,10 @@ TEST_F(DataBaseCreationTest, FailureGivesTheErrorTextAndLeavesTheOldBase) {
         SCOPED_TRACE(c.name);
         WriteFileContent(request.sourceFileName, c.source);
         WriteFileContent(basePath(), kOldBase);
-        if (c.refuseDescriptor) files.refuseReplacing = folder.path() / "top.desc";
+        if (c.refuseDescriptor) {
+            files.onlyFile = folder.path() / "top.desc";
+            files.refuseReplacing = true;
+        }
         captions.clear();
         const DataBaseCreationResult result = run();
         EXPECT_EQ(result.outcome, Outcome::Failed);

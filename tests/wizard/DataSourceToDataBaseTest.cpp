@@ -334,7 +334,11 @@ TEST_F(ConversionTest, BaseThatCannotBeWrittenIsAnError) {
         const char* message;
     };
     const Case cases[] = {
-        {"not created", [](auto& disk, const auto& base) { disk.refuseReplacing = base; },
+        {"not created",
+         [](auto& disk, const auto& base) {
+             disk.onlyFile = base;
+             disk.refuseReplacing = true;
+         },
          "Unable to create data base file"},
         {"full at the start", [](auto& disk, const auto&) { disk.failWriteAfter = 0; },
          "Unable to write data base file"},
@@ -346,9 +350,7 @@ TEST_F(ConversionTest, BaseThatCannotBeWrittenIsAnError) {
     WriteFileContent(sourcePath(), EqualRecords(3000));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        files.refuseReplacing.reset();
-        files.failWriteAfter.reset();
-        files.failCommit = false;
+        files.heal();
         c.breakDisk(files, basePath());
         auto conversion = converter({"B365"});
         try {

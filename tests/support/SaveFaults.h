@@ -1,0 +1,75 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "support/FaultyFileSystem.h"
+
+namespace karvola::testing {
+
+// The ways a save can fail. Each is arranged for real where this machine allows it
+// cheaply, and through FaultyFileSystem where it does not: an unprivileged user
+// cannot mount a tiny tmpfs, and /dev/full cannot stand in for a file that is
+// written beside its target and renamed.
+enum class SaveFault {
+    FullDisk,                // FaultyFileSystem: the disk fills up after a few bytes (ENOSPC)
+    WriteErrorAfterOpen,     // real: a file size limit (RLIMIT_FSIZE) of a few bytes, EFBIG midway
+    FlushFails,              // FaultyFileSystem: all written, then fsync or close fails before the rename
+    ReadOnlyFolder,          // real: the target's folder is 0555
+    TargetIsFolder,          // real: a folder holding a file where the file should be
+    LinkToFileOnFullDisk,    // real link to the old file elsewhere, FaultyFileSystem's full disk
+    LinkIntoReadOnlyFolder,  // real link to the old file in a 0555 folder
+    LinkLoop,                // real: the target is a link to a link back to it
+};
+
+// Every fault, in the order above, for INSTANTIATE_TEST_SUITE_P.
+const std::vector<SaveFault>& AllSaveFaults();
+// Those a separate process meets too: no FaultyFileSystem there.
+const std::vector<SaveFault>& RealSaveFaults();
+// The fault's name as a test name ("FullDisk").
+std::string NameOf(SaveFault fault);
+// How GoogleTest shows a parameter: by its name.
+void PrintTo(SaveFault fault, std::ostream* out);
+// Whether the save gets as far as its temporary file before it fails: the saves that
+// announce themselves ("Saving now, wait...") do so only then.
+bool TemporaryFileIsMade(SaveFault fault);
+
+// Everything below a folder: each entry's kind and permissions, a file's bytes (their
+// size and hash beyond a few hundred), a link's text. Two equal snapshots: nothing
+// changed, nothing created, nothing left behind.
+std::map<std::string, std::string> FolderSnapshot(const std::filesystem::path& folder);
+
+// One fault arranged for a save to `target`, with `oldContent` as the file the save
+// would replace (where a link leads, for the link faults; inside the folder in the
+// file's place, for TargetIsFolder). Everything it adds stays below the target's
+// folder, whose snapshot it takes once arranged. Undone when the object goes.
+class SaveFaultScene final {
+public:
+    SaveFaultScene(SaveFault fault, FaultyFileSystem& files, std::filesystem::path target, std::string_view oldContent);
+    ~SaveFaultScene();
+    SaveFaultScene(const SaveFaultScene&) = delete;
+    SaveFaultScene& operator=(const SaveFaultScene&) = delete;
+
+    // Why this fault cannot happen here (root ignores permissions), or nothing.
+    [[nodiscard]] std::optional<std::string> skipReason() const;
+    // Runs the save under the fault; the file size limit is lowered around it only.
+    void save(const std::function<void()>& action) const;
+    // The target's folder exactly as arranged: the old bytes, links still links and
+    // no temporary file left.
+    void expectUnchanged() const;
+
+private:
+    SaveFault m_fault;
+    FaultyFileSystem& m_files;
+    std::filesystem::path m_target;
+    std::vector<std::filesystem::path> m_lockedFolders;
+    std::map<std::string, std::string> m_before;
+};
+
+}  // namespace karvola::testing
