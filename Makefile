@@ -8,6 +8,10 @@
 # And:
 #   make check  the full sanitizer sweep: everything, the windows and the slow
 #               tests included, under ASan + UBSan at -O2 (preset asan-full)
+#   make fuzz   builds the libFuzzer harnesses of fuzz/ with Clang (preset fuzz)
+#               and runs each for FUZZ_SECONDS (default 60) or 10 million
+#               executions, one per core; FUZZERS="dates masks" picks some.
+#               make test replays their checked-in corpora (ctest -R fuzz)
 #   make format / make format-check   clang-format over the C++ sources
 JOBS ?= $(shell nproc)
 # The package check runs once per build folder, and again when its list changes.
@@ -15,7 +19,7 @@ PACKAGES_STAMP := build/.packages-checked
 CLANG_FORMAT ?= $(shell command -v clang-format-14 || command -v clang-format || echo clang-format)
 FORMAT_DIRS := ClientApp app tests bench fuzz
 
-.PHONY: run test check deps packages build build-asan build-asan-full test-release test-asan \
+.PHONY: run test check fuzz deps packages build build-asan build-asan-full test-release test-asan \
         test-asan-full bench format format-check format-tool clean
 
 run: build
@@ -56,6 +60,14 @@ test-asan: build-asan
 
 test-asan-full: build-asan-full
 	ctest --preset asan-full -j $(JOBS)
+
+FUZZ_SECONDS ?= 60
+FUZZERS ?=
+fuzz:
+	./scripts/install-deps.sh --fuzzing --stamp build/.fuzz-packages-checked
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	./scripts/fuzz.sh -t $(FUZZ_SECONDS) -j $(JOBS) $(FUZZERS)
 
 # The benchmarks are left out of the build that make run and make test use.
 bench: packages

@@ -41,5 +41,16 @@ if(KARVOLA_SANITIZE)
   target_link_options(karvola_common INTERFACE -fsanitize=address,undefined)
 endif()
 
+# The fuzzing build: every target carries libFuzzer's coverage instrumentation
+# (the harnesses in fuzz/ link the fuzzer's driver) under ASan and UBSan.
+if(KARVOLA_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "KARVOLA_FUZZ needs Clang: cmake --preset fuzz")
+  endif()
+  target_compile_options(karvola_common INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(karvola_common INTERFACE -fsanitize=address,undefined)
+endif()
+
 find_package(Threads REQUIRED)
 target_link_libraries(karvola_common INTERFACE Threads::Threads)

@@ -4,14 +4,18 @@
 #   --stamp FILE   skip the check when FILE holds this script's hash from an earlier
 #                  complete check (make keeps one in the build folder); an edited
 #                  package list changes the hash, and the check runs again.
+#   --fuzzing      also Clang with its libFuzzer runtime, for make fuzz
 set -euo pipefail
 
 stamp=
-case "${1:-}" in
-  "") ;;
-  --stamp) stamp=${2:?--stamp needs a file} ;;
-  *) echo "usage: $0 [--stamp FILE]" >&2; exit 2 ;;
-esac
+fuzzing=
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --stamp) stamp=${2:?--stamp needs a file}; shift 2 ;;
+    --fuzzing) fuzzing=1; shift ;;
+    *) echo "usage: $0 [--stamp FILE] [--fuzzing]" >&2; exit 2 ;;
+  esac
+done
 
 packages=(
   g++ cmake ninja-build pkg-config make
@@ -21,8 +25,11 @@ packages=(
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev fonts-liberation
   locales
 )
+if [ -n "$fuzzing" ]; then
+  packages+=(clang libclang-rt-dev)
+fi
 
-checked=$(sha256sum <"${BASH_SOURCE[0]}")
+checked=$({ cat "${BASH_SOURCE[0]}"; echo "$fuzzing"; } | sha256sum)
 checked=${checked%% *}
 if [ -n "$stamp" ] && [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$checked" ]; then
   exit 0

@@ -55,6 +55,12 @@ bool DataSourceReader::readLine() {
     m_line = m_text.substr(m_position, end - m_position);
     m_position = end + kLineEnd.size();
     ++m_lineNumber;
+    // Every text of a record becomes a line of the data base, which ends its
+    // lines at a line feed: a text holding one would corrupt the base.
+    if (m_line.find('\n') != std::string_view::npos) {
+        throw std::logic_error("Invalid data source file: line " + std::to_string(m_lineNumber) +
+                               " holds a line feed without a carriage return");
+    }
     return true;
 }
 

@@ -36,7 +36,8 @@ public:
     explicit DataSourceReader(std::string_view text) : m_text(text) {}
 
     // The next record into record(); false when no record starts. Throws
-    // std::logic_error for a record cut short or a line that must be a number.
+    // std::logic_error for a record cut short, a line that must be a number, or
+    // a line holding a line feed of its own.
     bool ReadRecord();
 
     [[nodiscard]] const data_source_record_t& record() const { return m_record; }
