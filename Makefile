@@ -2,9 +2,10 @@
 #   make run    installs what is missing, builds, starts the local web service
 #               unless it runs already, then Karvola (the headless terminal
 #               where there is no display)
-#   make test   installs what is missing, builds, runs every test: all of them on
-#               the release build, then the core's and karvola-cli's under
-#               ASan + UBSan at -O1 (preset asan), leaving out the label "slow"
+#   make test   installs what is missing, builds, runs every test once: the
+#               windows' and the slow ones on the release build, the core's,
+#               karvola-cli's, the service's and the fuzzing corpora's replay
+#               under ASan + UBSan at -O1 (preset asan)
 # And:
 #   make check  the full sanitizer sweep: everything, the windows and the slow
 #               tests included, under ASan + UBSan at -O2 (preset asan-full)
@@ -52,8 +53,12 @@ build-asan-full: packages
 	cmake --preset asan-full
 	cmake --build --preset asan-full -j $(JOBS)
 
-test-release: build
-	ctest --preset release -j $(JOBS)
+# The release folder runs the window tests and the slow ones; the sanitizer
+# folder all the others (see karvola_release_checks in tests/CMakeLists.txt).
+test-release: packages
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target karvola_release_checks
+	ctest --preset release -j $(JOBS) -L '^(ui|slow)$$'
 
 test-asan: build-asan
 	ctest --preset asan -j $(JOBS)
