@@ -52,6 +52,7 @@ AffiliateLinks::AffiliateLinks(const std::filesystem::path& applicationDirectory
             if (!fresh.empty() && !WriteFileAtomically(files, cache, EncodeBase64Url(*body))) {
                 // The old cache is kept as it was, but this run has a newer directory.
                 *this = std::move(fresh);
+                m_unsavedCache = cache;
                 return;
             }
         }

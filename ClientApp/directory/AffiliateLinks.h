@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -43,8 +44,15 @@ public:
     [[nodiscard]] static std::string_view quickInfo(std::string_view state);
 
     [[nodiscard]] bool empty() const { return m_links.empty(); }
+    // The cache that a download could not replace (the old one stays as it was), or
+    // nothing: this run has the newer directory, the next run without the service
+    // the older one, which the start-up tells the user.
+    [[nodiscard]] const std::optional<std::filesystem::path>& unsavedCache() const { return m_unsavedCache; }
 
-    friend bool operator==(const AffiliateLinks&, const AffiliateLinks&) = default;
+    // The same entries; where they came from does not count.
+    friend bool operator==(const AffiliateLinks& a, const AffiliateLinks& b) {
+        return a.m_links == b.m_links && a.m_ratings == b.m_ratings && a.m_states == b.m_states;
+    }
 
 private:
     using Map = std::map<std::string, std::string, std::less<>>;
@@ -55,6 +63,7 @@ private:
     Map m_links;
     Map m_ratings;
     Map m_states;
+    std::optional<std::filesystem::path> m_unsavedCache;
 };
 
 }  // namespace karvola

@@ -57,6 +57,7 @@ AffiliateLinks Workstation::downloadDirectory() const {
 
 LoadResult Workstation::finishStartUp(AffiliateLinks directory) {
     m_directory = std::move(directory);
+    if (const auto warning = directoryWarning()) m_sink.appendLine(*warning);
     LoadResult loaded = m_dataBase.loadAtStartUp();
     for (const auto& line : StartupBannerLines()) m_sink.appendLine(line);
     return loaded;
@@ -66,6 +67,13 @@ std::vector<std::string> Workstation::startUpWarnings() const {
     std::vector<std::string> warnings = m_config.loadProblems();
     if (m_settings.service.warning) warnings.push_back("Warning: " + *m_settings.service.warning);
     return warnings;
+}
+
+std::optional<std::string> Workstation::directoryWarning() const {
+    const auto& cache = m_directory.unsavedCache();
+    if (!cache) return std::nullopt;
+    return "Warning: Could not save sportsbooks informations to " + cache->string() +
+           ": a run without the remote host will show the older ones.";
 }
 
 bool Workstation::mayClose(CloseQueryDialogs& dialogs) {

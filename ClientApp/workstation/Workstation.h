@@ -87,6 +87,9 @@ public:
     // What the start-up writes before anything else: the configuration's
     // problems and a service host from the environment that was not one.
     [[nodiscard]] std::vector<std::string> startUpWarnings() const;
+    // What finishStartUp writes first when the downloaded directory could not
+    // replace its cache; nothing otherwise.
+    [[nodiscard]] std::optional<std::string> directoryWarning() const;
 
     [[nodiscard]] Terminal& terminal() { return m_terminal; }
     [[nodiscard]] MatchConfig& config() { return m_config; }

@@ -162,6 +162,7 @@ void HeadlessTerminal::startUp() {
     // A quiet start holds its lines back, the configuration's warnings among them.
     if (m_settings.quiet) {
         for (const auto& warning : m_workstation.startUpWarnings()) Diagnostic(warning);
+        if (const auto warning = m_workstation.directoryWarning()) Diagnostic(*warning);
     }
     m_sink.open();
     if (!m_settings.quiet || loaded.loaded() || !m_workstation.dataBase().hasName()) return;

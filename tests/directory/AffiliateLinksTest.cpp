@@ -11,7 +11,10 @@
 #include "common/FileSystem.h"
 #include "directory/AffiliateLinks.h"
 #include "service/RunningService.h"
+#include "support/FaultyFileSystem.h"
 #include "support/FileContent.h"
+#include "support/SaveFaults.h"
+#include "support/ScriptedHttpClient.h"
 #include "support/TemporaryDirectory.h"
 #include "web/CurlHttpClient.h"
 
@@ -20,17 +23,6 @@ namespace {
 
 using testing::ReadFileContent;
 using testing::WriteFileContent;
-
-// Everything as on the disk, except that no file can be replaced.
-class UnwritableFileSystem final : public FileSystem {
-public:
-    std::optional<std::string> readFile(const std::filesystem::path& file) override { return m_disk.readFile(file); }
-    std::unique_ptr<ReplacementFile> replaceFile(const std::filesystem::path&) override { return nullptr; }
-    bool exists(const std::filesystem::path& file) override { return m_disk.exists(file); }
-
-private:
-    LocalFileSystem m_disk;
-};
 
 struct Entry {
     std::string key;
@@ -164,11 +156,39 @@ TEST_F(AffiliateLinksTest, AFailedCacheWriteKeepsTheOldCacheAndUsesTheDownload) 
     const std::string cached = ReadFileContent(cache());
     serve("[ID]NEW[/ID][LINK]https://new.example/[/LINK][STATE]ON LINE[/STATE][RATED]C[/RATED]\n");
 
-    UnwritableFileSystem unwritable;
+    testing::FaultyFileSystem unwritable;
+    unwritable.refuseReplacing = true;
     const AffiliateLinks links = start(unwritable);
     EXPECT_EQ(ReadFileContent(cache()), cached);
     ExpectEntries(links, {{"NEW", "https://new.example/", "ON LINE", "C"}, {"B365", "", "", ""}});
+    EXPECT_EQ(links.unsavedCache(), cache());
+    EXPECT_EQ(start().unsavedCache(), std::nullopt);
 }
+
+// The cache under every fault of the table: the old cache stays byte for byte
+// with nothing beside it, this run has the downloaded directory, and the
+// directory names the cache it could not save (the start-up tells the user).
+class AffiliateLinksCacheFaults : public ::testing::TestWithParam<testing::SaveFault> {};
+
+TEST_P(AffiliateLinksCacheFaults, KeepTheOldCacheAndNameIt) {
+    const testing::TemporaryDirectory home;
+    testing::FaultyFileSystem files;
+    const auto cache = home.path() / "links.b64";
+    const std::string old = EncodeBase64Url("[ID]OLD[/ID][LINK]https://old.example/[/LINK]\n");
+    const testing::SaveFaultScene scene(GetParam(), files, cache, old);
+    if (const auto reason = scene.skipReason()) GTEST_SKIP() << *reason;
+    testing::ScriptedHttpClient http;
+    http.answer("/referals.txt", "[ID]NEW[/ID][LINK]https://new.example/[/LINK][STATE]ON LINE[/STATE]\n");
+
+    std::optional<AffiliateLinks> links;
+    scene.save([&] { links.emplace(home.path(), http, ServiceHost::defaultHost(), files); });
+    scene.expectUnchanged();
+    ExpectEntries(*links, {{"NEW", "https://new.example/", "ON LINE", ""}, {"OLD", "", "", ""}});
+    EXPECT_EQ(links->unsavedCache(), cache);
+}
+
+INSTANTIATE_TEST_SUITE_P(SaveFaults, AffiliateLinksCacheFaults, ::testing::ValuesIn(testing::AllSaveFaults()),
+                         [](const auto& info) { return testing::NameOf(info.param); });
 
 // The cache's first run of non-blank characters is the directory; what follows
 // a blank is not read.
