@@ -132,6 +132,14 @@ void ParseFractionGroup(CommandArguments& arguments) {
 
 }  // namespace
 
+std::vector<std::string_view> CommandWords() {
+    std::vector<std::string_view> words;
+    for (const CommandRule& rule : kCommandTable) {
+        if (std::find(words.begin(), words.end(), rule.word) == words.end()) words.push_back(rule.word);
+    }
+    return words;
+}
+
 CommandDispatcher::CommandDispatcher(TerminalSink& sink, CommandHistory& history, OptimizationFlags& flags,
                                      char decimalSeparator)
     : m_sink(sink),

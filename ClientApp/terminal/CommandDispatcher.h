@@ -63,4 +63,8 @@ private:
     std::map<std::string, Action, std::less<>> m_actions;
 };
 
+// Every command word of the table once, in the table's order ("=" lines are no
+// command of it): what the user guide must explain.
+[[nodiscard]] std::vector<std::string_view> CommandWords();
+
 }  // namespace karvola
