@@ -50,12 +50,12 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 }  // namespace
 
 UpcomingCommands::UpcomingCommands(TerminalSink& sink, MatchConfig& config, const Clock& clock, HttpClient& http,
-                                   std::filesystem::path applicationDirectory, ServiceHost host,
+                                   FileSystem& files, std::filesystem::path applicationDirectory, ServiceHost host,
                                    const ResearchDomainModel& researchDomain, const OpenDataBase& dataBase)
     : m_sink(sink),
       m_config(config),
       m_http(http),
-      m_exchange(sink, config, clock, std::move(applicationDirectory), std::move(host)),
+      m_exchange(sink, config, clock, files, std::move(applicationDirectory), std::move(host)),
       m_researchDomain(researchDomain),
       m_dataBase(dataBase) {}
 

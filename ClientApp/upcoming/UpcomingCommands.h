@@ -67,7 +67,7 @@ struct UpcomingFrontEnd {
 // matches the web service lists as upcoming.
 class UpcomingCommands final {
 public:
-    UpcomingCommands(TerminalSink& sink, MatchConfig& config, const Clock& clock, HttpClient& http,
+    UpcomingCommands(TerminalSink& sink, MatchConfig& config, const Clock& clock, HttpClient& http, FileSystem& files,
                      std::filesystem::path applicationDirectory, ServiceHost host,
                      const ResearchDomainModel& researchDomain, const OpenDataBase& dataBase);
 

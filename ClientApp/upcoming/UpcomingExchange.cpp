@@ -1,6 +1,5 @@
 #include "upcoming/UpcomingExchange.h"
 
-#include <fstream>
 #include <system_error>
 
 #include "common/Base64.h"
@@ -25,6 +24,12 @@ std::optional<std::string_view> Section(std::string_view body, std::string_view 
     return body.substr(valueStart, stop - valueStart);
 }
 
+// The local disk of the callers that name none; it holds no state.
+FileSystem& LocalDisk() {
+    static LocalFileSystem disk;
+    return disk;
+}
+
 }  // namespace
 
 std::optional<std::string> ReplyStatus(std::string_view body) {
@@ -41,13 +46,18 @@ std::optional<std::string> ReplyPayload(std::string_view body) {
     return std::string(*payload);
 }
 
-UpcomingExchange::UpcomingExchange(TerminalSink& sink, MatchConfig& config, const Clock& clock,
+UpcomingExchange::UpcomingExchange(TerminalSink& sink, MatchConfig& config, const Clock& clock, FileSystem& files,
                                    std::filesystem::path applicationDirectory, ServiceHost host)
     : m_sink(sink),
       m_config(config),
       m_clock(clock),
+      m_files(files),
       m_applicationDirectory(std::move(applicationDirectory)),
       m_host(std::move(host)) {}
+
+UpcomingExchange::UpcomingExchange(TerminalSink& sink, MatchConfig& config, const Clock& clock,
+                                   std::filesystem::path applicationDirectory, ServiceHost host)
+    : UpcomingExchange(sink, config, clock, LocalDisk(), std::move(applicationDirectory), std::move(host)) {}
 
 std::uint32_t UpcomingExchange::localNow() const {
     DateTimeManager now;
@@ -66,15 +76,9 @@ std::variant<bool, UpcomingExchange::Request> UpcomingExchange::begin(IdentityKe
     if (m_config.GetUIDKey().empty() && !prompt.askForKey(m_config)) return false;
 
     Request request{m_host.url(kPath), m_applicationDirectory / kRequestFileName};
-    std::ofstream file(request.requestFile, std::ios::binary | std::ios::trunc);
-    if (!file) {
-        m_sink.appendLine("Error: Cannot create temporary file.");
-        return false;
-    }
-    // The key as stored: not URL-encoded, no line end.
-    file << "request=download&uid=" << m_config.GetUIDKey();
-    file.close();
-    if (!file) {
+    // The key as stored: not URL-encoded, no line end. Nothing is sent unless the
+    // whole request reached the file.
+    if (!WriteFileAtomically(m_files, request.requestFile, "request=download&uid=" + m_config.GetUIDKey())) {
         m_sink.appendLine("Error: Cannot create temporary file.");
         return false;
     }

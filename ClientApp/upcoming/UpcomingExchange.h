@@ -7,6 +7,7 @@
 #include <variant>
 
 #include "common/Clock.h"
+#include "common/FileSystem.h"
 #include "common/TerminalSink.h"
 #include "config/MatchConfig.h"
 #include "upcoming/UpcomingMatchDBMS.h"
@@ -47,12 +48,15 @@ public:
     // The reply body, or nothing when the transport failed.
     using Reply = std::optional<std::string>;
 
+    UpcomingExchange(TerminalSink& sink, MatchConfig& config, const Clock& clock, FileSystem& files,
+                     std::filesystem::path applicationDirectory, ServiceHost host);
+    // The request file on the local disk, for a caller that never breaks it.
     UpcomingExchange(TerminalSink& sink, MatchConfig& config, const Clock& clock,
                      std::filesystem::path applicationDirectory, ServiceHost host);
 
     // Decides without the network (true: the last download is recent enough;
-    // false: no key, or the request file could not be written) or writes the
-    // request file and names what to send.
+    // false: no key, or the request file could not be written, which leaves the
+    // old one as it was) or writes the request file and names what to send.
     [[nodiscard]] std::variant<bool, Request> begin(IdentityKeyPrompt& prompt);
     // The POST itself: only the HTTP client and the request file are touched.
     [[nodiscard]] static Reply transfer(HttpClient& http, const Request& request);
@@ -67,6 +71,7 @@ private:
     TerminalSink& m_sink;
     MatchConfig& m_config;
     const Clock& m_clock;
+    FileSystem& m_files;
     std::filesystem::path m_applicationDirectory;
     ServiceHost m_host;
     std::uint32_t m_lastDownloadTime = 0;

@@ -21,7 +21,7 @@ Workstation::Workstation(WorkstationSettings settings, TerminalSink& sink, FileS
       m_strategy(sink, m_researchDomain, m_config, m_optimizer, m_observer, m_terminal.stopRequest(),
                  m_settings.decimalSeparator),
       m_validation(sink, m_researchDomain, m_strategy, m_optimizer, m_terminal.flags()),
-      m_upcoming(sink, m_config, clock, http, m_settings.applicationDirectory, m_settings.service.host,
+      m_upcoming(sink, m_config, clock, http, files, m_settings.applicationDirectory, m_settings.service.host,
                  m_researchDomain, m_dataBase) {
     m_researchDomain.setBnd(m_config.GetBNDValue());
     CommandDispatcher& dispatcher = m_terminal.dispatcher();

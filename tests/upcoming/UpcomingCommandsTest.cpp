@@ -8,7 +8,9 @@
 
 #include "common/Base64.h"
 #include "service/RunningService.h"
+#include "support/FaultyFileSystem.h"
 #include "support/RecordingSink.h"
+#include "support/SaveFaults.h"
 #include "support/ScopedTimeZone.h"
 #include "support/ScriptedHttpClient.h"
 #include "support/TemporaryDirectory.h"
@@ -112,7 +114,7 @@ protected:
     testing::ScopedTimeZone utc{"UTC"};
     testing::TemporaryDirectory folder;
     testing::RecordingSink sink;
-    LocalFileSystem files;
+    testing::FaultyFileSystem files;  // the disk, unless a test breaks it
     SettableClock clock;
     NoIdentityKeyPrompt keyPrompt;
     ImmediateExchangeRunner runner;
@@ -250,6 +252,28 @@ TEST_F(UpcomingCommandsTest, ARequestFileThatCannotBeWrittenEndsTheExchange) {
     EXPECT_EQ(run("upcoming [1 10 1]"), (Lines{"Error: Cannot create temporary file.", kNoMatches}));
     EXPECT_TRUE(http.urls().empty());
 }
+
+// The request file under every fault of the table: nothing is sent, the old
+// file stays byte for byte with nothing beside it, the user reads the error and
+// the command goes on with the matches it has (none here).
+class UpcomingRequestFileFaults : public UpcomingCommandsTest,
+                                  public ::testing::WithParamInterface<testing::SaveFault> {};
+
+TEST_P(UpcomingRequestFileFaults, SendNothingAndKeepTheOldFile) {
+    testing::ScriptedHttpClient http;
+    http.answer(kPath, UpcomingReply(kDocument));
+    workstation(http);
+    const testing::SaveFaultScene scene(GetParam(), files, requestFile(), "request=download&uid=old");
+    if (const auto reason = scene.skipReason()) GTEST_SKIP() << *reason;
+    Lines lines;
+    scene.save([&] { lines = run("upcoming [1 10 1]"); });
+    EXPECT_EQ(lines, (Lines{"Error: Cannot create temporary file.", kNoMatches}));
+    EXPECT_TRUE(http.urls().empty());
+    scene.expectUnchanged();
+}
+
+INSTANTIATE_TEST_SUITE_P(SaveFaults, UpcomingRequestFileFaults, ::testing::ValuesIn(testing::AllSaveFaults()),
+                         [](const auto& info) { return testing::NameOf(info.param); });
 
 TEST_F(UpcomingCommandsTest, RuleFaultsEndTheCommandAfterTheWindowIsCleared) {
     testing::ScriptedHttpClient http;
