@@ -119,15 +119,33 @@ bool isOddsText(std::string_view text) {
     return nonZero;
 }
 
-// Appends valid UTF-8 text as Latin-1; false when a character has no Latin-1
-// form and was written as '?'.
+// The length of the whole UTF-8 sequence that starts the text; 0 when the text
+// does not start with one (a stray byte, or a sequence cut short).
+std::size_t wholeSequenceLength(std::string_view text) {
+    const std::size_t length = Utf8SequenceLength(static_cast<unsigned char>(text.front()));
+    if (length == 0 || length > text.size()) return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((static_cast<unsigned char>(text[k]) & 0xC0U) != 0x80U) return 0;
+    }
+    return length;
+}
+
+// Appends UTF-8 text as Latin-1; false when a character has no Latin-1 form, or
+// a byte is no part of a whole sequence (a file that says UTF-8 by its byte order
+// mark may still hold such bytes), and was written as '?'.
 bool appendAsLatin1(std::string& out, std::string_view text) {
     bool complete = true;
     for (std::size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = Utf8SequenceLength(lead);
-        if (length <= 1) {
+        if (lead < 0x80) {
             out += static_cast<char>(lead);
+            ++i;
+            continue;
+        }
+        const std::size_t length = wholeSequenceLength(text.substr(i));
+        if (length == 0) {
+            out += '?';
+            complete = false;
             ++i;
             continue;
         }

@@ -378,6 +378,22 @@ TEST(FootballDataImporterTest, WritesTextsInLatin1) {
     EXPECT_EQ(beyond.report.problems[0].line, 2U);
 }
 
+// A byte order mark says UTF-8 whatever follows: a stray byte, or a sequence cut
+// short by the end of the file, is a '?' like a character Latin-1 lacks, and
+// the reading never goes past the text.
+TEST(FootballDataImporterTest, BytesOutsideUtf8InAFileMarkedUtf8BecomeQuestionMarks) {
+    const std::string header =
+        "\xEF\xBB\xBF"
+        "Div,Date,Time,HomeTeam,AwayTeam\n";
+    const imported_t broken = importOne(header +
+                                        "E0,09/08/2019,00:00,A\x80"
+                                        "b,K\xC3\xB6ln\xC3");
+    EXPECT_EQ(broken.dataSource, record(kAugust9, "A?b", "K\xF6ln?", "*\r\n*\r\n"));
+    ASSERT_EQ(broken.report.problems.size(), 2U);
+    EXPECT_EQ(broken.report.problems[0].effect, Effect::Noted);
+    EXPECT_EQ(broken.report.problems[1].effect, Effect::Noted);
+}
+
 // ---------------------------------------------------------------------------
 // Files and folders
 
