@@ -17,7 +17,13 @@ public:
     virtual ~ReplacementFile() = default;
     // False once any write has failed (a full disk, a file size limit).
     virtual bool write(std::string_view data) = 0;
-    // Flushes, closes and renames; false (target untouched) on any failure.
+    // Flushes the content to the disk and closes the file, short of the rename:
+    // afterwards only commit's rename can fail. A save of two files that belong
+    // together flushes both before it renames either, so that a full disk leaves
+    // both old files. False (and commit false) on any failure. A replacement that
+    // cannot tell the steps apart does all of it in commit.
+    virtual bool flush() { return true; }
+    // Flushes unless done, then renames; false (target untouched) on any failure.
     virtual bool commit() = 0;
 };
 

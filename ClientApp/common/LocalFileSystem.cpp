@@ -64,14 +64,22 @@ public:
         return true;
     }
 
-    bool commit() override {
+    bool flush() override {
+        if (m_flushed) return true;
         if (m_failed || m_descriptor < 0) return false;
         bool ok = ::fchmod(m_descriptor, targetMode()) == 0;
         ok = ok && ::fsync(m_descriptor) == 0;
         // close() reports errors of delayed writes on some file systems (NFS), so it counts too.
         ok = ::close(m_descriptor) == 0 && ok;
         m_descriptor = -1;
-        if (!ok || std::rename(m_temporaryPath.c_str(), m_target.c_str()) != 0) {
+        m_failed = !ok;
+        m_flushed = ok;
+        return ok;
+    }
+
+    bool commit() override {
+        if (m_committed) return true;
+        if (!flush() || std::rename(m_temporaryPath.c_str(), m_target.c_str()) != 0) {
             m_failed = true;
             return false;
         }
@@ -103,6 +111,7 @@ private:
     std::string m_temporaryPath;
     std::filesystem::path m_target;
     bool m_failed = false;
+    bool m_flushed = false;
     bool m_committed = false;
 };
 

@@ -1,5 +1,6 @@
 #include "wizard/DataBaseCreation.h"
 
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string_view>
@@ -12,6 +13,7 @@ namespace karvola {
 namespace {
 
 constexpr int kSecondsPerHour = 3600;
+constexpr const char* kNoDescriptor = "Unable to create data base descriptor file";
 
 DataBaseCreationResult failed(std::string error) {
     return {DataBaseCreationResult::Outcome::Failed, std::move(error)};
@@ -40,6 +42,17 @@ DataBaseCreationResult RunConversion(const DataBaseCreationRequest& request, std
     converter.SetProgressBar(reports.progressBar);
     converter.SetStatusLabel(reports.statusLabel);
     converter.SetTimeZoneOffset(request.timeZoneOffset);
+    // The descriptor is on the disk before the base takes its name, so that one
+    // that cannot be written (a full disk, a folder in its place) leaves the old
+    // base and its old descriptor as they were, not a new base beside an old
+    // descriptor naming other bookmakers. It takes its own name right after the base.
+    std::unique_ptr<ReplacementFile> descriptor;
+    converter.SetBeforeCommit([&] {
+        descriptor = files.replaceFile(MatchDBMS::DescriptorPath(request.baseFileName));
+        if (!descriptor || !descriptor->write(descriptorText(request.bookmakers)) || !descriptor->flush()) {
+            throw std::logic_error(kNoDescriptor);
+        }
+    });
 
     bool converted = false;
     try {
@@ -61,12 +74,9 @@ DataBaseCreationResult RunConversion(const DataBaseCreationRequest& request, std
         if (reports.statusLabel) reports.statusLabel("");
         return {DataBaseCreationResult::Outcome::Stopped, {}};
     }
-    // The base is complete by now; a descriptor that cannot be written is still
-    // reported, since the base would be loaded without its bookmakers.
-    if (!WriteFileAtomically(files, MatchDBMS::DescriptorPath(request.baseFileName),
-                             descriptorText(request.bookmakers))) {
-        return failed("Unable to create data base descriptor file");
-    }
+    // Both files are written by now: only a rename refused between the two (a
+    // race with another program) gets here, and the new base stays, reported.
+    if (!descriptor->commit()) return failed(kNoDescriptor);
     line("Database '" + request.baseFileName + "' has been successful created.");
     if (reports.statusLabel) reports.statusLabel("");
     return {DataBaseCreationResult::Outcome::Created, {}};

@@ -36,10 +36,12 @@ struct DataBaseCreationReports {
     DataSourceToDataBase::StatusLabel statusLabel;
 };
 
-// The wizard's work: converts the source into the base and, once the base is
-// written, its descriptor (the base path with ".desc", the selected names one
-// per line). Created and Stopped append their line to the terminal and empty
-// the status caption; Failed writes nothing and leaves any old base as it was.
+// The wizard's work: converts the source into the base and its descriptor (the
+// base path with ".desc", the selected names one per line); both are on the disk
+// before either takes its name. Created and Stopped append their line to the
+// terminal and empty the status caption; Failed writes nothing and leaves any
+// old base and descriptor as they were (short of a rename refused between the
+// two renames, which leaves the new base and says the descriptor failed).
 // The stop flag is cleared when it stops the work.
 DataBaseCreationResult RunConversion(const DataBaseCreationRequest& request, std::atomic<bool>& stopRequested,
                                      const DataBaseCreationReports& reports, TerminalSink& terminal, FileSystem& files,

@@ -228,6 +228,8 @@ bool DataSourceToDataBase::Convert() {
         }
 
         flushOutput(true);
+        if (!m_base->flush()) throwBadBase("Unable to write data base file");
+        if (m_beforeCommit) m_beforeCommit();
         if (!m_base->commit()) throwBadBase("Unable to write data base file");
         finish();
         return true;

@@ -43,6 +43,11 @@ public:
     void SetStatusLabel(StatusLabel label) { m_statusLabel = std::move(label); }
     // Seconds added to every start time (the zone's hours times 3600).
     void SetTimeZoneOffset(int seconds) { m_timeZoneOffset = seconds; }
+    // Called once the whole base is written and flushed, just before it takes its
+    // name: the place for what must be on the disk before the base is replaced.
+    // What it throws ends the conversion as Convert's own errors do, with the old
+    // base in place.
+    void SetBeforeCommit(std::function<void()> step) { m_beforeCommit = std::move(step); }
 
     // True when the whole source has been converted and the base written; false
     // when stopped. Throws std::logic_error with the text for the user on a
@@ -79,6 +84,7 @@ private:
     std::string m_content;
     ProgressBar m_progressBar;
     StatusLabel m_statusLabel;
+    std::function<void()> m_beforeCommit;
     std::atomic<bool>* m_stopRequested = nullptr;  // not owned
     int m_timeZoneOffset = 0;
 

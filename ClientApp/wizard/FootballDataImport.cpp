@@ -506,17 +506,24 @@ FootballDataImportReport ImportFootballData(FileSystem& files, const std::vector
         importer.addFile(file, *content);
     }
 
-    // Both files are written out before either replaces its old self, so that a
-    // failure leaves the old pair rather than a new data source with an old descriptor.
+    // Both files are on the disk before either replaces its old self, so that a
+    // failure leaves the old pair rather than a new data source with an old
+    // descriptor. The error names the file that could not be written.
     std::filesystem::path descriptorFile = dataSource;
     descriptorFile.replace_extension(".desc");
+    const auto cannotWrite = [](const std::filesystem::path& file) {
+        return FootballDataImportError("Cannot write " + inQuotes(file.string()));
+    };
     auto sourceReplacement = files.replaceFile(dataSource);
+    if (!sourceReplacement) throw cannotWrite(dataSource);
     auto descriptorReplacement = files.replaceFile(descriptorFile);
-    const bool written = sourceReplacement && descriptorReplacement &&
-                         sourceReplacement->write(importer.dataSource()) &&
-                         descriptorReplacement->write(importer.descriptor()) && sourceReplacement->commit() &&
-                         descriptorReplacement->commit();
-    if (!written) throw FootballDataImportError("Cannot write " + inQuotes(dataSource.string()));
+    if (!descriptorReplacement) throw cannotWrite(descriptorFile);
+    if (!sourceReplacement->write(importer.dataSource()) || !sourceReplacement->flush()) throw cannotWrite(dataSource);
+    if (!descriptorReplacement->write(importer.descriptor()) || !descriptorReplacement->flush())
+        throw cannotWrite(descriptorFile);
+    if (!sourceReplacement->commit()) throw cannotWrite(dataSource);
+    // Only a rename refused between the two (a race with another program) gets here.
+    if (!descriptorReplacement->commit()) throw cannotWrite(descriptorFile);
     return importer.report();
 }
 

@@ -234,6 +234,43 @@ TEST_P(WriteFileAtomicallyFaults, KeepTheOldFileAndLeaveNothingBehind) {
 INSTANTIATE_TEST_SUITE_P(SaveFaults, WriteFileAtomicallyFaults, ::testing::ValuesIn(testing::AllSaveFaults()),
                          [](const auto& instance) { return testing::NameOf(instance.param); });
 
+// Two files that belong together are both flushed before either is renamed:
+// after the flush only the rename is left, and an abandoned flushed file goes.
+TEST_F(LocalFileSystemTest, FlushWritesEverythingShortOfTheRename) {
+    const fs::path first = m_folder.path() / "base.txt";
+    const fs::path second = m_folder.path() / "base.desc";
+    writeFile(first, "old base");
+    writeFile(second, "old names");
+    {
+        auto base = m_files.replaceFile(first);
+        auto names = m_files.replaceFile(second);
+        ASSERT_TRUE(base && names);
+        EXPECT_TRUE(base->write("new base"));
+        EXPECT_TRUE(base->flush());
+        EXPECT_TRUE(base->flush()) << "a second flush has nothing left to do";
+        EXPECT_FALSE(base->write("more")) << "the file is closed";
+        EXPECT_TRUE(names->write("new names"));
+        EXPECT_TRUE(names->flush());
+        EXPECT_EQ(readBack(first), "old base");
+        EXPECT_TRUE(base->commit());
+        EXPECT_EQ(readBack(first), "new base");
+        // The second one is abandoned after its flush: its old file stays, nothing is left.
+    }
+    EXPECT_EQ(readBack(second), "old names");
+    EXPECT_EQ(namesIn(m_folder.path()), (std::set<std::string>{"base.txt", "base.desc"}));
+
+    auto failed = m_files.replaceFile(first);
+    ASSERT_NE(failed, nullptr);
+    {
+        const FileSizeLimit limit(4);
+        EXPECT_FALSE(failed->write("longer than the limit"));
+    }
+    EXPECT_FALSE(failed->flush());
+    EXPECT_FALSE(failed->commit());
+    failed.reset();
+    EXPECT_EQ(readBack(first), "new base");
+}
+
 TEST_F(LocalFileSystemTest, NoReplacementInAMissingFolder) {
     EXPECT_EQ(m_files.replaceFile(m_folder.path() / "missing" / "config.xml"), nullptr);
 }

@@ -20,16 +20,16 @@ public:
     bool refuseReplacing = false;
     // A full disk (ENOSPC): this many bytes reach the temporary file, then every write fails.
     std::optional<std::size_t> failWriteAfter;
-    // Everything written, then the flush before the rename fails (a delayed ENOSPC or EIO
-    // that fsync or close reports); the target is left alone.
-    bool failCommit = false;
+    // Everything written, then the flush fails (a delayed ENOSPC or EIO that fsync or
+    // close reports), and with it the commit; the target is left alone.
+    bool failFlush = false;
 
     // Back to a disk without faults.
     void heal() {
         onlyFile.reset();
         refuseReplacing = false;
         failWriteAfter.reset();
-        failCommit = false;
+        failFlush = false;
     }
     // The replacements that reached their target.
     [[nodiscard]] int commits() const { return m_commits; }
@@ -65,9 +65,17 @@ private:
             return !m_failed;
         }
 
+        bool flush() override {
+            if (m_failed || (m_hit && m_owner.failFlush)) {
+                m_failed = true;
+                return false;
+            }
+            m_failed = !m_real->flush();
+            return !m_failed;
+        }
+
         bool commit() override {
-            if (m_failed || (m_hit && m_owner.failCommit)) return false;
-            if (!m_real->commit()) return false;
+            if (!flush() || !m_real->commit()) return false;
             ++m_owner.m_commits;
             return true;
         }

@@ -138,7 +138,7 @@ SaveFaultScene::SaveFaultScene(SaveFault fault, FaultyFileSystem& files, fs::pat
         case SaveFault::FlushFails:
             WriteFileContent(m_target, oldContent);
             m_files.onlyFile = m_target;
-            m_files.failCommit = true;
+            m_files.failFlush = true;
             break;
         case SaveFault::ReadOnlyFolder:
             WriteFileContent(m_target, oldContent);
@@ -190,8 +190,19 @@ void SaveFaultScene::save(const std::function<void()>& action) const {
     action();
 }
 
-void SaveFaultScene::expectUnchanged() const {
-    EXPECT_EQ(FolderSnapshot(m_target.parent_path()), m_before) << "after " << NameOf(m_fault);
+std::optional<std::uintmax_t> SaveFaultScene::childFileSizeLimit() const {
+    if (m_fault != SaveFault::WriteErrorAfterOpen) return std::nullopt;
+    return kBytesBeforeFull;
+}
+
+void SaveFaultScene::expectUnchanged(const std::vector<std::string>& writtenMeanwhile) const {
+    std::map<std::string, std::string> before = m_before;
+    std::map<std::string, std::string> after = FolderSnapshot(m_target.parent_path());
+    for (const std::string& name : writtenMeanwhile) {
+        before.erase(name);
+        after.erase(name);
+    }
+    EXPECT_EQ(after, before) << "after " << NameOf(m_fault);
 }
 
 }  // namespace karvola::testing

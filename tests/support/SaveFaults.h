@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -20,7 +21,7 @@ namespace karvola::testing {
 enum class SaveFault {
     FullDisk,                // FaultyFileSystem: the disk fills up after a few bytes (ENOSPC)
     WriteErrorAfterOpen,     // real: a file size limit (RLIMIT_FSIZE) of a few bytes, EFBIG midway
-    FlushFails,              // FaultyFileSystem: all written, then fsync or close fails before the rename
+    FlushFails,              // FaultyFileSystem: all written, then the flush (fsync, close) fails
     ReadOnlyFolder,          // real: the target's folder is 0555
     TargetIsFolder,          // real: a folder holding a file where the file should be
     LinkToFileOnFullDisk,    // real link to the old file elsewhere, FaultyFileSystem's full disk
@@ -60,9 +61,13 @@ public:
     [[nodiscard]] std::optional<std::string> skipReason() const;
     // Runs the save under the fault; the file size limit is lowered around it only.
     void save(const std::function<void()>& action) const;
+    // The file size limit a child process saving under this fault must get, or
+    // nothing: a program under test in a process of its own meets the real faults only.
+    [[nodiscard]] std::optional<std::uintmax_t> childFileSizeLimit() const;
     // The target's folder exactly as arranged: the old bytes, links still links and
-    // no temporary file left.
-    void expectUnchanged() const;
+    // no temporary file left. Files the program writes there besides the target (its
+    // configuration at the end of a run) are named in `writtenMeanwhile`.
+    void expectUnchanged(const std::vector<std::string>& writtenMeanwhile = {}) const;
 
 private:
     SaveFault m_fault;

@@ -345,7 +345,7 @@ TEST_F(ConversionTest, BaseThatCannotBeWrittenIsAnError) {
         // Beyond the first piece of output, so that a write in the middle fails.
         {"full midway", [](auto& disk, const auto&) { disk.failWriteAfter = 100'000; },
          "Unable to write data base file"},
-        {"not renamed", [](auto& disk, const auto&) { disk.failCommit = true; }, "Unable to write data base file"},
+        {"not renamed", [](auto& disk, const auto&) { disk.failFlush = true; }, "Unable to write data base file"},
     };
     WriteFileContent(sourcePath(), EqualRecords(3000));
     for (const Case& c : cases) {

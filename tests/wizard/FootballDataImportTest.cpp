@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/FileSystem.h"
+#include "support/FaultyFileSystem.h"
 #include "support/FileContent.h"
 #include "support/TemporaryDirectory.h"
 #include "wizard/FootballDataColumns.h"
@@ -417,19 +418,6 @@ TEST(ImportFootballDataTest, TakesAFoldersCsvFilesInNameOrder) {
     EXPECT_EQ(ReadFileContent(folder.path() / "out.desc"), "");
 }
 
-// The real disk, but the descriptor's replacement cannot be started.
-class NoDescriptorFileSystem final : public FileSystem {
-public:
-    std::optional<std::string> readFile(const fs::path& file) override { return m_disk.readFile(file); }
-    std::unique_ptr<ReplacementFile> replaceFile(const fs::path& file) override {
-        return file.extension() == ".desc" ? nullptr : m_disk.replaceFile(file);
-    }
-    bool exists(const fs::path& file) override { return m_disk.exists(file); }
-
-private:
-    LocalFileSystem m_disk;
-};
-
 TEST(ImportFootballDataTest, FailsBeforeWritingAnything) {
     const TemporaryDirectory folder;
     const fs::path csv = folder.path() / "a.csv";
@@ -443,7 +431,9 @@ TEST(ImportFootballDataTest, FailsBeforeWritingAnything) {
     EXPECT_THROW(ImportFootballData(files, {csv, folder.path() / "missing.csv"}, target), FootballDataImportError);
     EXPECT_THROW(ImportFootballData(files, {folder.path() / "empty"}, target), FootballDataImportError);
     EXPECT_THROW(ImportFootballData(files, {csv}, folder.path() / "no" / "such.txt"), FootballDataImportError);
-    NoDescriptorFileSystem noDescriptor;
+    testing::FaultyFileSystem noDescriptor;
+    noDescriptor.onlyFile = folder.path() / "source.desc";
+    noDescriptor.refuseReplacing = true;
     EXPECT_THROW(ImportFootballData(noDescriptor, {csv}, target), FootballDataImportError);
 
     EXPECT_EQ(ReadFileContent(target), "old");
