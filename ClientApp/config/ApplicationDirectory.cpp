@@ -1,5 +1,7 @@
 #include "config/ApplicationDirectory.h"
 
+#include <unistd.h>
+
 #include <array>
 #include <cstdlib>
 #include <string_view>
@@ -28,9 +30,32 @@ bool HasApplicationLayout(const std::filesystem::path& directory) {
     return true;
 }
 
+bool IsWritableDirectory(const std::filesystem::path& directory) {
+    // Saves write a temporary file beside their target and rename it: the folder
+    // itself must take new entries.
+    const auto writable = [](const std::filesystem::path& folder) {
+        std::error_code error;
+        return std::filesystem::is_directory(folder, error) && access(folder.c_str(), W_OK | X_OK) == 0;
+    };
+    if (!writable(directory)) return false;
+    for (const auto subfolder : kSubfolders) {
+        std::error_code error;
+        const auto folder = directory / subfolder;
+        if (std::filesystem::exists(folder, error) && !writable(folder)) return false;
+    }
+    return true;
+}
+
+std::filesystem::path ExecutableDirectory() {
+    std::error_code error;
+    const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path() : executable.parent_path();
+}
+
 std::filesystem::path ResolveApplicationDirectory(const ApplicationDirectoryInputs& inputs) {
     if (inputs.home) return std::filesystem::absolute(*inputs.home).lexically_normal();
-    if (!inputs.executableDirectory.empty() && HasApplicationLayout(inputs.executableDirectory)) {
+    if (!inputs.executableDirectory.empty() && inputs.executableDirectoryWritable &&
+        HasApplicationLayout(inputs.executableDirectory)) {
         return inputs.executableDirectory;
     }
     std::filesystem::path dataHome = inputs.xdgDataHome;
@@ -45,9 +70,9 @@ std::filesystem::path ResolveApplicationDirectory(const ApplicationDirectoryInpu
 ApplicationDirectoryInputs ApplicationDirectoryInputsFromEnvironment(std::optional<std::filesystem::path> home) {
     ApplicationDirectoryInputs inputs;
     inputs.home = std::move(home);
-    std::error_code error;
-    const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error) inputs.executableDirectory = executable.parent_path();
+    inputs.executableDirectory = ExecutableDirectory();
+    inputs.executableDirectoryWritable =
+        !inputs.executableDirectory.empty() && IsWritableDirectory(inputs.executableDirectory);
     inputs.xdgDataHome = EnvironmentValue("XDG_DATA_HOME");
     inputs.userHome = EnvironmentValue("HOME");
     return inputs;

@@ -19,6 +19,7 @@
 #include "common/FileSystem.h"
 #include "common/NumberTexts.h"
 #include "config/ApplicationDirectory.h"
+#include "config/FirstStart.h"
 #include "options/SignalWatcher.h"
 #include "web/CurlHttpClient.h"
 
@@ -45,8 +46,13 @@ int Run(const karvola::cli::CliOptions& options) {
     std::signal(SIGXFSZ, SIG_IGN);
     std::signal(SIGPIPE, SIG_IGN);
     const auto directory = options.common.applicationDirectory();
+    karvola::LocalFileSystem files;
+    karvola::SystemClock clock;
     try {
         karvola::EnsureApplicationLayout(directory);
+        for (const auto& problem : karvola::SeedFirstStart(directory, files, clock)) {
+            std::fprintf(stderr, "karvola-cli: %s\n", problem.c_str());
+        }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "karvola-cli: cannot use the application directory %s: %s\n", directory.c_str(),
                      error.what());
@@ -64,8 +70,6 @@ int Run(const karvola::cli::CliOptions& options) {
     }
 
     karvola::cli::ConsoleSink sink(stdout);
-    karvola::LocalFileSystem files;
-    karvola::SystemClock clock;
     karvola::CurlHttpClient http;
     karvola::cli::HeadlessTerminal terminal(
         {.applicationDirectory = directory,
