@@ -22,7 +22,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libedit-dev libpugixml-dev libcli11-dev ccache
   libcurl4-openssl-dev libcpp-httplib-dev
-  qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev fonts-liberation
+  qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev fonts-liberation librsvg2-bin
   locales
 )
 if [ -n "$fuzzing" ]; then

@@ -1,7 +1,11 @@
 // karvola: the Karvola desktop application.
 #include <QApplication>
+#include <QIcon>
+#include <QMessageBox>
 #include <QScreen>
 #include <csignal>
+#include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -9,19 +13,43 @@
 #include "common/FileSystem.h"
 #include "common/NumberTexts.h"
 #include "config/ApplicationDirectory.h"
-#include "options/CommandLine.h"
+#include "config/FirstStart.h"
+#include "options/WindowCommandLine.h"
 #include "terminal/ui/TForm1.h"
 #include "web/CurlHttpClient.h"
+
+namespace {
+
+// The icon compiled into the program, so that its windows have it when it is not
+// installed; the installed theme's copy is preferred where there is one.
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/%1x%1/karvola.png").arg(size), QSize(size, size));
+    }
+    return QIcon::fromTheme(QStringLiteral("karvola"), icon);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     // A write beyond the file size limit must fail like any other write error.
     std::signal(SIGXFSZ, SIG_IGN);
-    // First, so that Qt takes its own options (-platform, -style, ...) out of argv.
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    // The help and the version need no display: answered before Qt opens one. Qt's
+    // own options (-platform, -style, ...) fail this parse; they are read below.
+    if (const auto early = karvola::options::WindowCommandLine().parse(arguments); early && early->status == 0) {
+        return early->deliver();
+    }
+    // Before the program's own parse, so that Qt takes its options out of argv.
     QApplication application(argc, argv);
     // The title X11 shows; a display name would add " - Karvola" to every window title.
     QApplication::setApplicationName(QStringLiteral("Karvola"));
+    // Ties the windows to karvola.desktop, whose icon and name the desktop shows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("karvola"));
+    QApplication::setWindowIcon(ProgramIcon());
 
-    karvola::options::CommandLine commandLine("karvola", "Karvola, the professional odds analysis system.");
+    auto commandLine = karvola::options::WindowCommandLine();
     if (const auto early = commandLine.parse(std::vector<std::string>(argv + 1, argv + argc))) {
         return early->deliver();
     }
@@ -29,10 +57,22 @@ int main(int argc, char** argv) {
                                                    .dataBase = commandLine.common().dataBaseFile(),
                                                    .decimalSeparator = karvola::UserDecimalSeparator(),
                                                    .service = commandLine.common().serviceHost()};
-    karvola::EnsureApplicationLayout(settings.applicationDirectory);
-
     karvola::LocalFileSystem files;
     karvola::SystemClock clock;
+    try {
+        karvola::EnsureApplicationLayout(settings.applicationDirectory);
+        for (const auto& problem : karvola::SeedFirstStart(settings.applicationDirectory, files, clock)) {
+            std::fprintf(stderr, "karvola: %s\n", problem.c_str());
+        }
+    } catch (const std::exception& error) {
+        // Without its folder the program could keep nothing the user does.
+        const std::string text =
+            "Cannot use the application directory " + settings.applicationDirectory.string() + ":\n" + error.what();
+        std::fprintf(stderr, "karvola: %s\n", text.c_str());
+        QMessageBox::critical(nullptr, QStringLiteral("Karvola"), QString::fromStdString(text));
+        return karvola::options::kWrongOptions;
+    }
+
     karvola::ui::QtMessageBoxes boxes;
     karvola::CurlHttpClient http;
     karvola::ui::TForm1 window(settings, {.files = files, .clock = clock, .boxes = boxes, .http = http});

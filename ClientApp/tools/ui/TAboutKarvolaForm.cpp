@@ -68,6 +68,9 @@ TAboutKarvolaForm::TAboutKarvolaForm(QWidget* parent) : QDialog(parent) {
     connect(web, &ClickableLabel::clicked, this,
             [] { QDesktopServices::openUrl(QUrl(QStringLiteral("http://") + Text(kMakerWebAddress))); });
     layout->addWidget(web, 0, Qt::AlignHCenter);  // only the address itself is clickable
+    QLabel* gpl = CentredLabel(QStringLiteral("Licensed under the GNU GPL v3 or later"), this);
+    gpl->setObjectName(QStringLiteral("GplLabel"));
+    layout->addWidget(gpl);
 
     auto* licence = new QPlainTextEdit(QString::fromLatin1(kLicenceAgreement), this);
     licence->setObjectName(QStringLiteral("LicenceAgreementMemo"));
