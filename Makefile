@@ -13,6 +13,11 @@
 #               and runs each for FUZZ_SECONDS (default 60) or 10 million
 #               executions, one per core; FUZZERS="dates masks" picks some.
 #               make test replays their checked-in corpora (ctest -R fuzz)
+#   make package  the .deb (CPack) from a release build of its own without the
+#               tests and benchmarks (build/package)
+#   make package-check  builds it, checks its contents and runs the programs
+#               unpacked from it; as root also installs it, runs it from /usr and
+#               removes it (scripts/package-check.sh)
 #   make format / make format-check   clang-format over the C++ sources
 JOBS ?= $(shell nproc)
 # The package check runs once per build folder, and again when its list changes.
@@ -87,6 +92,19 @@ bench: packages
 	./build/release/bench/optimizer_bench 10000
 	./build/release/bench/optimizer_bench 2000
 	./build/release/bench/validation_bench
+
+PACKAGE_DIR := build/package
+.PHONY: package package-check
+package:
+	./scripts/install-deps.sh --packaging --stamp build/.packaging-packages-checked
+	cmake -S . -B $(PACKAGE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKARVOLA_BUILD_TESTS=OFF \
+	  -DKARVOLA_BUILD_BENCH=OFF
+	cmake --build $(PACKAGE_DIR) -j $(JOBS)
+	rm -f $(PACKAGE_DIR)/karvola_*.deb
+	cd $(PACKAGE_DIR) && cpack -G DEB
+
+package-check: package
+	./scripts/package-check.sh $(PACKAGE_DIR)
 
 format: format-tool
 	find $(FORMAT_DIRS) -type f \( -name '*.h' -o -name '*.cpp' \) -print0 | xargs -0 -r $(CLANG_FORMAT) -i

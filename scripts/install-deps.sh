@@ -5,15 +5,19 @@
 #                  complete check (make keeps one in the build folder); an edited
 #                  package list changes the hash, and the check runs again.
 #   --fuzzing      also Clang with its libFuzzer runtime, for make fuzz
+#   --packaging    also what make package and make package-check use: dpkg-shlibdeps
+#                  (dpkg-dev), file, and desktop-file-validate
 set -euo pipefail
 
 stamp=
 fuzzing=
+packaging=
 while [ $# -gt 0 ]; do
   case "$1" in
     --stamp) stamp=${2:?--stamp needs a file}; shift 2 ;;
     --fuzzing) fuzzing=1; shift ;;
-    *) echo "usage: $0 [--stamp FILE] [--fuzzing]" >&2; exit 2 ;;
+    --packaging) packaging=1; shift ;;
+    *) echo "usage: $0 [--stamp FILE] [--fuzzing] [--packaging]" >&2; exit 2 ;;
   esac
 done
 
@@ -28,8 +32,11 @@ packages=(
 if [ -n "$fuzzing" ]; then
   packages+=(clang libclang-rt-dev)
 fi
+if [ -n "$packaging" ]; then
+  packages+=(dpkg-dev file desktop-file-utils)
+fi
 
-checked=$({ cat "${BASH_SOURCE[0]}"; echo "$fuzzing"; } | sha256sum)
+checked=$({ cat "${BASH_SOURCE[0]}"; echo "$fuzzing$packaging"; } | sha256sum)
 checked=${checked%% *}
 if [ -n "$stamp" ] && [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$checked" ]; then
   exit 0
