@@ -9,8 +9,6 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "common/FileSystem.h"
-
 namespace karvola::cli {
 
 namespace {
@@ -82,6 +80,9 @@ struct EditLineSource::Editor {
     HistEvent event{};
     std::string prompt;
     std::filesystem::path historyFile;
+    karvola::FileSystem* files = nullptr;
+    Diagnostic diagnostic;
+    bool failureTold = false;
 
     static char* promptOf(EditLine* edit) {
         void* data = nullptr;
@@ -89,28 +90,37 @@ struct EditLineSource::Editor {
         return static_cast<Editor*>(data)->prompt.data();
     }
 
+    void save() {
+        const bool saved = write();
+        if (!saved && !failureTold && diagnostic)
+            diagnostic("could not save the command history to " + historyFile.string());
+        failureTold = !saved;
+    }
+
     // The history goes to an anonymous file first (the library writes only to a
     // real file) and then replaces the saved one whole, so that a full disk or a
     // kill never leaves it cut short.
-    void save() {
+    bool write() {
         const std::unique_ptr<std::FILE, decltype(&std::fclose)> scratch(std::tmpfile(), &std::fclose);
-        if (!scratch || ::history(history, &event, H_SAVE_FP, scratch.get()) < 0) return;
-        std::fflush(scratch.get());
+        if (!scratch || ::history(history, &event, H_SAVE_FP, scratch.get()) < 0) return false;
+        if (std::fflush(scratch.get()) != 0) return false;
         std::rewind(scratch.get());
         std::string text;
         char block[4096];
         for (std::size_t count; (count = std::fread(block, 1, sizeof block, scratch.get())) > 0;)
             text.append(block, count);
-        if (std::ferror(scratch.get()) != 0) return;
-        karvola::LocalFileSystem files;
-        karvola::WriteFileAtomically(files, historyFile, text);
+        if (std::ferror(scratch.get()) != 0) return false;
+        return karvola::WriteFileAtomically(*files, historyFile, text);
     }
 };
 
-EditLineSource::EditLineSource(std::string prompt, std::filesystem::path historyFile)
+EditLineSource::EditLineSource(std::string prompt, std::filesystem::path historyFile, karvola::FileSystem& files,
+                               Diagnostic diagnostic)
     : m_editor(std::make_unique<Editor>()) {
     m_editor->prompt = std::move(prompt);
     m_editor->historyFile = std::move(historyFile);
+    m_editor->files = &files;
+    m_editor->diagnostic = std::move(diagnostic);
     m_editor->history = history_init();
     ::history(m_editor->history, &m_editor->event, H_SETSIZE, 1000);
     ::history(m_editor->history, &m_editor->event, H_SETUNIQUE, 1);

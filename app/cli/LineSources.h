@@ -3,11 +3,14 @@
 #include <cstdio>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/FileSystem.h"
 
 namespace karvola::cli {
 
@@ -49,10 +52,16 @@ private:
 };
 
 // Typed lines with editing, history (arrow keys, Ctrl-R search) and a history
-// file kept across runs. Prompt and editing go to standard error.
+// file kept across runs, saved after every line. Prompt and editing go to
+// standard error. A history that cannot be saved leaves the old file as it was
+// and is told through the diagnostic, once until a save works again, so that a
+// full disk does not repeat the line after every command.
 class EditLineSource final : public LineSource {
 public:
-    EditLineSource(std::string prompt, std::filesystem::path historyFile);
+    using Diagnostic = std::function<void(const std::string&)>;
+
+    EditLineSource(std::string prompt, std::filesystem::path historyFile, karvola::FileSystem& files,
+                   Diagnostic diagnostic);
     ~EditLineSource() override;
     EditLineSource(const EditLineSource&) = delete;
     EditLineSource& operator=(const EditLineSource&) = delete;

@@ -93,7 +93,9 @@ int Run(const karvola::cli::CliOptions& options) {
     if (script && !terminal.quitRequested()) terminal.run(*script, karvola::Terminal::Echo::Shown);
     if (options.lines.empty() && !script && !terminal.quitRequested()) {
         if (isatty(STDIN_FILENO) != 0) {
-            karvola::cli::EditLineSource editor(">", directory / "karvola_history");
+            karvola::cli::EditLineSource editor(">", directory / "karvola_history", files, [](const std::string& text) {
+                std::fprintf(stderr, "karvola-cli: %s\n", text.c_str());
+            });
             terminal.followHistory([&editor](const std::string& line) { editor.rememberLine(line); },
                                    [&editor] { editor.clearHistory(); });
             // The user sees the typed line already; a redirected output still gets it.

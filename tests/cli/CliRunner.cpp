@@ -1,10 +1,15 @@
 #include "CliRunner.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -69,6 +74,64 @@ CliRun RunCli(const std::vector<std::string>& arguments, const std::string& inpu
     CliRun run;
     run.out = ReadFileContent(outFile);
     run.err = ReadFileContent(errFile);
+    run.status = WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
+    return run;
+}
+
+CliRun RunCliWithFileSizeLimit(const std::vector<std::string>& arguments, const std::string& input,
+                               const std::filesystem::path& workFolder, std::uintmax_t bytes,
+                               const std::vector<std::string>& environment) {
+    const auto inFile = workFolder / "cli-stdin.txt";
+    WriteFileContent(inFile, input);
+    const ExecList argv = CliArguments(arguments);
+    const ExecList envp(ChildEnvironment(environment));
+    int out[2];
+    int err[2];
+    if (pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("cannot make pipes");
+
+    const pid_t child = fork();
+    if (child < 0) throw std::runtime_error("cannot fork");
+    if (child == 0) {
+        const rlimit limit{static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
+        const int in = open(inFile.c_str(), O_RDONLY);
+        if (in < 0 || setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
+        std::signal(SIGXFSZ, SIG_DFL);
+        dup2(in, 0);
+        dup2(out[1], 1);
+        dup2(err[1], 2);
+        close(out[0]);
+        close(err[0]);
+        execve(KARVOLA_CLI_PATH, argv.data(), envp.data());
+        _exit(127);
+    }
+    close(out[1]);
+    close(err[1]);
+
+    // Both pipes are read as the child writes them, so that neither fills up.
+    CliRun run;
+    pollfd readers[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    std::string* texts[2] = {&run.out, &run.err};
+    int openPipes = 2;
+    while (openPipes > 0) {
+        if (poll(readers, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (readers[i].fd < 0 || readers[i].revents == 0) continue;
+            char block[4096];
+            const ssize_t count = read(readers[i].fd, block, sizeof block);
+            if (count > 0) {
+                texts[i]->append(block, static_cast<std::size_t>(count));
+            } else if (count == 0 || errno != EINTR) {
+                close(readers[i].fd);
+                readers[i].fd = -1;
+                --openPipes;
+            }
+        }
+    }
+    int waitStatus = 0;
+    waitpid(child, &waitStatus, 0);
     run.status = WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
     return run;
 }

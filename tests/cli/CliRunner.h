@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -42,6 +43,14 @@ ExecList CliArguments(const std::vector<std::string>& arguments);
 // text and the environment ChildEnvironment gives for the extra variables.
 CliRun RunCli(const std::vector<std::string>& arguments, const std::string& input,
               const std::filesystem::path& workFolder, const std::vector<std::string>& environment = {});
+
+// The same with the child's file size limit (RLIMIT_FSIZE) lowered to `bytes` and
+// SIGXFSZ at its default, so that a file written beyond the limit fails as on a
+// full disk (or kills a program that does not ignore the signal: status -1). Its
+// output goes through pipes, which the limit does not touch.
+CliRun RunCliWithFileSizeLimit(const std::vector<std::string>& arguments, const std::string& input,
+                               const std::filesystem::path& workFolder, std::uintmax_t bytes,
+                               const std::vector<std::string>& environment = {});
 
 std::vector<std::string> Lines(const std::string& text);
 
