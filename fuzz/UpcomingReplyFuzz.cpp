@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::MemoryFileSystem files;
     const fuzz::FixedClock clock;
     MatchConfig config("home", files, clock);
-    UpcomingExchange exchange(sink, config, clock, "home", ServiceHost::defaultHost());
+    UpcomingExchange exchange(sink, config, clock, files, "home", ServiceHost::defaultHost());
     UpcomingMatchDBMS model;
     try {
         exchange.finish(UpcomingExchange::Request{}, reply, model);

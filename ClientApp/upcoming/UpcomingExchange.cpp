@@ -24,12 +24,6 @@ std::optional<std::string_view> Section(std::string_view body, std::string_view 
     return body.substr(valueStart, stop - valueStart);
 }
 
-// The local disk of the callers that name none; it holds no state.
-FileSystem& LocalDisk() {
-    static LocalFileSystem disk;
-    return disk;
-}
-
 }  // namespace
 
 std::optional<std::string> ReplyStatus(std::string_view body) {
@@ -54,10 +48,6 @@ UpcomingExchange::UpcomingExchange(TerminalSink& sink, MatchConfig& config, cons
       m_files(files),
       m_applicationDirectory(std::move(applicationDirectory)),
       m_host(std::move(host)) {}
-
-UpcomingExchange::UpcomingExchange(TerminalSink& sink, MatchConfig& config, const Clock& clock,
-                                   std::filesystem::path applicationDirectory, ServiceHost host)
-    : UpcomingExchange(sink, config, clock, LocalDisk(), std::move(applicationDirectory), std::move(host)) {}
 
 std::uint32_t UpcomingExchange::localNow() const {
     DateTimeManager now;

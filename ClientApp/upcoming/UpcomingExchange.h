@@ -50,9 +50,6 @@ public:
 
     UpcomingExchange(TerminalSink& sink, MatchConfig& config, const Clock& clock, FileSystem& files,
                      std::filesystem::path applicationDirectory, ServiceHost host);
-    // The request file on the local disk, for a caller that never breaks it.
-    UpcomingExchange(TerminalSink& sink, MatchConfig& config, const Clock& clock,
-                     std::filesystem::path applicationDirectory, ServiceHost host);
 
     // Decides without the network (true: the last download is recent enough;
     // false: no key, or the request file could not be written, which leaves the
