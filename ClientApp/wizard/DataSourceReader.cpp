@@ -30,9 +30,9 @@ WholeNumber parseWholeNumber(std::string_view text, std::int64_t min, std::int64
     return value < min || value > max ? WholeNumber::OutOfRange : WholeNumber::Valid;
 }
 
-// The whole-number lines are checked where they are read. In the program this
-// was modelled on, a bad one escaped as an exception of another kind that the
-// wizard never caught, leaving it hanging on its work page.
+// The whole-number lines are checked where they are read, with the line's
+// number in the message: a bad one must end the conversion with a message the
+// wizard shows, never with an error it does not expect.
 std::int64_t requireWholeNumber(std::string_view text, std::size_t lineNumber, std::int64_t min, std::int64_t max) {
     std::int64_t value = 0;
     switch (parseWholeNumber(text, min, max, value)) {
