@@ -6,7 +6,6 @@
 #include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QFileInfo>
-#include <QtCore/QRegularExpression>
 #include <QtCore/QUrl>
 #include <QtGui/QColor>
 #include <QtGui/QFont>
@@ -16,6 +15,7 @@
 #include <QtGui/QPageSize>
 #include <QtGui/QPdfWriter>
 #include <QtGui/QTextBlock>
+#include <QtGui/QTextCharFormat>
 #include <QtGui/QTextCursor>
 #include <QtGui/QTextDocument>
 #include <QtGui/QTextFragment>
@@ -26,35 +26,27 @@
 namespace {
 
 constexpr double kMarginMillimetres = 18.0;
+constexpr double kTranscriptPointSize = 7.0;
 
-// Every picture the guide shows, loaded up front: a missing one fails the build
-// instead of leaving a hole in the PDF.
-bool AddPictures(QTextDocument& document, const QString& markdown, const QDir& folder) {
-    static const QRegularExpression picture(QStringLiteral(R"(!\[[^\]]*\]\(([^)\s]+)\))"));
+// Every picture the guide shows, read from the guide's folder and kept up to
+// the text's width (scaled down beyond it; the width is in the document's own
+// units). A picture that cannot be read fails the build instead of leaving a
+// hole in the PDF.
+bool AddPictures(QTextDocument& document, const QDir& folder, qreal textWidth) {
     bool allFound = true;
-    for (auto match = picture.globalMatch(markdown); match.hasNext();) {
-        const QString name = match.next().captured(1);
-        const QImage image(folder.filePath(name));
-        if (image.isNull()) {
-            std::fprintf(stderr, "karvola-guide: cannot read the picture %s\n", qPrintable(folder.filePath(name)));
-            allFound = false;
-            continue;
-        }
-        document.addResource(QTextDocument::ImageResource, QUrl(name), image);
-    }
-    return allFound;
-}
-
-// Pictures keep their size up to the text's width and are scaled down to it
-// beyond; the text width is in the document's own units.
-void FitPictures(QTextDocument& document, qreal textWidth) {
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
             const QTextFragment piece = fragment.fragment();
             if (!piece.charFormat().isImageFormat()) continue;
             QTextImageFormat format = piece.charFormat().toImageFormat();
-            const QImage image = document.resource(QTextDocument::ImageResource, QUrl(format.name())).value<QImage>();
-            if (image.isNull()) continue;
+            const QImage image(folder.filePath(format.name()));
+            if (image.isNull()) {
+                std::fprintf(stderr, "karvola-guide: cannot read the picture %s\n",
+                             qPrintable(folder.filePath(format.name())));
+                allFound = false;
+                continue;
+            }
+            document.addResource(QTextDocument::ImageResource, QUrl(format.name()), image);
             const qreal scale = qMin<qreal>(1.0, textWidth / image.width());
             format.setWidth(image.width() * scale);
             format.setHeight(image.height() * scale);
@@ -64,6 +56,7 @@ void FitPictures(QTextDocument& document, qreal textWidth) {
             cursor.setCharFormat(format);
         }
     }
+    return allFound;
 }
 
 // Terminal transcripts on a grey ground, set apart; tables with thin rules and
@@ -76,6 +69,13 @@ void StyleBlocks(QTextDocument& document) {
             format.setBackground(QColor(0xf0, 0xf0, 0xf0));
             format.setLeftMargin(6);
             format.setRightMargin(6);
+            // Small enough for the terminal's widest reports (about 110 columns)
+            // to fit the page, since transcript lines never wrap.
+            cursor.setPosition(block.position());
+            cursor.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
+            QTextCharFormat small;
+            small.setFontPointSize(kTranscriptPointSize);
+            cursor.mergeCharFormat(small);
         } else if (format.headingLevel() > 0) {
             format.setTopMargin(format.headingLevel() == 1 ? 18 : 12);
             format.setBottomMargin(6);
@@ -122,8 +122,6 @@ int main(int argc, char* argv[]) {
     QFont font(QStringLiteral("Liberation Sans"), 10);
     document.setDefaultFont(font);
     document.setMarkdown(markdown, QTextDocument::MarkdownDialectGitHub);
-    // After the Markdown: setting it clears the document's resources.
-    if (!AddPictures(document, markdown, QFileInfo(input).dir())) return 1;
     StyleBlocks(document);
 
     QPdfWriter writer(arguments.at(2));
@@ -136,7 +134,8 @@ int main(int argc, char* argv[]) {
     // The document lays out in points on a page of the writer's text area.
     const QSizeF page = writer.pageLayout().paintRect(QPageLayout::Point).size();
     document.setPageSize(page);
-    FitPictures(document, page.width() - 2 * document.documentMargin());
+    // After the Markdown: setting it clears the document's resources.
+    if (!AddPictures(document, QFileInfo(input).dir(), page.width() - 2 * document.documentMargin())) return 1;
     document.print(&writer);
     if (!QFileInfo(arguments.at(2)).exists()) {
         std::fprintf(stderr, "karvola-guide: cannot write %s\n", qPrintable(arguments.at(2)));
