@@ -2,7 +2,8 @@
 # Gives a first run something to work on: copies the sample data base into the
 # default application directory and names it as the default base, and the
 # sample data source where the database creation wizard looks first. Only on
-# first use: an existing configuration or data file is never touched.
+# first use: an existing configuration or data file is never touched. The user
+# guide the build made goes to Documents/, where Help > Read the User Guide opens it.
 set -euo pipefail
 project=$(cd "$(dirname "$0")/.." && pwd)
 data_home=${XDG_DATA_HOME:-}
@@ -17,6 +18,10 @@ for extension in txt desc; do
   [ -e "$home/DataSource/datasource.$extension" ] ||
     cp "$project/data/datasource/sample.$extension" "$home/DataSource/datasource.$extension"
 done
+# The user guide the build made, for Help > Read the User Guide; a newer build's
+# guide replaces an older copy (it is the program's own file, not the user's).
+guide="$project/build/release/Documents/UserGuide.pdf"
+[ ! -f "$guide" ] || cp -u "$guide" "$home/Documents/UserGuide.pdf"
 config="$home/karvola_config.xml"
 if [ ! -e "$config" ]; then
   base="$home/DataBase/sample.txt"
