@@ -218,7 +218,7 @@ TEST_P(CliSaveFaults, DirectoryCache) {
 }
 
 INSTANTIATE_TEST_SUITE_P(SaveFaults, CliSaveFaults, ::testing::ValuesIn(RealSaveFaults()),
-                         [](const auto& info) { return NameOf(info.param); });
+                         karvola::testing::SaveFaultName);
 
 }  // namespace
 }  // namespace karvola::testing

@@ -54,7 +54,7 @@ TEST_P(CommandHistoryFaults, KeepTheOldHistoryAndTellItOnce) {
 }
 
 INSTANTIATE_TEST_SUITE_P(SaveFaults, CommandHistoryFaults, ::testing::ValuesIn(karvola::testing::AllSaveFaults()),
-                         [](const auto& info) { return karvola::testing::NameOf(info.param); });
+                         karvola::testing::SaveFaultName);
 
 // A save that works in between makes the next failure worth telling again.
 TEST(CommandHistory, AFailureIsToldAgainAfterASaveThatWorked) {

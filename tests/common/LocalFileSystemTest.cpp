@@ -232,7 +232,7 @@ TEST_P(WriteFileAtomicallyFaults, KeepTheOldFileAndLeaveNothingBehind) {
 }
 
 INSTANTIATE_TEST_SUITE_P(SaveFaults, WriteFileAtomicallyFaults, ::testing::ValuesIn(testing::AllSaveFaults()),
-                         [](const auto& instance) { return testing::NameOf(instance.param); });
+                         testing::SaveFaultName);
 
 // Two files that belong together are both flushed before either is renamed:
 // after the flush only the rename is left, and an abandoned flushed file goes.

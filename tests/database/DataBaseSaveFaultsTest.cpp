@@ -116,7 +116,7 @@ TEST_P(DataBaseSaveFaults, Export30KeepsTheOldFileAndSaysSo) {
 }
 
 INSTANTIATE_TEST_SUITE_P(SaveFaults, DataBaseSaveFaults, ::testing::ValuesIn(testing::AllSaveFaults()),
-                         [](const auto& info) { return testing::NameOf(info.param); });
+                         karvola::testing::SaveFaultName);
 
 // The other side of the link decision: a save through a link that works writes the
 // file the link names and keeps the link.

@@ -188,7 +188,7 @@ TEST_P(AffiliateLinksCacheFaults, KeepTheOldCacheAndNameIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(SaveFaults, AffiliateLinksCacheFaults, ::testing::ValuesIn(testing::AllSaveFaults()),
-                         [](const auto& info) { return testing::NameOf(info.param); });
+                         karvola::testing::SaveFaultName);
 
 // The cache's first run of non-blank characters is the directory; what follows
 // a blank is not read.

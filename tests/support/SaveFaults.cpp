@@ -98,6 +98,10 @@ void PrintTo(SaveFault fault, std::ostream* out) {
     *out << NameOf(fault);
 }
 
+std::string SaveFaultName(const ::testing::TestParamInfo<SaveFault>& info) {
+    return NameOf(info.param);
+}
+
 bool TemporaryFileIsMade(SaveFault fault) {
     switch (fault) {
         case SaveFault::FullDisk:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -37,6 +39,8 @@ const std::vector<SaveFault>& RealSaveFaults();
 std::string NameOf(SaveFault fault);
 // How GoogleTest shows a parameter: by its name.
 void PrintTo(SaveFault fault, std::ostream* out);
+// The test names of INSTANTIATE_TEST_SUITE_P over the faults.
+std::string SaveFaultName(const ::testing::TestParamInfo<SaveFault>& info);
 // Whether the save gets as far as its temporary file before it fails: the saves that
 // announce themselves ("Saving now, wait...") do so only then.
 bool TemporaryFileIsMade(SaveFault fault);

@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/FileSystem.h"
+#include "support/FaultyFileSystem.h"
 #include "support/FileContent.h"
+#include "support/SaveFaults.h"
 #include "support/TemporaryDirectory.h"
 #include "terminal/TerminalScreenRtf.h"
 
@@ -134,70 +134,26 @@ TEST(TerminalScreenRtfTest, AnEmptyTerminalIsAnEmptyDocument) {
     EXPECT_EQ(readRtfText(rtf), "");
 }
 
-// Files in memory, failing where asked.
-class FakeFileSystem final : public FileSystem {
-public:
-    std::map<fs::path, std::string> files;
-    bool failReplace = false;
-    bool failWrite = false;
-    bool failCommit = false;
+// File > Save Terminal Screen As... under every fault of the table: false (the
+// window then says "Could not write the terminal screen to '...'."), and the old
+// document stays byte for byte with nothing beside it.
+class SaveTerminalScreenFaults : public ::testing::TestWithParam<testing::SaveFault> {};
 
-    std::optional<std::string> readFile(const fs::path& file) override {
-        const auto it = files.find(file);
-        if (it == files.end()) return std::nullopt;
-        return it->second;
-    }
-    std::unique_ptr<ReplacementFile> replaceFile(const fs::path& file) override {
-        if (failReplace) return nullptr;
-        return std::make_unique<Replacement>(*this, file);
-    }
-    bool exists(const fs::path& file) override { return files.contains(file); }
-
-private:
-    class Replacement final : public ReplacementFile {
-    public:
-        Replacement(FakeFileSystem& owner, fs::path target) : m_owner(owner), m_target(std::move(target)) {}
-        bool write(std::string_view data) override {
-            if (m_owner.failWrite) return false;
-            m_content += data;
-            return true;
-        }
-        bool commit() override {
-            if (m_owner.failCommit) return false;
-            m_owner.files[m_target] = m_content;
-            return true;
-        }
-
-    private:
-        FakeFileSystem& m_owner;
-        fs::path m_target;
-        std::string m_content;
-    };
-};
-
-TEST(SaveTerminalScreenTest, AFailureAnywhereKeepsTheOldFile) {
-    const fs::path file = "WorkSpace/terminal_screen1.rtf";
-    const Lines lines = {">clear"};
-    struct Case {
-        const char* name;
-        bool failReplace, failWrite, failCommit;
-    };
-    const Case cases[] = {
-        {"no temporary file", true, false, false},
-        {"disk full", false, true, false},
-        {"rename refused", false, false, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        FakeFileSystem files;
-        files.files[file] = "old screen";
-        files.failReplace = c.failReplace;
-        files.failWrite = c.failWrite;
-        files.failCommit = c.failCommit;
-        EXPECT_FALSE(SaveTerminalScreen(files, file, lines));
-        EXPECT_EQ(files.files[file], "old screen");
-    }
+TEST_P(SaveTerminalScreenFaults, KeepTheOldDocument) {
+    const testing::TemporaryDirectory folder;
+    testing::FaultyFileSystem files;
+    const fs::path file = folder.path() / "terminal_screen1.rtf";
+    const testing::SaveFaultScene scene(GetParam(), files, file, "{\\rtf1 old screen}\r\n");
+    if (const auto reason = scene.skipReason()) GTEST_SKIP() << *reason;
+    bool saved = true;
+    scene.save([&] { saved = SaveTerminalScreen(files, file, Lines{">clear", ">=1+1", " 2"}); });
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(files.commits(), 0);
+    scene.expectUnchanged();
 }
+
+INSTANTIATE_TEST_SUITE_P(SaveFaults, SaveTerminalScreenFaults, ::testing::ValuesIn(testing::AllSaveFaults()),
+                         karvola::testing::SaveFaultName);
 
 TEST(SaveTerminalScreenTest, ReplacesAFileOnDisk) {
     testing::TemporaryDirectory folder;

@@ -273,7 +273,7 @@ TEST_P(UpcomingRequestFileFaults, SendNothingAndKeepTheOldFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(SaveFaults, UpcomingRequestFileFaults, ::testing::ValuesIn(testing::AllSaveFaults()),
-                         [](const auto& info) { return testing::NameOf(info.param); });
+                         karvola::testing::SaveFaultName);
 
 TEST_F(UpcomingCommandsTest, RuleFaultsEndTheCommandAfterTheWindowIsCleared) {
     testing::ScriptedHttpClient http;

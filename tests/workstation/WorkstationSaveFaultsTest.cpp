@@ -85,7 +85,7 @@ TEST_P(WorkstationSaveFaults, DirectoryCacheKeepsTheOldFileAndTheStartUpSaysSo) 
 }
 
 INSTANTIATE_TEST_SUITE_P(SaveFaults, WorkstationSaveFaults, ::testing::ValuesIn(testing::AllSaveFaults()),
-                         [](const auto& info) { return testing::NameOf(info.param); });
+                         karvola::testing::SaveFaultName);
 
 // A cache that was written says nothing.
 TEST(WorkstationDirectoryCache, ASavedCacheGivesNoWarning) {
