@@ -227,6 +227,8 @@ bool DataSourceToDataBase::Convert() {
             writeRecord(source, text1, text0, text2);
         }
 
+        // A base without matches could not be loaded: there is no success to report.
+        if (m_keyCount == 0) throw std::logic_error(kNoMatchWithOdds);
         flushOutput(true);
         if (!m_base->flush()) throwBadBase("Unable to write data base file");
         if (m_beforeCommit) m_beforeCommit();

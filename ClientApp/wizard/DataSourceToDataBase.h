@@ -29,6 +29,9 @@ public:
 
     // The only mode that converts; any other makes Convert a no-op returning false.
     static constexpr int kConvertMode = 1;
+    // Why a data source in which no match has odds of the selected bookmakers
+    // makes no data base.
+    static constexpr const char* kNoMatchWithOdds = "No match of the data source has odds of the selected bookmakers";
 
     DataSourceToDataBase(FileSystem& files, const Clock& clock);
 

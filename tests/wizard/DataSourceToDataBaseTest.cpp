@@ -273,6 +273,19 @@ TEST_F(ConversionTest, WritesTheBestOddsOfTheSelectedBookmakers) {
     };
     for (const EdgeCase& c : cases) {
         SCOPED_TRACE(c.name);
+        std::filesystem::remove(basePath());
+        // No match to write: a base that could not be loaded is not made, and
+        // the conversion says why instead of reporting a success.
+        if (c.base.empty()) {
+            try {
+                convert(c.source, c.bookmakers, c.offset);
+                ADD_FAILURE() << "no error";
+            } catch (const std::logic_error& error) {
+                EXPECT_STREQ(error.what(), DataSourceToDataBase::kNoMatchWithOdds);
+            }
+            EXPECT_EQ(FolderEntries(folder.path()), (std::vector<std::string>{"source.txt"}));
+            continue;
+        }
         EXPECT_TRUE(convert(c.source, c.bookmakers, c.offset));
         EXPECT_EQ(ReadFileContent(basePath()), c.base);
         EXPECT_EQ(FolderEntries(folder.path()), (std::vector<std::string>{"base.txt", "source.txt"}));
