@@ -36,6 +36,11 @@ std::string Join(const std::vector<std::string>& cells, std::string_view separat
 
 }  // namespace
 
+bool MissingKeyNotice::askForKey(karvola::MatchConfig&) {
+    Diagnostic("no Unique Indentity Key, so no upcoming matches were downloaded: give one with --key KEY or :key KEY");
+    return false;
+}
+
 void MetaCommands::add(std::string name, std::string usage, Handler handler, Argument argument) {
     m_entries.insert_or_assign(std::move(name), Entry{std::move(usage), std::move(handler), argument});
 }

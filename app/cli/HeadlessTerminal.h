@@ -78,6 +78,13 @@ struct HeadlessSettings {
 // The main window's terminal without the window: start-up, command lines from a
 // source, meta-commands for the menus and dialogs, quit, and the configuration
 // written once at the end.
+// The key dialog of a terminal without dialogs: the command goes on as after a
+// cancelled dialog, and standard error says how to give a key.
+class MissingKeyNotice final : public karvola::IdentityKeyPrompt {
+public:
+    bool askForKey(karvola::MatchConfig& config) override;
+};
+
 class HeadlessTerminal final {
 public:
     HeadlessTerminal(HeadlessSettings settings, karvola::TerminalSink& sink, karvola::FileSystem& files,
@@ -164,7 +171,7 @@ private:
     DataBaseCreationCommands m_dataBaseCreation;
     UpcomingPrinter m_upcomingPrinter{m_sink, m_workstation.upcoming()};
     // No dialog asks for a missing key: as if it were cancelled (:key or --key give one).
-    karvola::NoIdentityKeyPrompt m_noKeyPrompt;
+    MissingKeyNotice m_noKeyPrompt;
     karvola::ImmediateExchangeRunner m_immediateExchange;
     std::function<void(const std::string&)> m_onHistoryLine;
     std::mutex m_lineMutex;

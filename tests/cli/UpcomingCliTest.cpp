@@ -25,12 +25,15 @@ protected:
     TemporaryDirectory folder;
 };
 
-// Without a key nothing is downloaded and nothing said: the command goes on with no matches.
+// Without a key nothing is downloaded: the command goes on with no matches, as
+// after a cancelled key dialog, and standard error says how to give a key.
 TEST_F(UpcomingCliTest, WithoutAKeyTheCommandWorksOnWhatItHas) {
     const auto result = run({}, "upcoming [1 10 1]\n:key\n");
     EXPECT_EQ(Lines(result.out),
               (std::vector<std::string>{">upcoming [1 10 1]", kNoMatches, "Unique Indentity Key: (none)"}));
-    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.err,
+              "karvola-cli: no Unique Indentity Key, so no upcoming matches were downloaded: give one with --key KEY "
+              "or :key KEY\n");
 }
 
 TEST_F(UpcomingCliTest, TheKeyFromTheOptionOrTheMetaCommandReachesTheServiceAndIsKept) {
