@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <stdexcept>
 
 #include "common/FileSystem.h"
@@ -133,10 +134,18 @@ TDataBaseGeneratorWizardForm::TDataBaseGeneratorWizardForm(MatchConfig& config,
     connect(m_cancel, &QPushButton::clicked, this, &TDataBaseGeneratorWizardForm::SpeedButton3Click);
     layout->addLayout(ButtonRow({m_prev, m_next, m_cancel}));
 
-    // One size for every page, that of the fullest one, so that the buttons stay
-    // where the user found them.
+    // One size for every page, so that the buttons stay where the user found
+    // them: as wide as the widest description (the first page's), as high as
+    // the fullest page (the bookmaker list).
+    int width = 0;
+    for (const Lines& lines : kPageDescriptions) {
+        setDescription(lines);
+        width = std::max(width, m_descriptionLabels.front()->parentWidget()->sizeHint().width());
+    }
     showPage(3);
-    setFixedSize(sizeHint());
+    setFixedSize(
+        std::max(width + layout->contentsMargins().left() + layout->contentsMargins().right(), sizeHint().width()),
+        sizeHint().height());
     ResetWizard();
 }
 
