@@ -98,10 +98,6 @@ void PrintTo(SaveFault fault, std::ostream* out) {
     *out << NameOf(fault);
 }
 
-std::string SaveFaultName(const ::testing::TestParamInfo<SaveFault>& info) {
-    return NameOf(info.param);
-}
-
 bool TemporaryFileIsMade(SaveFault fault) {
     switch (fault) {
         case SaveFault::FullDisk:
@@ -199,14 +195,23 @@ std::optional<std::uintmax_t> SaveFaultScene::childFileSizeLimit() const {
     return kBytesBeforeFull;
 }
 
+namespace {
+
+std::map<std::string, std::string> without(std::map<std::string, std::string> entries,
+                                           const std::vector<std::string>& names) {
+    for (const std::string& name : names) entries.erase(name);
+    return entries;
+}
+
+}  // namespace
+
 void SaveFaultScene::expectUnchanged(const std::vector<std::string>& writtenMeanwhile) const {
-    std::map<std::string, std::string> before = m_before;
-    std::map<std::string, std::string> after = FolderSnapshot(m_target.parent_path());
-    for (const std::string& name : writtenMeanwhile) {
-        before.erase(name);
-        after.erase(name);
-    }
-    EXPECT_EQ(after, before) << "after " << NameOf(m_fault);
+    EXPECT_EQ(without(FolderSnapshot(m_target.parent_path()), writtenMeanwhile), without(m_before, writtenMeanwhile))
+        << "after " << NameOf(m_fault);
+}
+
+bool SaveFaultScene::unchanged(const std::vector<std::string>& writtenMeanwhile) const {
+    return without(FolderSnapshot(m_target.parent_path()), writtenMeanwhile) == without(m_before, writtenMeanwhile);
 }
 
 }  // namespace karvola::testing

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -39,8 +37,9 @@ const std::vector<SaveFault>& RealSaveFaults();
 std::string NameOf(SaveFault fault);
 // How GoogleTest shows a parameter: by its name.
 void PrintTo(SaveFault fault, std::ostream* out);
-// The test names of INSTANTIATE_TEST_SUITE_P over the faults.
-std::string SaveFaultName(const ::testing::TestParamInfo<SaveFault>& info);
+// The test names of INSTANTIATE_TEST_SUITE_P over the faults (a GoogleTest
+// TestParamInfo goes in).
+inline constexpr auto SaveFaultName = [](const auto& test) { return NameOf(test.param); };
 // Whether the save gets as far as its temporary file before it fails: the saves that
 // announce themselves ("Saving now, wait...") do so only then.
 bool TemporaryFileIsMade(SaveFault fault);
@@ -70,8 +69,10 @@ public:
     [[nodiscard]] std::optional<std::uintmax_t> childFileSizeLimit() const;
     // The target's folder exactly as arranged: the old bytes, links still links and
     // no temporary file left. Files the program writes there besides the target (its
-    // configuration at the end of a run) are named in `writtenMeanwhile`.
+    // configuration at the end of a run) are named in `writtenMeanwhile`. Reported
+    // to GoogleTest; a Qt Test asks unchanged().
     void expectUnchanged(const std::vector<std::string>& writtenMeanwhile = {}) const;
+    [[nodiscard]] bool unchanged(const std::vector<std::string>& writtenMeanwhile = {}) const;
 
 private:
     SaveFault m_fault;
