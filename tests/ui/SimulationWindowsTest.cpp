@@ -21,6 +21,7 @@
 #include "analysis/Simulation.h"
 #include "analysis/ui/TOptimizingChartForm.h"
 #include "analysis/ui/TSimulationTableForm.h"
+#include "support/SaveFaults.h"
 #include "support/TemporaryDirectory.h"
 #include "ui/RecordingMessageBoxes.h"
 
@@ -219,6 +220,30 @@ private slots:
         m_chartForm->showRecord(bankrolls({1.1f, 0.99f, 1.5f}));
         QVERIFY(m_chartForm->saveChart(file));
         QCOMPARE(fileStart(file, static_cast<int>(signature.size())), signature);
+    }
+
+    // Encoded first, then written whole or not at all: under every fault of the
+    // table the save fails and an old picture stays byte for byte, nothing beside it.
+    void saveChartKeepsTheOldPictureUnderEveryFault_data() {
+        QTest::addColumn<int>("fault");
+        for (const auto fault : karvola::testing::AllSaveFaults())
+            QTest::newRow(karvola::testing::NameOf(fault).c_str()) << static_cast<int>(fault);
+    }
+
+    void saveChartKeepsTheOldPictureUnderEveryFault() {
+        QFETCH(int, fault);
+        karvola::testing::TemporaryDirectory folder;
+        karvola::testing::FaultyFileSystem files;
+        const auto file = folder.path() / "chart.png";
+        const karvola::testing::SaveFaultScene scene(static_cast<karvola::testing::SaveFault>(fault), files, file,
+                                                     "old picture");
+        if (const auto reason = scene.skipReason()) QSKIP(reason->c_str());
+        m_chartForm->showRecord(bankrolls({1.1f, 0.99f, 1.5f}));
+        bool saved = true;
+        scene.save([&] { saved = m_chartForm->saveChart(files, QString::fromStdString(file.string())); });
+        QVERIFY(!saved);
+        QCOMPARE(files.commits(), 0);
+        QVERIFY(scene.unchanged());
     }
 
     void saveChartAsReportsAFailedSave() {

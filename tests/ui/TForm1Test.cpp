@@ -22,6 +22,7 @@
 #include "database/ui/TResearchDomainSpecForm.h"
 #include "database/ui/TSetupGeneralPropertiesForm.h"
 #include "support/FileContent.h"
+#include "support/SaveFaults.h"
 #include "ui/MainWindowFixture.h"
 
 namespace {
@@ -304,6 +305,37 @@ private slots:
         QCOMPARE(m_main.boxes().texts,
                  QStringList{QStringLiteral("Data Base has been changed. Do you want to save it?")});
         QCOMPARE(std::filesystem::exists(file), saved);
+    }
+
+    // The configuration is written as the window closes. One that cannot be saved
+    // is told in a box (the terminal's line would go with the window), the window
+    // closes all the same, and the old file stays byte for byte.
+    void closingTellsAConfigurationThatCannotBeSaved_data() {
+        QTest::addColumn<int>("fault");
+        for (const auto fault : karvola::testing::RealSaveFaults())
+            QTest::newRow(karvola::testing::NameOf(fault).c_str()) << static_cast<int>(fault);
+    }
+
+    void closingTellsAConfigurationThatCannotBeSaved() {
+        QFETCH(int, fault);
+        karvola::testing::FaultyFileSystem unused;  // the window writes to the real disk
+        const auto file = m_main.folder() / "karvola_config.xml";
+        const karvola::testing::SaveFaultScene scene(static_cast<karvola::testing::SaveFault>(fault), unused, file,
+                                                     "<KarvolaConfiguration/>\r\n");
+        if (const auto reason = scene.skipReason()) QSKIP(reason->c_str());
+        bool closed = false;
+        scene.save([&] { closed = window().close(); });
+        QVERIFY(closed);
+        QCOMPARE(m_main.boxes().captions, QStringList{QStringLiteral("Error")});
+        QCOMPARE(m_main.boxes().texts, QStringList{QStringLiteral("Could not save the configuration to '%1'.")
+                                                       .arg(QString::fromStdString(file.string()))});
+        QVERIFY(scene.unchanged());
+    }
+
+    void closingSavesTheConfigurationWithoutABox() {
+        QVERIFY(window().close());
+        QVERIFY(m_main.boxes().captions.isEmpty());
+        QVERIFY(std::filesystem::exists(m_main.folder() / "karvola_config.xml"));
     }
 
     void quitClosesLikeTheMenu() {

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QAreaSeries>
 #include <QBrush>
+#include <QBuffer>
+#include <QByteArray>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
@@ -22,6 +24,7 @@
 #include <cmath>
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "analysis/BankrollChartLayout.h"
 #include "analysis/RiskFigures.h"
@@ -232,10 +235,21 @@ void TOptimizingChartForm::shadeDrawdown(const ChartRange& range) {
 }
 
 bool TOptimizingChartForm::saveChart(const QString& file) const {
+    LocalFileSystem disk;
+    return saveChart(disk, file);
+}
+
+// Encoded in memory first: QPixmap::save into the file itself would cut the old
+// picture short before it knew whether the new one fits on the disk.
+bool TOptimizingChartForm::saveChart(FileSystem& files, const QString& file) const {
     const QPixmap picture = m_chartView->grab();
     if (picture.isNull()) return false;
     const bool png = file.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
-    return picture.save(file, png ? "PNG" : "BMP");
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, png ? "PNG" : "BMP")) return false;
+    return WriteFileAtomically(files, PathOf(file),
+                               std::string_view(encoded.constData(), static_cast<std::size_t>(encoded.size())));
 }
 
 void TOptimizingChartForm::SaveChartAsClick() {

@@ -8,6 +8,7 @@
 
 #include "analysis/BankrollChartLayout.h"
 #include "analysis/Simulation.h"
+#include "common/FileSystem.h"
 
 class QAction;
 class QAreaSeries;
@@ -49,9 +50,11 @@ public:
     // Both title lines, separated by "\n".
     [[nodiscard]] QString chartTitle() const;
 
-    // The chart as drawn: PNG for a ".png" file, else a Windows bitmap. False when
-    // the file cannot be written.
+    // The chart as drawn: PNG for a ".png" file, else a Windows bitmap, in place
+    // of the file whole or not at all. False when the file cannot be written; an
+    // old picture then stays as it was.
     bool saveChart(const QString& file) const;
+    bool saveChart(FileSystem& files, const QString& file) const;
     // Asks for a file and saves the chart to it; a failure is reported in a box.
     void SaveChartAsClick();
 
