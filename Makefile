@@ -13,6 +13,8 @@
 #               and runs each for FUZZ_SECONDS (default 60) or 10 million
 #               executions, one per core; FUZZERS="dates masks" picks some.
 #               make test replays their checked-in corpora (ctest -R fuzz)
+#   make tsan   the core's, karvola-cli's and the windows' tests under
+#               ThreadSanitizer at -O1 (preset tsan), leaving out the label "slow"
 #   make package  the .deb (CPack) from a release build of its own without the
 #               tests and benchmarks (build/package)
 #   make package-check  builds it, checks its contents and runs the programs
@@ -92,6 +94,13 @@ bench: packages
 	./build/release/bench/optimizer_bench 10000
 	./build/release/bench/optimizer_bench 2000
 	./build/release/bench/validation_bench
+
+.PHONY: tsan
+
+tsan: packages
+	cmake --preset tsan
+	cmake --build --preset tsan -j $(JOBS)
+	ctest --preset tsan -j $(JOBS)
 
 PACKAGE_DIR := build/package
 .PHONY: package package-check

@@ -41,6 +41,22 @@ if(KARVOLA_SANITIZE)
   target_link_options(karvola_common INTERFACE -fsanitize=address,undefined)
 endif()
 
+# ThreadSanitizer's runtime cannot share a process with AddressSanitizer's.
+if(KARVOLA_SANITIZE AND KARVOLA_SANITIZE_THREAD)
+  message(FATAL_ERROR "KARVOLA_SANITIZE and KARVOLA_SANITIZE_THREAD cannot be on together")
+endif()
+if(KARVOLA_SANITIZE_THREAD)
+  target_compile_options(karvola_common INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(karvola_common INTERFACE -fsanitize=thread)
+endif()
+# Under either sanitizer, code that only tests or starts the program is built
+# without optimization (see tests/ and app/options/).
+if(KARVOLA_SANITIZE OR KARVOLA_SANITIZE_THREAD)
+  set(KARVOLA_SANITIZED ON)
+else()
+  set(KARVOLA_SANITIZED OFF)
+endif()
+
 # The fuzzing build: every target carries libFuzzer's coverage instrumentation
 # (the harnesses in fuzz/ link the fuzzer's driver) under ASan and UBSan.
 if(KARVOLA_FUZZ)

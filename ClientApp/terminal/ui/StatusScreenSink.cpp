@@ -1,7 +1,6 @@
 #include "terminal/ui/StatusScreenSink.h"
 
 #include <QCoreApplication>
-#include <QMetaObject>
 #include <QThread>
 
 #include "common/ui/QtText.h"
@@ -14,13 +13,15 @@ void StatusScreenSink::appendLine(std::string_view line) {
         m_screen.appendPlainText(text);
         return;
     }
-    QMetaObject::invokeMethod(
-        &m_screen, [screen = &m_screen, text] { screen->appendPlainText(text); }, Qt::QueuedConnection);
+    m_queuedCalls->post([screen = &m_screen, text] { screen->appendPlainText(text); });
 }
 
 void StatusScreenSink::clearScreen() {
-    QMetaObject::invokeMethod(
-        &m_screen, [screen = &m_screen] { screen->clear(); }, Qt::AutoConnection);
+    if (QThread::currentThread() == m_screen.thread()) {
+        m_screen.clear();
+        return;
+    }
+    m_queuedCalls->post([screen = &m_screen] { screen->clear(); });
 }
 
 void StatusScreenSink::repaint() {

@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 
 #include "common/TerminalSink.h"
+#include "common/ui/QueuedCalls.h"
 
 namespace karvola::ui {
 
@@ -11,7 +12,8 @@ namespace karvola::ui {
 // read-only text box on its own thread, in the order each thread wrote them.
 class StatusScreenSink final : public karvola::TerminalSink {
 public:
-    explicit StatusScreenSink(QPlainTextEdit& screen) : m_screen(screen) {}
+    // Made on the screen's thread.
+    explicit StatusScreenSink(QPlainTextEdit& screen) : m_screen(screen), m_queuedCalls(new QueuedCalls(&screen)) {}
 
     void appendLine(std::string_view line) override;
     void clearScreen() override;
@@ -19,6 +21,7 @@ public:
 
 private:
     QPlainTextEdit& m_screen;
+    QueuedCalls* m_queuedCalls;  // a child of the screen: what other threads write
 };
 
 }  // namespace karvola::ui

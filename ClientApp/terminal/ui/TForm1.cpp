@@ -397,9 +397,7 @@ void TForm1::ApplicationEvents1Idle() {
     // window keeps painting meanwhile and goes on when the download returns.
     m_directoryDownload = std::thread([this] {
         AffiliateLinks directory = m_workstation->downloadDirectory();
-        QMetaObject::invokeMethod(
-            this, [this, directory = std::move(directory)]() mutable { FormActivate(std::move(directory)); },
-            Qt::QueuedConnection);
+        m_queuedCalls->post([this, directory = std::move(directory)]() mutable { FormActivate(std::move(directory)); });
     });
 }
 

@@ -11,6 +11,7 @@
 #include "common/Clock.h"
 #include "common/FileSystem.h"
 #include "common/ui/MessageBoxes.h"
+#include "common/ui/QueuedCalls.h"
 #include "terminal/ui/StatusScreenSink.h"
 #include "tools/ui/AdvertLine.h"
 #include "web/HttpClient.h"
@@ -156,6 +157,7 @@ private:
     HttpClient& m_http;
     // The bookmaker directory's download at start-up, off the window's thread.
     std::thread m_directoryDownload;
+    QueuedCalls* m_queuedCalls = new QueuedCalls(this);  // the download's end, back on the window's thread
 
     TerminalScreen* m_statusScreen = nullptr;
     QComboBox* m_commandLine = nullptr;

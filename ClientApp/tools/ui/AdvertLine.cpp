@@ -61,7 +61,7 @@ void AdvertLine::AdvertTimerTimer() {
 }
 
 // The download on a thread of its own; its outcome comes back to this thread
-// as a queued call, which Qt drops if the line is gone by then.
+// as a queued call, dropped if the line is gone by then.
 void AdvertLine::startDownload() {
     if (m_download.joinable()) m_download.join();  // the previous one has ended
     m_downloadDone = false;
@@ -72,9 +72,7 @@ void AdvertLine::startDownload() {
             body = m_http.Get(url);
         } catch (...) {  // no advert this time; the next attempt comes a period later
         }
-        QMetaObject::invokeMethod(
-            this, [this, body = std::move(body)]() mutable { downloadFinished(std::move(body)); },
-            Qt::QueuedConnection);
+        m_queuedCalls->post([this, body = std::move(body)]() mutable { downloadFinished(std::move(body)); });
     });
 }
 

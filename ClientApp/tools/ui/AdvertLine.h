@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "common/ui/QueuedCalls.h"
 #include "tools/AdvertTicker.h"
 #include "web/HttpClient.h"
 #include "web/ServiceHost.h"
@@ -82,6 +83,7 @@ private:
 
     std::thread m_download;
     bool m_downloadDone = true;
+    QueuedCalls* m_queuedCalls = new QueuedCalls(this);  // the download's outcome, back on the line's thread
 };
 
 }  // namespace karvola::ui

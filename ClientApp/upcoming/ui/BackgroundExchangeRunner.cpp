@@ -1,7 +1,6 @@
 #include "upcoming/ui/BackgroundExchangeRunner.h"
 
 #include <QApplication>
-#include <QMetaObject>
 #include <utility>
 
 namespace karvola::ui {
@@ -32,9 +31,7 @@ void BackgroundExchangeRunner::startNext() {
             reply.reset();
         }
         // Dropped unread if the runner goes first: its destructor joins this thread before that.
-        QMetaObject::invokeMethod(
-            this, [this, id, reply = std::move(reply)]() mutable { complete(id, std::move(reply)); },
-            Qt::QueuedConnection);
+        m_queuedCalls->post([this, id, reply = std::move(reply)]() mutable { complete(id, std::move(reply)); });
     });
 }
 

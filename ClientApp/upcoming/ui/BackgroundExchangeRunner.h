@@ -6,6 +6,7 @@
 #include <functional>
 #include <thread>
 
+#include "common/ui/QueuedCalls.h"
 #include "upcoming/UpcomingCommands.h"
 #include "web/HttpClient.h"
 
@@ -52,6 +53,7 @@ private:
     std::deque<Job> m_waiting;
     std::function<void(UpcomingExchange::Reply)> m_rest;  // of the transfer under way
     std::thread m_worker;
+    QueuedCalls* m_queuedCalls = new QueuedCalls(this);  // the transfer's reply, back on the runner's thread
     // Counts the transfers started, so that the reply of one that was stopped is not taken for a later one's.
     std::uint64_t m_transfersStarted = 0;
 };

@@ -376,17 +376,13 @@ void TDataBaseGeneratorWizardForm::startConversion() {
     m_stopRequested = false;
     m_worker = std::thread([this, conversion = std::move(conversion)] {
         const auto progress = [this](int position, const std::string& hint) {
-            QMetaObject::invokeMethod(
-                this,
-                [this, position, hint = Text(hint)] {
-                    m_progressBar->setValue(position);
-                    m_progressBar->setToolTip(hint);
-                },
-                Qt::QueuedConnection);
+            m_queuedCalls->post([this, position, hint = Text(hint)] {
+                m_progressBar->setValue(position);
+                m_progressBar->setToolTip(hint);
+            });
         };
         const auto status = [this](const std::string& caption) {
-            QMetaObject::invokeMethod(
-                this, [this, caption = Text(caption)] { m_elapsedTimeLabel->setText(caption); }, Qt::QueuedConnection);
+            m_queuedCalls->post([this, caption = Text(caption)] { m_elapsedTimeLabel->setText(caption); });
         };
         DataBaseCreationResult end;
         try {
@@ -394,8 +390,7 @@ void TDataBaseGeneratorWizardForm::startConversion() {
         } catch (const std::exception& error) {
             end = {DataBaseCreationResult::Outcome::Failed, error.what()};
         }
-        QMetaObject::invokeMethod(
-            this, [this, end] { conversionEnded(end); }, Qt::QueuedConnection);
+        m_queuedCalls->post([this, end] { conversionEnded(end); });
     });
 }
 

@@ -12,6 +12,7 @@
 
 #include "common/FileSystem.h"
 #include "common/ui/MessageBoxes.h"
+#include "common/ui/QueuedCalls.h"
 #include "config/MatchConfig.h"
 #include "config/ui/TGeneralEnviromentSettingsForm.h"
 #include "directory/AffiliateLinks.h"
@@ -114,6 +115,7 @@ private:
     bool m_created = false;
     std::atomic<bool> m_stopRequested = false;
     std::thread m_worker;
+    QueuedCalls* m_queuedCalls = new QueuedCalls(this);  // the worker's progress and end, on the wizard's thread
 };
 
 }  // namespace karvola::ui
