@@ -15,6 +15,9 @@
 #               make test replays their checked-in corpora (ctest -R fuzz)
 #   make tsan   the core's, karvola-cli's and the windows' tests under
 #               ThreadSanitizer at -O1 (preset tsan), leaving out the label "slow"
+#   make soak   karvola-service under a bounded soak (build/soak): the program's
+#               exchanges and malformed ones from several clients at once for
+#               SOAK_SECONDS (default 180), its memory sampled throughout
 #   make package  the .deb (CPack) from a release build of its own without the
 #               tests and benchmarks (build/package)
 #   make package-check  builds it, checks its contents and runs the programs
@@ -95,12 +98,20 @@ bench: packages
 	./build/release/bench/optimizer_bench 2000
 	./build/release/bench/validation_bench
 
-.PHONY: tsan
+.PHONY: tsan soak
+SOAK_SECONDS ?= 180
 
 tsan: packages
 	cmake --preset tsan
 	cmake --build --preset tsan -j $(JOBS)
 	ctest --preset tsan -j $(JOBS)
+
+# A folder of its own: the soak's release build without the windows and the tests.
+soak: packages
+	cmake -S . -B build/soak -G Ninja -DCMAKE_BUILD_TYPE=Release -DKARVOLA_BUILD_GUI=OFF \
+	  -DKARVOLA_BUILD_TESTS=OFF -DKARVOLA_BUILD_BENCH=ON
+	cmake --build build/soak -j $(JOBS) --target service_soak
+	./build/soak/bench/service_soak --seconds $(SOAK_SECONDS)
 
 PACKAGE_DIR := build/package
 .PHONY: package package-check

@@ -6,11 +6,35 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <stdexcept>
+#include <utility>
 
 namespace karvola::testing {
+namespace {
+
+// The Content-Length of a header block (its lines each ending in CR LF); 0 without one.
+std::size_t ContentLengthOf(std::string_view headers) {
+    constexpr std::string_view kName = "\r\ncontent-length:";
+    for (auto line = headers.find("\r\n"); line != std::string_view::npos; line = headers.find("\r\n", line + 2)) {
+        if (headers.size() - line < kName.size()) break;
+        const bool named = std::equal(kName.begin(), kName.end(), headers.begin() + static_cast<std::ptrdiff_t>(line),
+                                      [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+        if (!named) continue;
+        std::size_t at = line + kName.size();
+        while (at < headers.size() && headers[at] == ' ') ++at;
+        std::size_t length = 0;
+        std::from_chars(headers.data() + at, headers.data() + headers.size(), length);
+        return length;
+    }
+    return 0;
+}
+
+}  // namespace
 
 RawConnection::RawConnection(int port) {
     m_socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -57,7 +81,7 @@ bool RawConnection::awaitReadable(Clock::time_point deadline) const {
 }
 
 std::string RawConnection::receiveAll(std::chrono::milliseconds within) {
-    std::string received;
+    std::string received = std::exchange(m_pending, {});
     const auto deadline = Clock::now() + within;
     std::array<char, 16384> buffer{};
     while (awaitReadable(deadline)) {
@@ -66,6 +90,29 @@ std::string RawConnection::receiveAll(std::chrono::milliseconds within) {
         received.append(buffer.data(), static_cast<std::size_t>(count));
     }
     return received;
+}
+
+std::string RawConnection::receiveResponse(std::chrono::milliseconds within) {
+    std::string received = std::exchange(m_pending, {});
+    const auto deadline = Clock::now() + within;
+    std::array<char, 16384> buffer{};
+    std::size_t whole = std::string::npos;  // the response's length, once its header block is in
+    for (;;) {
+        if (whole == std::string::npos) {
+            if (const auto end = received.find("\r\n\r\n"); end != std::string::npos) {
+                whole = end + 4 + ContentLengthOf(std::string_view(received).substr(0, end + 2));
+            }
+        }
+        if (whole != std::string::npos && received.size() >= whole) {
+            m_pending = received.substr(whole);
+            received.resize(whole);
+            return received;
+        }
+        if (!awaitReadable(deadline)) return received;
+        const ssize_t count = ::recv(m_socket, buffer.data(), buffer.size(), 0);
+        if (count <= 0) return received;
+        received.append(buffer.data(), static_cast<std::size_t>(count));
+    }
 }
 
 bool RawConnection::closedByPeer(std::chrono::milliseconds within) {

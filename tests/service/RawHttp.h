@@ -22,6 +22,10 @@ public:
     void finishSending();
     // Everything the peer sends until it closes the connection or the time is up.
     std::string receiveAll(std::chrono::milliseconds within);
+    // One response of a kept connection: its header block and as many body bytes
+    // as its Content-Length says; less when the peer closed or the time ran out.
+    // What follows it waits for the next call.
+    std::string receiveResponse(std::chrono::milliseconds within);
     // Whether the peer closed the connection within the time.
     bool closedByPeer(std::chrono::milliseconds within);
 
@@ -31,6 +35,7 @@ private:
     bool awaitReadable(Clock::time_point deadline) const;
 
     int m_socket = -1;
+    std::string m_pending;  // received beyond the last response
 };
 
 // One whole exchange: sends the request, ends the sending half unless told to

@@ -32,18 +32,18 @@ std::string ReadLine(int descriptor, std::chrono::milliseconds within) {
 
 }  // namespace
 
-ServiceProcess::ServiceProcess(const std::vector<std::string>& arguments) {
+ServiceProcess::ServiceProcess(const std::vector<std::string>& arguments, const std::string& program) {
     int output[2];
     if (::pipe2(output, O_CLOEXEC) != 0) throw std::runtime_error("no pipe");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, output[1], 1);
-    std::vector<std::string> texts{KARVOLA_SERVICE_PATH, "--listen", "127.0.0.1:0"};
+    std::vector<std::string> texts{program, "--listen", "127.0.0.1:0"};
     texts.insert(texts.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (auto& text : texts) argv.push_back(text.data());
     argv.push_back(nullptr);
-    const int spawned = posix_spawn(&m_pid, KARVOLA_SERVICE_PATH, &actions, nullptr, argv.data(), environ);
+    const int spawned = posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(output[1]);
     m_output = output[0];

@@ -15,12 +15,14 @@ namespace karvola::testing {
 class ServiceProcess final {
 public:
     // Throws std::runtime_error when the program does not start listening.
-    explicit ServiceProcess(const std::vector<std::string>& arguments);
+    explicit ServiceProcess(const std::vector<std::string>& arguments,
+                            const std::string& program = KARVOLA_SERVICE_PATH);
     ~ServiceProcess();
     ServiceProcess(const ServiceProcess&) = delete;
     ServiceProcess& operator=(const ServiceProcess&) = delete;
 
     [[nodiscard]] int port() const { return m_port; }
+    [[nodiscard]] pid_t pid() const { return m_pid; }
     [[nodiscard]] const std::string& firstLine() const { return m_firstLine; }
     [[nodiscard]] bool running();
     void signal(int number) const;
