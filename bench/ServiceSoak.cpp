@@ -56,8 +56,9 @@ constexpr long kGrowthBoundKb = 4 * 1024;
 struct SoakOptions {
     std::chrono::seconds duration{180};
     int clients = 6;
-    // Slow exchanges take seconds each, and each holds one of the service's
-    // sixteen threads meanwhile: two clients give them without starving the rest.
+    // Slow exchanges take seconds each, each holding a thread of the service's
+    // meanwhile; more slow clients than its sixteen ready threads check that
+    // they do not keep the program's requests waiting.
     int slowClients = 2;
     std::uint64_t seed = 1;
     std::string service = KARVOLA_SERVICE_PATH;

@@ -17,6 +17,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "ConnectionThreads.h"
 #include "UpcomingsReply.h"
 
 namespace karvola::service {
@@ -289,8 +290,7 @@ bool ListenAddress::isLoopback() const {
 KarvolaService::KarvolaService(ContentFolder& content, RequestLog& log, ServiceLimits limits)
     : m_limits(limits), m_server(std::make_unique<GuardedServer>(m_limits)) {
     auto& server = *m_server;
-    const std::size_t threads = std::max<std::size_t>(1, m_limits.threads);
-    server.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+    server.new_task_queue = [limits = m_limits] { return new ConnectionThreads(limits.threads, limits.mostThreads); };
     server.set_payload_max_length(m_limits.largestRequest);
     // Without the library's SO_REUSEPORT: a second service on a taken port must
     // fail to start instead of quietly sharing the port with the first.

@@ -33,7 +33,11 @@ struct ServiceLimits {
     std::chrono::milliseconds idleTime{5'000};  // between two requests of one connection
     std::chrono::milliseconds writeTime{10'000};
     std::size_t requestsPerConnection = 100;
-    std::size_t threads = 16;
+    std::size_t threads = 16;  // kept ready for connections
+    // Connections served at once at the most: one that finds every thread busy
+    // gets a thread of its own up to this many, instead of waiting behind slow
+    // or silent clients; beyond, it waits for a free thread.
+    std::size_t mostThreads = 256;
 };
 
 class GuardedServer;

@@ -61,9 +61,9 @@ TEST_F(ServiceExchange, AReplyOverTheClientsCapFails) {
 
 TEST_F(ServiceExchange, AServiceThatIsGoneOrNeverAnswersFailsInTime) {
     {
-        // Its one worker is held by a client that never finishes its request,
-        // so the next connection is accepted and never answered.
-        RunningService busy({.requestTime = 10s, .threads = 1});
+        // Its one thread, and no more, is held by a client that never finishes
+        // its request, so the next connection is accepted and never answered.
+        RunningService busy({.requestTime = 10s, .threads = 1, .mostThreads = 1});
         RawConnection holder(busy.port());
         holder.send("GET /referals.txt HTTP/1.1\r\n");
         CurlHttpClient impatient({.connectTimeout = 1s, .totalTimeout = 1s});

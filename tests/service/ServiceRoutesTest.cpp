@@ -2,8 +2,10 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "RawHttp.h"
 #include "RunningService.h"
@@ -185,6 +187,22 @@ TEST(ServiceRoutes, DropsClientsThatAreSilentOrTooSlow) {
         EXPECT_NE(response.find("Historical results"), std::string::npos);
     }
     EXPECT_EQ(StatusOf(Exchange(service.port(), Get("/referals.txt"))), 200);
+}
+
+TEST(ServiceRoutes, ClientsThatStallDoNotKeepTheOthersWaiting) {
+    // More clients stalled half-way through their requests than threads kept
+    // ready: each holds a thread until its request time is up.
+    const RunningService service({.requestTime = 3s, .threads = 2});
+    std::vector<std::unique_ptr<RawConnection>> stalled;
+    for (int i = 0; i < 6; ++i) {
+        stalled.push_back(std::make_unique<RawConnection>(service.port()));
+        stalled.back()->send("GET /referals.txt HTTP/1.1\r\nHost: ");
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const std::string response = Exchange(service.port(), Get("/advert.txt"));
+    EXPECT_EQ(StatusOf(response), 200);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    for (const auto& connection : stalled) EXPECT_TRUE(connection->closedByPeer(5s));
 }
 
 TEST(ServiceRoutes, AStoppedServiceRefusesConnections) {
