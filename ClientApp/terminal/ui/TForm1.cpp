@@ -668,6 +668,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
     WindowCloseDialogs dialogs(*this, m_boxes);
     if (m_workstation->mayClose(dialogs)) {
         // A service still answering an upcoming command does not hold the program.
+        m_typedAhead.clear();
+        m_exchangeRunner->stop();
         // Written here, where a failure can still be told (the terminal's line would
         // go with the window), and once more as the window goes, silently.
         if (!m_workstation->saveConfiguration()) {
@@ -675,8 +677,6 @@ void TForm1::closeEvent(QCloseEvent* event) {
             m_boxes.inform(this, QStringLiteral("Error"),
                            QStringLiteral("Could not save the configuration to '%1'.").arg(PathText(file)));
         }
-        m_typedAhead.clear();
-        m_exchangeRunner->stop();
         event->accept();
     } else {
         event->ignore();
