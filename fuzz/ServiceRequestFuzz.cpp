@@ -77,6 +77,14 @@ std::string Exchange(int port, std::string_view request) {
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     const timeval wait{8, 0};
     ::setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    // Each exchange from another loopback address: the service closes first, so
+    // every connection leaves a minute of TIME_WAIT, and at over a thousand
+    // exchanges a second one address would run out of ports.
+    static std::uint32_t exchanges = 0;
+    sockaddr_in source{};
+    source.sin_family = AF_INET;
+    source.sin_addr.s_addr = htonl(0x7F010000U | (++exchanges % 0xFFFFU + 1U));
+    KARVOLA_FUZZ_EXPECT(::bind(socket, reinterpret_cast<const sockaddr*>(&source), sizeof source) == 0);
     KARVOLA_FUZZ_EXPECT(::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0);
     // The service may answer and close before it has read everything (a
     // refusal): a failed send is not the service's fault.
