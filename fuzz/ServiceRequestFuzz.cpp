@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -84,8 +85,15 @@ std::string Exchange(int port, std::string_view request) {
     sockaddr_in source{};
     source.sin_family = AF_INET;
     source.sin_addr.s_addr = htonl(0x7F010000U | (++exchanges % 0xFFFFU + 1U));
+    // The port is chosen at connect, knowing the destination, so that it never
+    // meets a connection of the same four numbers still in TIME_WAIT.
+    const int late = 1;
+    ::setsockopt(socket, IPPROTO_IP, IP_BIND_ADDRESS_NO_PORT, &late, sizeof late);
     KARVOLA_FUZZ_EXPECT(::bind(socket, reinterpret_cast<const sockaddr*>(&source), sizeof source) == 0);
-    KARVOLA_FUZZ_EXPECT(::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0);
+    if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        std::fprintf(stderr, "connect: %s\n", std::strerror(errno));
+        KARVOLA_FUZZ_FAULT();
+    }
     // The service may answer and close before it has read everything (a
     // refusal): a failed send is not the service's fault.
     for (std::size_t sent = 0; sent < request.size();) {
