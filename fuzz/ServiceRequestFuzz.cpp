@@ -1,5 +1,6 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -91,8 +92,20 @@ std::string Exchange(int port, std::string_view request) {
     ::setsockopt(socket, IPPROTO_IP, IP_BIND_ADDRESS_NO_PORT, &late, sizeof late);
     KARVOLA_FUZZ_EXPECT(::bind(socket, reinterpret_cast<const sockaddr*>(&source), sizeof source) == 0);
     if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        std::fprintf(stderr, "connect: %s\n", std::strerror(errno));
-        KARVOLA_FUZZ_FAULT();
+        // libFuzzer's once-a-second timer may interrupt the connect, which then
+        // goes on by itself: wait for it and take its outcome.
+        int error = errno;
+        if (error == EINTR) {
+            pollfd connecting{socket, POLLOUT, 0};
+            while (::poll(&connecting, 1, 8'000) < 0 && errno == EINTR) {
+            }
+            socklen_t length = sizeof error;
+            ::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length);
+        }
+        if (error != 0) {
+            std::fprintf(stderr, "connect: %s\n", std::strerror(error));
+            KARVOLA_FUZZ_FAULT();
+        }
     }
     // The service may answer and close before it has read everything (a
     // refusal): a failed send is not the service's fault.
