@@ -125,7 +125,7 @@ void SaveResearchDomainWindows(TForm1& window, Pictures& pictures) {
     pictures.showAndSave(window.generalProperties(), "general-properties.png");
     karvola::ui::TResearchDomainSpecForm& categories = window.researchDomainSpec();
     categories.FillCategories(window.workstation().domainCommands().categoryChoices());
-    pictures.showAndSave(categories, "research-domain-spec.png");
+    pictures.showAndSave(categories, "research-domain-categories.png");
     window.PreviewResearchDomain1Click();
     pictures.save(window.dataPreview(), "preview-research-domain.png");
     window.dataPreview().close();
