@@ -22,9 +22,9 @@
 #include <vector>
 
 #include "Europe5Domain.h"
-#include "analysis/Significance.h"
-#include "analysis/WalkForward.h"
 #include "analysis/WvectorSearch.h"
+#include "validation/Significance.h"
+#include "validation/WalkForward.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "common/StopRequest.h"
 #include "common/TerminalSink.h"
 #include "common/wvector.h"
+#include "config/DisplayOptions.h"
 #include "database/basic_record_t.h"
 
 namespace karvola {

@@ -8,7 +8,6 @@
 
 #include "analysis/Optimizer.h"
 #include "analysis/StrategyCommands.h"
-#include "analysis/ValidationCommands.h"
 #include "common/ChangeObserver.h"
 #include "common/Clock.h"
 #include "common/FileSystem.h"
@@ -21,6 +20,7 @@
 #include "directory/AffiliateLinks.h"
 #include "terminal/Terminal.h"
 #include "upcoming/UpcomingCommands.h"
+#include "validation/ValidationCommands.h"
 #include "web/HttpClient.h"
 #include "web/ServiceHost.h"
 

@@ -15,8 +15,8 @@
 #include "config/ApplicationDirectory.h"
 #include "config/FirstStart.h"
 #include "options/WindowCommandLine.h"
-#include "terminal/ui/TForm1.h"
 #include "web/CurlHttpClient.h"
+#include "workstation/ui/TForm1.h"
 
 namespace {
 

@@ -23,7 +23,6 @@
 
 #include "analysis/ui/TOptimizingChartForm.h"
 #include "analysis/ui/TSimulationTableForm.h"
-#include "analysis/ui/TValidateStrategyForm.h"
 #include "common/Clock.h"
 #include "common/FileSystem.h"
 #include "common/NumberTexts.h"
@@ -37,13 +36,14 @@
 #include "database/ui/TResearchDomainSpecForm.h"
 #include "database/ui/TSetupGeneralPropertiesForm.h"
 #include "options/CommandLine.h"
-#include "terminal/ui/TForm1.h"
 #include "tools/ui/TAboutKarvolaForm.h"
 #include "tools/ui/TAddEventForm.h"
 #include "tools/ui/TBettingmanagerForm.h"
 #include "upcoming/ui/TUpcomingMatchesDisplayForm.h"
+#include "validation/ui/TValidateStrategyForm.h"
 #include "web/CurlHttpClient.h"
 #include "wizard/ui/TDataBaseGeneratorWizardForm.h"
+#include "workstation/ui/TForm1.h"
 
 namespace {
 

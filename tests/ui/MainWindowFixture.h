@@ -17,10 +17,10 @@
 #include "support/FileContent.h"
 #include "support/ScriptedHttpClient.h"
 #include "support/TemporaryDirectory.h"
-#include "terminal/ui/TForm1.h"
 #include "terminal/ui/TerminalScreen.h"
 #include "ui/GatedHttpClient.h"
 #include "ui/RecordingMessageBoxes.h"
+#include "workstation/ui/TForm1.h"
 
 namespace karvola::testing {
 

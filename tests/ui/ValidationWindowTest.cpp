@@ -13,9 +13,9 @@
 
 #include "analysis/Simulation.h"
 #include "analysis/ui/TOptimizingChartForm.h"
-#include "analysis/ui/TValidateStrategyForm.h"
 #include "ui/MainWindowFixture.h"
 #include "ui/RecordingMessageBoxes.h"
+#include "validation/ui/TValidateStrategyForm.h"
 
 namespace {
 

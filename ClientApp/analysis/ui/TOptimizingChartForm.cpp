@@ -27,9 +27,9 @@
 #include <string_view>
 
 #include "analysis/BankrollChartLayout.h"
-#include "analysis/RiskFigures.h"
 #include "common/ui/MessageBoxes.h"
 #include "common/ui/QtText.h"
+#include "validation/RiskFigures.h"
 
 namespace karvola::ui {
 

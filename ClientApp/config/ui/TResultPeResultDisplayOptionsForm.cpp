@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 #include <string>
 
-#include "analysis/statistics_t.h"
+#include "config/DisplayOptions.h"
 #include "config/ui/SettingsDialogFrame.h"
 
 namespace karvola::ui {

@@ -1,4 +1,4 @@
-#include "analysis/ValidationCommands.h"
+#include "validation/ValidationCommands.h"
 
 #include <charconv>
 #include <limits>
@@ -7,9 +7,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include "analysis/RiskFigures.h"
-#include "analysis/ValidationTasks.h"
 #include "common/NumberTexts.h"
+#include "validation/RiskFigures.h"
+#include "validation/ValidationTasks.h"
 
 namespace karvola {
 

@@ -8,10 +8,10 @@
 
 #include "analysis/Optimizer.h"
 #include "analysis/StrategyCommands.h"
-#include "analysis/ValidationReports.h"
 #include "common/OptimizationFlags.h"
 #include "common/TerminalSink.h"
 #include "database/ResearchDomainModel.h"
+#include "validation/ValidationReports.h"
 
 namespace karvola {
 

@@ -1,4 +1,4 @@
-#include "analysis/ui/TValidateStrategyForm.h"
+#include "validation/ui/TValidateStrategyForm.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,9 +1,9 @@
-#include "analysis/ui/ValidateStrategyMenuItem.h"
+#include "validation/ui/ValidateStrategyMenuItem.h"
 
 #include <QAction>
 #include <QMenu>
 
-#include "analysis/ui/TValidateStrategyForm.h"
+#include "validation/ui/TValidateStrategyForm.h"
 
 namespace karvola::ui {
 

@@ -1,4 +1,4 @@
-#include "analysis/Significance.h"
+#include "validation/Significance.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,8 +8,8 @@
 #include <system_error>
 #include <thread>
 
-#include "analysis/FairResults.h"
-#include "analysis/ReplicaWvectorSearch.h"
+#include "validation/FairResults.h"
+#include "validation/ReplicaWvectorSearch.h"
 
 namespace karvola {
 

@@ -1,11 +1,11 @@
-#include "analysis/RiskFigures.h"
+#include "validation/RiskFigures.h"
 
 #include <charconv>
 #include <chrono>
 #include <string>
 
-#include "analysis/ValidationReports.h"
 #include "common/NumberTexts.h"
+#include "validation/ValidationReports.h"
 
 namespace karvola {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "SyntheticMatches.h"
-#include "analysis/Significance.h"
-#include "analysis/ValidationReports.h"
 #include "support/RecordingSink.h"
+#include "support/SyntheticMatches.h"
+#include "validation/Significance.h"
+#include "validation/ValidationReports.h"
 
 namespace karvola {
 namespace {

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "SyntheticMatches.h"
-#include "analysis/ValidationReports.h"
-#include "analysis/WalkForward.h"
 #include "analysis/WvectorRule.h"
 #include "common/NumberTexts.h"
 #include "support/RecordingSink.h"
+#include "support/SyntheticMatches.h"
+#include "validation/ValidationReports.h"
+#include "validation/WalkForward.h"
 
 namespace karvola {
 

@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "analysis/ValidationCommands.h"
 #include "common/ui/MessageBoxes.h"
+#include "validation/ValidationCommands.h"
 
 class QAction;
 class QMenu;

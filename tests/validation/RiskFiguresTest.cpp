@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/RiskFigures.h"
 #include "support/RecordingSink.h"
+#include "validation/RiskFigures.h"
 
 namespace karvola {
 namespace {

@@ -3,8 +3,8 @@
 #include <QDialog>
 #include <optional>
 
-#include "analysis/ValidationCommands.h"
 #include "common/ui/MessageBoxes.h"
+#include "validation/ValidationCommands.h"
 
 class QLineEdit;
 class QPushButton;

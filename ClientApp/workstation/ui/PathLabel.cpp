@@ -1,4 +1,4 @@
-#include "terminal/ui/PathLabel.h"
+#include "workstation/ui/PathLabel.h"
 
 #include <QFontMetrics>
 #include <QResizeEvent>

@@ -1,12 +1,12 @@
-#include "analysis/ValidationReports.h"
+#include "validation/ValidationReports.h"
 
 #include <algorithm>
 #include <charconv>
 #include <string>
 #include <vector>
 
-#include "analysis/RiskFigures.h"
 #include "common/NumberTexts.h"
+#include "validation/RiskFigures.h"
 
 namespace karvola {
 

@@ -27,7 +27,7 @@
 // tests, whatever the order they are met in, so it is the search's own, bit for
 // bit.
 
-#include "analysis/ReplicaWvectorSearch.h"
+#include "validation/ReplicaWvectorSearch.h"
 
 #include <algorithm>
 #include <array>

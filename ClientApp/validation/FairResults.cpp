@@ -1,4 +1,4 @@
-#include "analysis/FairResults.h"
+#include "validation/FairResults.h"
 
 #include <cmath>
 

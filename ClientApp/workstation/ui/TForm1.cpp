@@ -1,4 +1,4 @@
-#include "terminal/ui/TForm1.h"
+#include "workstation/ui/TForm1.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,7 +26,6 @@
 
 #include "analysis/ui/TOptimizingChartForm.h"
 #include "analysis/ui/TSimulationTableForm.h"
-#include "analysis/ui/ValidateStrategyMenuItem.h"
 #include "common/Version.h"
 #include "common/ui/ClickableLabel.h"
 #include "common/ui/KarvolaLook.h"
@@ -41,16 +40,17 @@
 #include "database/ui/TSetupGeneralPropertiesForm.h"
 #include "directory/ui/BookmakerListMenu.h"
 #include "terminal/TerminalScreenRtf.h"
-#include "terminal/ui/ChangeRelay.h"
-#include "terminal/ui/PathLabel.h"
 #include "terminal/ui/TerminalScreen.h"
 #include "tools/ui/BettingManagerMenuItem.h"
 #include "tools/ui/TAboutKarvolaForm.h"
 #include "upcoming/ui/BackgroundExchangeRunner.h"
 #include "upcoming/ui/TUpcomingMatchesDisplayForm.h"
 #include "upcoming/ui/UIDKeyDialogPrompt.h"
+#include "validation/ui/ValidateStrategyMenuItem.h"
 #include "wizard/ui/FootballDataImportAction.h"
 #include "wizard/ui/TDataBaseGeneratorWizardForm.h"
+#include "workstation/ui/ChangeRelay.h"
+#include "workstation/ui/PathLabel.h"
 
 namespace karvola::ui {
 

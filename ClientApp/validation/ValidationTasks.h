@@ -7,9 +7,9 @@
 
 #include "analysis/OptimizerTask.h"
 #include "analysis/StrategyReports.h"
-#include "analysis/ValidationReports.h"
-#include "analysis/WalkForward.h"
 #include "database/basic_record_t.h"
+#include "validation/ValidationReports.h"
+#include "validation/WalkForward.h"
 
 namespace karvola {
 

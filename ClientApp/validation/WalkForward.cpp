@@ -1,4 +1,4 @@
-#include "analysis/WalkForward.h"
+#include "validation/WalkForward.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -7,11 +7,11 @@
 #include <variant>
 #include <vector>
 
-#include "SyntheticMatches.h"
-#include "analysis/ValidationCommands.h"
 #include "support/FixedClock.h"
 #include "support/RecordingSink.h"
+#include "support/SyntheticMatches.h"
 #include "support/TemporaryDirectory.h"
+#include "validation/ValidationCommands.h"
 
 namespace karvola {
 namespace {

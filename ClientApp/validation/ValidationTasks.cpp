@@ -1,4 +1,4 @@
-#include "analysis/ValidationTasks.h"
+#include "validation/ValidationTasks.h"
 
 namespace karvola {
 

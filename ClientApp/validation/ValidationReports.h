@@ -2,10 +2,10 @@
 
 #include <optional>
 
-#include "analysis/Significance.h"
 #include "analysis/StrategyReports.h"
-#include "analysis/WalkForward.h"
 #include "common/TerminalSink.h"
+#include "validation/Significance.h"
+#include "validation/WalkForward.h"
 
 namespace karvola {
 

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "SyntheticMatches.h"
-#include "analysis/FairResults.h"
-#include "analysis/ReplicaWvectorSearch.h"
 #include "analysis/WvectorRule.h"
 #include "analysis/WvectorSearch.h"
+#include "support/SyntheticMatches.h"
+#include "validation/FairResults.h"
+#include "validation/ReplicaWvectorSearch.h"
 
 namespace karvola {
 namespace {
