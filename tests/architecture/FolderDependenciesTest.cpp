@@ -91,7 +91,7 @@ Graph ReadFrontEndGraph() {
         for (const fs::path& included : IncludesOf(entry.path())) {
             if (fs::exists(entry.path().parent_path() / included)) continue;  // its own folder's
             if (fs::exists(kFrontEnds / included)) {
-                graph[from].insert(FolderOf(included));
+                if (FolderOf(included) != from) graph[from].insert(FolderOf(included));
             } else if (fs::exists(kSources / included)) {
                 graph[from].insert("ClientApp");
             }
