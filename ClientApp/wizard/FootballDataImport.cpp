@@ -115,51 +115,6 @@ bool isOddsText(std::string_view text) {
     return nonZero;
 }
 
-// The length of the whole UTF-8 sequence that starts the text; 0 when the text
-// does not start with one (a stray byte, or a sequence cut short).
-std::size_t wholeSequenceLength(std::string_view text) {
-    const std::size_t length = Utf8SequenceLength(static_cast<unsigned char>(text.front()));
-    if (length == 0 || length > text.size()) return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((static_cast<unsigned char>(text[k]) & 0xC0U) != 0x80U) return 0;
-    }
-    return length;
-}
-
-// Appends UTF-8 text as Latin-1; false when a character has no Latin-1 form, or
-// a byte is no part of a whole sequence (a file that says UTF-8 by its byte order
-// mark may still hold such bytes), and was written as '?'.
-bool appendAsLatin1(std::string& out, std::string_view text) {
-    bool complete = true;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if (lead < 0x80) {
-            out += static_cast<char>(lead);
-            ++i;
-            continue;
-        }
-        const std::size_t length = wholeSequenceLength(text.substr(i));
-        if (length == 0) {
-            out += '?';
-            complete = false;
-            ++i;
-            continue;
-        }
-        unsigned codePoint = lead & (0x7FU >> length);
-        for (std::size_t k = 1; k < length; ++k) {
-            codePoint = (codePoint << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3FU);
-        }
-        if (codePoint <= 0xFF) {
-            out += static_cast<char>(codePoint);
-        } else {
-            out += '?';
-            complete = false;
-        }
-        i += length;
-    }
-    return complete;
-}
-
 void appendLine(std::string& out, std::string_view text) {
     out += text;
     out += kLineEnd;
@@ -292,7 +247,7 @@ private:
             appendLine(out, text);
             return;
         }
-        if (!appendAsLatin1(out, text)) {
+        if (!AppendUtf8AsLatin1(out, text)) {
             problem(row.line, Effect::Noted,
                     std::string(what) + " " + inQuotes(text) + " has characters Latin-1 lacks, written as '?'");
         }
