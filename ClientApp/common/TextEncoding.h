@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace karvola {
@@ -11,5 +12,10 @@ namespace karvola {
 // The length of the UTF-8 sequence a byte starts; 0 for a byte no sequence starts with.
 std::size_t Utf8SequenceLength(unsigned char lead);
 bool IsValidUtf8(std::string_view text);
+
+// Appends UTF-8 text as Latin-1. A character Latin-1 lacks, and a byte that is
+// no part of a whole sequence (a text said to be UTF-8 may still hold such
+// bytes), become '?'; false when there was any.
+bool AppendUtf8AsLatin1(std::string& out, std::string_view text);
 
 }  // namespace karvola

@@ -1,6 +1,7 @@
 #include "config/DateTimeManager.h"
 
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -15,43 +16,15 @@ constexpr double kUnixEpochDay = 25569.0;
 constexpr double kSecondsPerDay = 86400.0;
 constexpr double kMillisecondsPerDay = 86400000.0;
 
-bool isLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int daysInMonth(int year, int month) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
-}
-
-// Days from 1970-01-01 to the given date of the proleptic Gregorian calendar
-// (H. Hinnant's days_from_civil), valid for any year.
-long long daysFromCivil(long long year, int month, int day) {
-    year -= month <= 2 ? 1 : 0;
-    const long long era = (year >= 0 ? year : year - 399) / 400;
-    const long long yearOfEra = year - era * 400;
-    const long long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
-struct civil_date_t {
-    long long year;
-    int month;
-    int day;
-};
-
-// The inverse of daysFromCivil.
-civil_date_t civilFromDays(long long days) {
-    days += 719468;
-    const long long era = (days >= 0 ? days : days - 146096) / 146097;
-    const long long dayOfEra = days - era * 146097;
-    const long long yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const long long shiftedMonth = (5 * dayOfYear + 2) / 153;
-    const int day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
-    const int month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
-    return {yearOfEra + era * 400 + (month <= 2 ? 1 : 0), month, day};
+// The fields as a day of the proleptic Gregorian calendar of years 1 to 9999,
+// not ok() when they are none. chrono keeps a month or a day in a byte (257
+// would pass as 1), so their ranges are checked before it sees them.
+std::chrono::year_month_day calendarDay(int year, int month, int day) {
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31) {
+        return {std::chrono::year(0), std::chrono::month(0), std::chrono::day(0)};
+    }
+    return {std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
+            std::chrono::day(static_cast<unsigned>(day))};
 }
 
 // One piece of DD/MM/YYYY as a decimal integer: an optional '+' or '-', then digits up to the
@@ -86,16 +59,16 @@ DateTimeManager::DateTimeManager(std::uint32_t unixTime) {
 }
 
 std::int32_t DateTimeManager::ToUnixTime() const {
-    const bool isDate = m_year >= 1 && m_year <= 9999 && m_month >= 1 && m_month <= 12 && m_day >= 1 &&
-                        m_day <= daysInMonth(m_year, m_month);
+    const std::chrono::year_month_day date = calendarDay(m_year, m_month, m_day);
     const bool isTime = m_hour >= 0 && m_hour <= 23 && m_minute >= 0 && m_minute <= 59 && m_second >= 0 &&
                         m_second <= 59 && m_millisecond >= 0 && m_millisecond <= 999;
-    if (!isDate || !isTime) throw std::logic_error(kIncorrectDateFormat);
+    if (!date.ok() || !isTime) throw std::logic_error(kIncorrectDateFormat);
 
     // The date-time value: whole days since 1899-12-30 plus the time of day as a fraction.
     const double timeOfDay =
         (m_hour * 3600000.0 + m_minute * 60000.0 + m_second * 1000.0 + m_millisecond) / kMillisecondsPerDay;
-    const double dateTime = static_cast<double>(daysFromCivil(m_year, m_month, m_day)) + kUnixEpochDay + timeOfDay;
+    const auto days = static_cast<double>(std::chrono::sys_days(date).time_since_epoch().count());
+    const double dateTime = days + kUnixEpochDay + timeOfDay;
     const double x = (dateTime - kUnixEpochDay) * kSecondsPerDay;
     double t = std::trunc(x);
     if (x - t >= 0.5) t += 1.0;
@@ -118,10 +91,11 @@ void DateTimeManager::SetFromUnixTime(std::uint32_t unixTime) {
         wholeDays += 1.0;
         milliseconds -= 86400000;
     }
-    const civil_date_t date = civilFromDays(static_cast<long long>(wholeDays - kUnixEpochDay));
-    m_year = static_cast<std::int16_t>(date.year);
-    m_month = static_cast<std::int16_t>(date.month);
-    m_day = static_cast<std::int16_t>(date.day);
+    const std::chrono::year_month_day date{
+        std::chrono::sys_days(std::chrono::days(static_cast<int>(wholeDays - kUnixEpochDay)))};
+    m_year = static_cast<std::int16_t>(static_cast<int>(date.year()));
+    m_month = static_cast<std::int16_t>(static_cast<unsigned>(date.month()));
+    m_day = static_cast<std::int16_t>(static_cast<unsigned>(date.day()));
     m_hour = static_cast<std::int16_t>(milliseconds / 3600000);
     m_minute = static_cast<std::int16_t>(milliseconds / 60000 % 60);
     m_second = static_cast<std::int16_t>(milliseconds / 1000 % 60);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <limits>
 #include <optional>
 #include <system_error>
@@ -9,7 +10,6 @@
 
 #include "common/FileSystem.h"
 #include "common/TextEncoding.h"
-#include "config/DateTimeManager.h"
 #include "wizard/FootballDataColumns.h"
 #include "wizard/FootballDataCsv.h"
 
@@ -55,15 +55,9 @@ std::optional<int> parseDigits(std::string_view text, std::size_t maxDigits) {
     return value;
 }
 
-struct calendar_day_t {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-};
-
-// DD/MM/YY or DD/MM/YYYY (one-digit days and months too). Two-digit years are
-// 1970 to 2069, as POSIX reads them.
-std::optional<calendar_day_t> parseDate(std::string_view text) {
+// DD/MM/YY or DD/MM/YYYY (one-digit days and months too), not yet checked
+// against the calendar. Two-digit years are 1970 to 2069, as POSIX reads them.
+std::optional<std::chrono::year_month_day> parseDate(std::string_view text) {
     const auto first = text.find('/');
     const auto second = first == std::string_view::npos ? first : text.find('/', first + 1);
     if (second == std::string_view::npos) return std::nullopt;
@@ -74,7 +68,9 @@ std::optional<calendar_day_t> parseDate(std::string_view text) {
     if (!day || !month || !year || (yearText.size() != 2 && yearText.size() != 4)) return std::nullopt;
     int fullYear = *year;
     if (yearText.size() == 2) fullYear += *year < 70 ? 2000 : 1900;
-    return calendar_day_t{fullYear, *month, *day};
+    // Two digits at the most: a day or month of 99 stays 99 in chrono's byte, and fails ok().
+    return std::chrono::year_month_day{std::chrono::year(fullYear), std::chrono::month(static_cast<unsigned>(*month)),
+                                       std::chrono::day(static_cast<unsigned>(*day))};
 }
 
 // HH:MM (or H:MM) as minutes after midnight.
@@ -117,51 +113,6 @@ bool isOddsText(std::string_view text) {
         }
     }
     return nonZero;
-}
-
-// The length of the whole UTF-8 sequence that starts the text; 0 when the text
-// does not start with one (a stray byte, or a sequence cut short).
-std::size_t wholeSequenceLength(std::string_view text) {
-    const std::size_t length = Utf8SequenceLength(static_cast<unsigned char>(text.front()));
-    if (length == 0 || length > text.size()) return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((static_cast<unsigned char>(text[k]) & 0xC0U) != 0x80U) return 0;
-    }
-    return length;
-}
-
-// Appends UTF-8 text as Latin-1; false when a character has no Latin-1 form, or
-// a byte is no part of a whole sequence (a file that says UTF-8 by its byte order
-// mark may still hold such bytes), and was written as '?'.
-bool appendAsLatin1(std::string& out, std::string_view text) {
-    bool complete = true;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if (lead < 0x80) {
-            out += static_cast<char>(lead);
-            ++i;
-            continue;
-        }
-        const std::size_t length = wholeSequenceLength(text.substr(i));
-        if (length == 0) {
-            out += '?';
-            complete = false;
-            ++i;
-            continue;
-        }
-        unsigned codePoint = lead & (0x7FU >> length);
-        for (std::size_t k = 1; k < length; ++k) {
-            codePoint = (codePoint << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3FU);
-        }
-        if (codePoint <= 0xFF) {
-            out += static_cast<char>(codePoint);
-        } else {
-            out += '?';
-            complete = false;
-        }
-        i += length;
-    }
-    return complete;
 }
 
 void appendLine(std::string& out, std::string_view text) {
@@ -274,19 +225,11 @@ private:
             minutes = *time;
         }
         // Unix time in 32 bits reaches into 2106; the year before is the last whole one.
-        if (date->year < 1970 || date->year > 2105) {
+        if (date->year() < std::chrono::year(1970) || date->year() > std::chrono::year(2105)) {
             return skip(row, "date " + inQuotes(dateText) + " is outside 1970 to 2105");
         }
-        DateTimeManager day;
-        day.SetYear(static_cast<std::int16_t>(date->year));
-        day.SetMonth(static_cast<std::int16_t>(date->month));
-        day.SetDay(static_cast<std::int16_t>(date->day));
-        std::int64_t midnight = 0;
-        try {
-            midnight = static_cast<std::uint32_t>(day.ToUnixTime());
-        } catch (const std::logic_error&) {
-            return skip(row, "date " + inQuotes(dateText) + " is no day of the calendar");
-        }
+        if (!date->ok()) return skip(row, "date " + inQuotes(dateText) + " is no day of the calendar");
+        const std::int64_t midnight = std::chrono::sys_seconds(std::chrono::sys_days(*date)).time_since_epoch().count();
         const std::int64_t result = midnight + minutes * 60LL - m_importer.m_options.timeZoneHours * 3600LL;
         if (result < 0 || result > kLastUnixTime) return skip(row, "the kick-off is outside Unix time");
         return result;
@@ -304,7 +247,7 @@ private:
             appendLine(out, text);
             return;
         }
-        if (!appendAsLatin1(out, text)) {
+        if (!AppendUtf8AsLatin1(out, text)) {
             problem(row.line, Effect::Noted,
                     std::string(what) + " " + inQuotes(text) + " has characters Latin-1 lacks, written as '?'");
         }

@@ -19,6 +19,7 @@
 
 #include "ConnectionThreads.h"
 #include "UpcomingsReply.h"
+#include "web/HostPort.h"
 
 namespace karvola::service {
 namespace {
@@ -259,28 +260,9 @@ private:
 };
 
 std::optional<ListenAddress> ListenAddress::parse(std::string_view text) {
-    const auto colon = text.rfind(':');
-    if (colon == std::string_view::npos || colon == 0) return std::nullopt;
-    std::string_view host = text.substr(0, colon);
-    const std::string_view portText = text.substr(colon + 1);
-    if (host.front() == '[') {
-        if (host.size() < 3 || host.back() != ']') return std::nullopt;
-        host = host.substr(1, host.size() - 2);
-    } else if (host.find(':') != std::string_view::npos) {
-        return std::nullopt;  // an IPv6 address needs its brackets
-    }
-    const auto allowed = [](char c) {
-        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.' || c == '-' ||
-               c == ':';
-    };
-    if (!std::all_of(host.begin(), host.end(), allowed)) return std::nullopt;
-    int port = -1;
-    const auto [end, error] = std::from_chars(portText.data(), portText.data() + portText.size(), port);
-    if (portText.empty() || error != std::errc() || end != portText.data() + portText.size() || port < 0 ||
-        port > 65535) {
-        return std::nullopt;
-    }
-    return ListenAddress{std::string(host), port};
+    const std::optional<HostPort> parts = ParseHostPort(text, HostPortUse::Listen);
+    if (!parts) return std::nullopt;
+    return ListenAddress{std::string(parts->host), *parts->port};
 }
 
 bool ListenAddress::isLoopback() const {

@@ -19,7 +19,7 @@ struct ListenAddress {
     std::string host = "127.0.0.1";
     int port = 8470;
 
-    // "ADDR:PORT"; nothing when it is not one.
+    // "ADDR:PORT" as HostPortUse::Listen has it; nothing when it is not one.
     [[nodiscard]] static std::optional<ListenAddress> parse(std::string_view text);
     [[nodiscard]] bool isLoopback() const;
 };
