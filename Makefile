@@ -19,7 +19,7 @@
 #               exchanges and malformed ones from several clients at once for
 #               SOAK_SECONDS (default 180), its memory sampled throughout
 #   make package  the .deb (CPack) from a release build of its own without the
-#               tests and benchmarks (build/package)
+#               tests and benchmarks, warnings not errors (build/package)
 #   make package-check  builds it, checks its contents and runs the programs
 #               unpacked from it; as root also installs it, runs it from /usr and
 #               removes it (scripts/package-check.sh)
@@ -113,16 +113,18 @@ tsan: packages
 # A folder of its own: the soak's release build without the windows and the tests.
 soak: packages
 	cmake -S . -B build/soak -G Ninja -DCMAKE_BUILD_TYPE=Release -DKARVOLA_BUILD_GUI=OFF \
-	  -DKARVOLA_BUILD_TESTS=OFF -DKARVOLA_BUILD_BENCH=ON
+	  -DKARVOLA_BUILD_TESTS=OFF -DKARVOLA_BUILD_BENCH=ON -DKARVOLA_DEVELOPER_MODE=ON
 	cmake --build build/soak -j $(JOBS) --target service_soak
 	./build/soak/bench/service_soak --seconds $(SOAK_SECONDS)
 
 PACKAGE_DIR := build/package
 .PHONY: package package-check
+# Warnings stay warnings in the package, as in any build by hand; said here too, since
+# a folder configured earlier keeps the value in its cache.
 package:
 	./scripts/install-deps.sh --packaging --stamp build/.packaging-packages-checked
 	cmake -S . -B $(PACKAGE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKARVOLA_BUILD_TESTS=OFF \
-	  -DKARVOLA_BUILD_BENCH=OFF
+	  -DKARVOLA_BUILD_BENCH=OFF -DKARVOLA_DEVELOPER_MODE=OFF
 	cmake --build $(PACKAGE_DIR) -j $(JOBS)
 	rm -f $(PACKAGE_DIR)/karvola_*.deb
 	cd $(PACKAGE_DIR) && cpack -G DEB
