@@ -19,15 +19,19 @@
 #               exchanges and malformed ones from several clients at once for
 #               SOAK_SECONDS (default 180), its memory sampled throughout
 #   make package  the .deb (CPack) from a release build of its own without the
-#               tests and benchmarks (build/package)
+#               tests and benchmarks, warnings not errors (build/package)
 #   make package-check  builds it, checks its contents and runs the programs
 #               unpacked from it; as root also installs it, runs it from /usr and
 #               removes it (scripts/package-check.sh)
-#   make format / make format-check   clang-format over the C++ sources
+#   make format / make format-check   clang-format 14 over the C++ sources; the
+#               check fails on a file it would change, and without the tool
 JOBS ?= $(shell nproc)
 # The package check runs once per build folder, and again when its list changes.
 PACKAGES_STAMP := build/.packages-checked
-CLANG_FORMAT ?= $(shell command -v clang-format-14 || command -v clang-format || echo clang-format)
+# One clang-format major only: another formats some constructs differently, and two
+# would rewrite each other's files. install-deps.sh installs this one.
+CLANG_FORMAT_MAJOR := 14
+CLANG_FORMAT ?= clang-format-$(CLANG_FORMAT_MAJOR)
 FORMAT_DIRS := ClientApp app tests bench fuzz
 
 .PHONY: run test check fuzz deps packages build build-asan build-asan-full test-release test-asan \
@@ -109,16 +113,18 @@ tsan: packages
 # A folder of its own: the soak's release build without the windows and the tests.
 soak: packages
 	cmake -S . -B build/soak -G Ninja -DCMAKE_BUILD_TYPE=Release -DKARVOLA_BUILD_GUI=OFF \
-	  -DKARVOLA_BUILD_TESTS=OFF -DKARVOLA_BUILD_BENCH=ON
+	  -DKARVOLA_BUILD_TESTS=OFF -DKARVOLA_BUILD_BENCH=ON -DKARVOLA_DEVELOPER_MODE=ON
 	cmake --build build/soak -j $(JOBS) --target service_soak
 	./build/soak/bench/service_soak --seconds $(SOAK_SECONDS)
 
 PACKAGE_DIR := build/package
 .PHONY: package package-check
+# Warnings stay warnings in the package, as in any build by hand; said here too, since
+# a folder configured earlier keeps the value in its cache.
 package:
 	./scripts/install-deps.sh --packaging --stamp build/.packaging-packages-checked
 	cmake -S . -B $(PACKAGE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKARVOLA_BUILD_TESTS=OFF \
-	  -DKARVOLA_BUILD_BENCH=OFF
+	  -DKARVOLA_BUILD_BENCH=OFF -DKARVOLA_DEVELOPER_MODE=OFF
 	cmake --build $(PACKAGE_DIR) -j $(JOBS)
 	rm -f $(PACKAGE_DIR)/karvola_*.deb
 	cd $(PACKAGE_DIR) && cpack -G DEB
@@ -139,7 +145,14 @@ format-check: format-tool
 	fi
 
 format-tool:
-	@command -v $(CLANG_FORMAT) >/dev/null || { echo "$(CLANG_FORMAT) not found (Debian: clang-format)" >&2; exit 1; }
+	@command -v $(CLANG_FORMAT) >/dev/null || \
+	  { echo "$(CLANG_FORMAT) not found (Debian: clang-format-$(CLANG_FORMAT_MAJOR); make deps)" >&2; exit 1; }
+	@version=$$($(CLANG_FORMAT) --version) || { echo "$(CLANG_FORMAT) --version failed" >&2; exit 1; }; \
+	major=$$(echo "$$version" | sed -n 's/.*clang-format version \([0-9]*\)\..*/\1/p'); \
+	if [ "$$major" != "$(CLANG_FORMAT_MAJOR)" ]; then \
+	  echo "$(CLANG_FORMAT) is major $${major:-unknown} ($$version); the sources are formatted with" \
+	    "clang-format $(CLANG_FORMAT_MAJOR) (Debian: clang-format-$(CLANG_FORMAT_MAJOR))" >&2; exit 1; \
+	fi
 
 clean:
 	rm -rf build

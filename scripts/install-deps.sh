@@ -28,6 +28,7 @@ packages=(
   libcurl4-openssl-dev libcpp-httplib-dev
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev fonts-liberation librsvg2-bin
   locales
+  clang-format-14  # the only major the Makefile's format targets accept
 )
 if [ -n "$fuzzing" ]; then
   packages+=(clang libclang-rt-dev)

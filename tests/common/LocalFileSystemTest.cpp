@@ -223,7 +223,6 @@ TEST_P(WriteFileAtomicallyFaults, KeepTheOldFileAndLeaveNothingBehind) {
     const TemporaryDirectory folder;
     testing::FaultyFileSystem files;
     const testing::SaveFaultScene scene(GetParam(), files, folder.path() / "saved.txt", "old content\r\n");
-    if (const auto reason = scene.skipReason()) GTEST_SKIP() << *reason;
     bool written = true;
     scene.save([&] { written = WriteFileAtomically(files, folder.path() / "saved.txt", std::string(5000, 'n')); });
     EXPECT_FALSE(written);

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <optional>
@@ -7,6 +6,7 @@
 
 #include "config/ApplicationDirectory.h"
 #include "support/FileContent.h"
+#include "support/RootPermissionGuard.h"
 #include "support/TemporaryDirectory.h"
 
 namespace karvola {
@@ -71,7 +71,7 @@ TEST_F(ApplicationDirectoryTest, AFolderIsWritableWhenItAndItsSubfoldersTakeNewF
     EXPECT_FALSE(IsWritableDirectory(bare() / "karvola")) << "a file";
     EXPECT_FALSE(IsWritableDirectory(bare() / "missing"));
 
-    if (geteuid() == 0) GTEST_SKIP() << "root writes whatever the permissions say";
+    const testing::RootPermissionGuard rootObeys;
     fs::permissions(portable() / "DataBase", fs::perms::owner_write, fs::perm_options::remove);
     EXPECT_FALSE(IsWritableDirectory(portable())) << "a read-only DataBase folder";
     fs::permissions(bare(), fs::perms::owner_write, fs::perm_options::remove);

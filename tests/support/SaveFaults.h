@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/FaultyFileSystem.h"
+#include "support/RootPermissionGuard.h"
 
 namespace karvola::testing {
 
@@ -52,7 +53,9 @@ std::map<std::string, std::string> FolderSnapshot(const std::filesystem::path& f
 // One fault arranged for a save to `target`, with `oldContent` as the file the save
 // would replace (where a link leads, for the link faults; inside the folder in the
 // file's place, for TargetIsFolder). Everything it adds stays below the target's
-// folder, whose snapshot it takes once arranged. Undone when the object goes.
+// folder, whose snapshot it takes once arranged. Undone when the object goes. A read-only
+// folder binds root too while the object lives (RootPermissionGuard), on the thread
+// that made it and on the threads and programs that thread starts meanwhile.
 class SaveFaultScene final {
 public:
     SaveFaultScene(SaveFault fault, FaultyFileSystem& files, std::filesystem::path target, std::string_view oldContent);
@@ -60,8 +63,6 @@ public:
     SaveFaultScene(const SaveFaultScene&) = delete;
     SaveFaultScene& operator=(const SaveFaultScene&) = delete;
 
-    // Why this fault cannot happen here (root ignores permissions), or nothing.
-    [[nodiscard]] std::optional<std::string> skipReason() const;
     // Runs the save under the fault; the file size limit is lowered around it only.
     void save(const std::function<void()>& action) const;
     // The file size limit a child process saving under this fault must get, or
@@ -79,6 +80,8 @@ private:
     FaultyFileSystem& m_files;
     std::filesystem::path m_target;
     std::vector<std::filesystem::path> m_lockedFolders;
+    // Root would write into the locked folders all the same.
+    std::optional<RootPermissionGuard> m_rootObeys;
     std::map<std::string, std::string> m_before;
 };
 
