@@ -7,8 +7,12 @@
 #               karvola-cli's, the service's and the fuzzing corpora's replay
 #               under ASan + UBSan at -O1 (preset asan)
 # And:
-#   make check  the full sanitizer sweep: everything, the windows and the slow
-#               tests included, under ASan + UBSan at -O2 (preset asan-full)
+#   make check  make tidy, then the full sanitizer sweep: everything, the windows
+#               and the slow tests included, under ASan + UBSan at -O2 (preset
+#               asan-full)
+#   make tidy   clang-tidy 14 with .clang-tidy's checks over every source of the
+#               project (preset tidy: its compile commands, built only as far as
+#               Qt's moc files need); a finding fails it
 #   make fuzz   builds the libFuzzer harnesses of fuzz/ with Clang (preset fuzz)
 #               and runs each for FUZZ_SECONDS (default 60) or 10 million
 #               executions, one per core; FUZZERS="dates masks" picks some.
@@ -45,7 +49,7 @@ run: build
 
 test: test-release test-asan
 
-check: test-asan-full
+check: tidy test-asan-full
 
 # The check itself, whatever the stamp says.
 deps:
@@ -79,6 +83,16 @@ test-asan: build-asan
 
 test-asan-full: build-asan-full
 	ctest --preset asan-full -j $(JOBS)
+
+TIDY_DIR := build/tidy
+CLANG_TIDY_RUNNER ?= run-clang-tidy-14
+.PHONY: tidy
+tidy:
+	./scripts/install-deps.sh --tidy --stamp build/.tidy-packages-checked
+	cmake --preset tidy
+	ninja -C $(TIDY_DIR) $$(ninja -C $(TIDY_DIR) -t targets all | grep -o '^[^:]*_autogen:' | grep -v 'CMakeFiles\|^/' | tr -d :)
+	$(CLANG_TIDY_RUNNER) -p $(TIDY_DIR) -j $(JOBS) -quiet -extra-arg=-Wno-unknown-warning-option \
+	  '$(CURDIR)/(ClientApp|app|tests|bench|fuzz)/'
 
 FUZZ_SECONDS ?= 60
 FUZZERS ?=

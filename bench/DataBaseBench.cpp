@@ -1,6 +1,5 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <cstdint>

@@ -2,7 +2,6 @@
 // rows per second, from disk to the data source files and from texts already in
 // memory to the data source text. The target is 100,000 rows per second.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <cstdint>
 #include <cstdlib>

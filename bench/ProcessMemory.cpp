@@ -22,14 +22,14 @@ std::optional<MemorySample> ReadMemory(pid_t pid) {
 }
 
 MemorySampler::MemorySampler(pid_t pid, std::chrono::milliseconds interval)
-    : m_thread([this, pid, interval](std::stop_token stop) { run(stop, pid, interval); }) {}
+    : m_thread([this, pid, interval](const std::stop_token& stop) { run(stop, pid, interval); }) {}
 
 std::vector<MemorySample> MemorySampler::samples() const {
     const std::scoped_lock lock(m_mutex);
     return m_samples;
 }
 
-void MemorySampler::run(std::stop_token stop, pid_t pid, std::chrono::milliseconds interval) {
+void MemorySampler::run(const std::stop_token& stop, pid_t pid, std::chrono::milliseconds interval) {
     const auto start = std::chrono::steady_clock::now();
     std::mutex waitMutex;
     std::condition_variable_any wake;

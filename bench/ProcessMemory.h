@@ -33,7 +33,7 @@ public:
     [[nodiscard]] std::vector<MemorySample> samples() const;
 
 private:
-    void run(std::stop_token stop, pid_t pid, std::chrono::milliseconds interval);
+    void run(const std::stop_token& stop, pid_t pid, std::chrono::milliseconds interval);
 
     mutable std::mutex m_mutex;
     std::vector<MemorySample> m_samples;

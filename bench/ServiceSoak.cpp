@@ -300,7 +300,7 @@ int main(int argc, char** argv) {
 
     // Still there, and still right.
     const bool alive = service.running();
-    if (!alive) failures.push_back("karvola-service died during the soak");
+    if (!alive) failures.emplace_back("karvola-service died during the soak");
     if (alive) {
         if (const std::string wrong = CheckProgramExchanges(target); !wrong.empty()) {
             failures.push_back("after the soak: " + wrong);
@@ -344,7 +344,7 @@ int main(int argc, char** argv) {
 
     if (alive) {
         service.signal(SIGTERM);
-        if (service.waitForExit(15s) != 0) failures.push_back("karvola-service did not stop cleanly on SIGTERM");
+        if (service.waitForExit(15s) != 0) failures.emplace_back("karvola-service did not stop cleanly on SIGTERM");
     }
     if (failed == 0 && failures.empty()) {
         std::printf(

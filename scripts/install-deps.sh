@@ -7,17 +7,20 @@
 #   --fuzzing      also Clang with its libFuzzer runtime, for make fuzz
 #   --packaging    also what make package and make package-check use: dpkg-shlibdeps
 #                  (dpkg-dev), file, and desktop-file-validate
+#   --tidy         also clang-tidy 14 and its parallel runner, for make tidy and make check
 set -euo pipefail
 
 stamp=
 fuzzing=
 packaging=
+tidy=
 while [ $# -gt 0 ]; do
   case "$1" in
     --stamp) stamp=${2:?--stamp needs a file}; shift 2 ;;
     --fuzzing) fuzzing=1; shift ;;
     --packaging) packaging=1; shift ;;
-    *) echo "usage: $0 [--stamp FILE] [--fuzzing] [--packaging]" >&2; exit 2 ;;
+    --tidy) tidy=1; shift ;;
+    *) echo "usage: $0 [--stamp FILE] [--fuzzing] [--packaging] [--tidy]" >&2; exit 2 ;;
   esac
 done
 
@@ -36,8 +39,11 @@ fi
 if [ -n "$packaging" ]; then
   packages+=(dpkg-dev file desktop-file-utils)
 fi
+if [ -n "$tidy" ]; then
+  packages+=(clang-tidy-14)  # .clang-tidy names checks of this major
+fi
 
-checked=$({ cat "${BASH_SOURCE[0]}"; echo "$fuzzing$packaging"; } | sha256sum)
+checked=$({ cat "${BASH_SOURCE[0]}"; echo "$fuzzing$packaging$tidy"; } | sha256sum)
 checked=${checked%% *}
 if [ -n "$stamp" ] && [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$checked" ]; then
   exit 0

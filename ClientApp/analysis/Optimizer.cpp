@@ -114,7 +114,7 @@ std::string Optimizer::hint() const {
     return m_hint;
 }
 
-void Optimizer::setHint(std::string hint) {
+void Optimizer::setHint(const std::string& hint) {
     {
         const std::lock_guard lock(m_mutex);
         m_hint = hint;

@@ -64,7 +64,7 @@ public:
 private:
     class Context;
     void run(OptimizerTask& task);
-    void setHint(std::string hint);
+    void setHint(const std::string& hint);
 
     OptimizationFlags& m_flags;
     TerminalSink& m_sink;

@@ -1,7 +1,7 @@
 #include "common/NumberTexts.h"
 
 #include <langinfo.h>
-#include <locale.h>
+#include <locale.h>  // NOLINT(modernize-deprecated-headers): POSIX newlocale and uselocale
 
 #include <algorithm>
 #include <array>

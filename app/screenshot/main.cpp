@@ -76,7 +76,7 @@ void TypeLine(QComboBox& commandLine, const QString& line) {
 // The pictures of one run: each saved or reported, the run failing when one was not.
 class Pictures final {
 public:
-    explicit Pictures(QDir folder) : m_folder(std::move(folder)) {}
+    explicit Pictures(const QDir& folder) : m_folder(folder) {}
 
     void save(QWidget& window, const char* name) {
         QApplication::processEvents();  // laid out and drawn
@@ -199,7 +199,8 @@ void SaveWindows(TForm1& window, const std::filesystem::path& home, Pictures& pi
 
 // Types the upcoming line and pictures the window once the service's matches
 // are listed; `done` is called either way.
-void SaveUpcomingMatches(TForm1& window, Pictures& pictures, const QString& line, std::function<void(bool)> done) {
+void SaveUpcomingMatches(TForm1& window, Pictures& pictures, const QString& line,
+                         const std::function<void(bool)>& done) {
     karvola::ui::TUpcomingMatchesDisplayForm& upcoming = window.upcomingMatches();
     auto* timeout = new QTimer(&window);
     timeout->setSingleShot(true);

@@ -331,7 +331,7 @@ KarvolaService::KarvolaService(ContentFolder& content, RequestLog& log, ServiceL
         }
     });
     server.set_exception_handler(
-        [&log](const httplib::Request&, httplib::Response& response, std::exception_ptr failure) {
+        [&log](const httplib::Request&, httplib::Response& response, const std::exception_ptr& failure) {
             response.status = 500;
             try {
                 std::rethrow_exception(failure);

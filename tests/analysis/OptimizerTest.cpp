@@ -111,7 +111,7 @@ TEST(Optimizer, AThreadThatCannotStartLeavesTheFlagCleared) {
     OptimizationFlags flags;
     FlagWatchingSink sink(flags);
     ChangeObserver nobody;
-    Optimizer optimizer(flags, sink, nobody, [](std::function<void()>) -> std::thread {
+    Optimizer optimizer(flags, sink, nobody, [](const std::function<void()>&) -> std::thread {
         throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
     });
     optimizer.start(EmptyRangeJob());

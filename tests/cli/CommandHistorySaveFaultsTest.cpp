@@ -13,6 +13,7 @@
 // The terminal library under the line editor (libtinfo) keeps a few bytes of the
 // terminal descriptions that the editors of these tests read until the process
 // ends; LeakSanitizer is told they are not ours.
+// NOLINTNEXTLINE(bugprone-reserved-identifier): the name LeakSanitizer looks for
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libtinfo.so\n";
 }

@@ -87,12 +87,14 @@ std::vector<std::string> MalformedRequests() {
         "POST /download_upcomings_service.php HTTP/1.1\r\nContent-Length: 5\r\nContent-Length: 900000\r\n\r\nabc",
         "POST /download_upcomings_service.php HTTP/1.1\r\nContent-Length: 10\r\n\r\nshort",
         "POST /download_upcomings_service.php HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n",
+        // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one request written over two lines
         "POST /download_upcomings_service.php HTTP/1.0\r\nContent-Type: multipart/form-data; boundary=x\r\n"
         "Content-Length: 20\r\n\r\n--x\r\n--x--\r\n\r\n\r\n",
         "GET /" + std::string(20000, 'a') + " HTTP/1.1\r\n\r\n",
         "GET /referals.txt HTTP/1.1\r\nX: " + std::string(20000, 'b') + "\r\n\r\n",
         "\0\0\0\0GET /referals.txt HTTP/1.1\r\n\r\n"s,
-        "\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03",
+        // A TLS hello, whole: its NULs too.
+        "\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03"s,
     };
     std::mt19937 random(20261210);
     std::uniform_int_distribution<int> byte(0, 255);

@@ -216,7 +216,7 @@ TEST(ServiceRoutes, AStoppedServiceRefusesConnections) {
 
 TEST(ServiceRoutes, ReadsTheContentFolderAgainWhenAFileChanges) {
     const RunningService service;
-    const auto content = service.content();
+    const auto& content = service.content();
 
     WriteFileContent(content / "referals.txt", "[ID]XX[/ID][LINK]empty[/LINK]\r\n");
     EXPECT_EQ(BodyOf(Exchange(service.port(), Get("/referals.txt"))), "[ID]XX[/ID][LINK]empty[/LINK]\r\n");

@@ -69,7 +69,7 @@ private slots:
 
     // Add Item opens "Add Event", which takes one bet after another until Close.
     void addWritesEachBetIntoTheBlankRow() {
-        QTimer::singleShot(0, this, [this] {
+        QTimer::singleShot(0, this, [] {
             auto* dialog = qobject_cast<TAddEventForm*>(QApplication::activeModalWidget());
             QVERIFY(dialog != nullptr);
             QCOMPARE(dialog->windowTitle(), QStringLiteral("Add Event"));

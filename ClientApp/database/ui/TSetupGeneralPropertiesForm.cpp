@@ -34,7 +34,7 @@ TSetupGeneralPropertiesForm::TSetupGeneralPropertiesForm(GeneralProperties& prop
     tabs->addTab(page, QStringLiteral("Properties"));
     tabs->tabBar()->setFocusPolicy(Qt::NoFocus);  // one page: nothing to switch to
     auto* grid = new QGridLayout(page);
-    const auto addEdit = [this, page, grid](int row, QLabel*& label, const char* caption, const char* name) {
+    const auto addEdit = [page, grid](int row, QLabel*& label, const char* caption, const char* name) {
         label = new QLabel(QString::fromLatin1(caption), page);
         auto* edit = new QLineEdit(page);
         edit->setObjectName(QString::fromLatin1(name));

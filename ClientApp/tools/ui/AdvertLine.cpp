@@ -72,11 +72,11 @@ void AdvertLine::startDownload() {
             body = m_http.Get(url);
         } catch (...) {  // no advert this time; the next attempt comes a period later
         }
-        m_queuedCalls->post([this, body = std::move(body)]() mutable { downloadFinished(std::move(body)); });
+        m_queuedCalls->post([this, body = std::move(body)] { downloadFinished(body); });
     });
 }
 
-void AdvertLine::downloadFinished(std::optional<std::string> body) {
+void AdvertLine::downloadFinished(const std::optional<std::string>& body) {
     m_downloadDone = true;
     if (const auto advert = m_ticker.downloaded(body)) show(*advert);
     emit downloadEnded();

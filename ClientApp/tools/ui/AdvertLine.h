@@ -64,7 +64,7 @@ protected:
 
 private:
     void startDownload();
-    void downloadFinished(std::optional<std::string> body);
+    void downloadFinished(const std::optional<std::string>& body);
     void show(const Advert& advert);
     void setClickable(bool clickable);
 

@@ -174,8 +174,8 @@ void TValidateStrategyForm::refuse(QLineEdit* edit, const QString& caption, cons
     edit->selectAll();
 }
 
-void TValidateStrategyForm::choose(ValidationRequest request) {
-    m_request = std::move(request);
+void TValidateStrategyForm::choose(const ValidationRequest& request) {
+    m_request = request;
     accept();
 }
 

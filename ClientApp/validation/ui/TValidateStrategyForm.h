@@ -35,7 +35,7 @@ private:
     std::optional<int> count(QLineEdit* edit, const QString& caption, int most);
     std::optional<double> span(QLineEdit* edit);
     void refuse(QLineEdit* edit, const QString& caption, const QString& text);
-    void choose(ValidationRequest request);
+    void choose(const ValidationRequest& request);
 
     MessageBoxes& m_boxes;
     std::optional<ValidationRequest> m_request;
