@@ -16,16 +16,14 @@
 #include <array>
 #include <cassert>
 #include <cmath>
-#include <exception>
 #include <limits>
-#include <mutex>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "analysis/WvectorRule.h"
 #include "analysis/WvectorSearch.h"
+#include "common/ParallelWork.h"
+#include "common/ProgressThrottle.h"
 
 namespace karvola {
 
@@ -191,58 +189,52 @@ class SharedSearch {
 public:
     SharedSearch(const SearchInput& input, const SearchTables& tables, std::atomic<bool>& breakRequested,
                  SearchObserver& observer)
-        : m_input(input), m_tables(tables), m_breakRequested(breakRequested), m_observer(observer) {}
+        : m_input(input),
+          m_tables(tables),
+          m_observer(observer),
+          m_blocks(tables.blocks.size(), 1, breakRequested),
+          m_progress([&observer](int percent) { observer.progressChanged(percent); }) {}
 
     // The next block to search, or none when all are taken or a break stops the search.
     bool takeBlock(std::size_t& block) {
-        if (m_stopped.load(std::memory_order_relaxed)) return false;
-        if (m_breakRequested.load() && m_breakRequested.exchange(false)) {
-            m_stopped = true;
-            return false;
-        }
-        block = m_nextBlock.fetch_add(1, std::memory_order_relaxed);
-        return block < m_tables.blocks.size();
+        WorkShare::Chunk chunk;
+        if (!m_blocks.take(chunk)) return false;
+        block = chunk.first;
+        return true;
     }
 
     void blockDone() {
         const std::size_t done = m_blocksDone.fetch_add(1, std::memory_order_relaxed) + 1;
-        const int percent = static_cast<int>(done * 100 / m_tables.blocks.size());
-        if (percent <= m_reportedPercent.load(std::memory_order_relaxed)) return;
-        // Under the lock, so that the observer sees the percentages in order.
-        const std::lock_guard lock(m_mutex);
-        if (percent <= m_reportedPercent.load(std::memory_order_relaxed)) return;
-        m_reportedPercent.store(percent, std::memory_order_relaxed);
-        m_observer.progressChanged(percent);
+        m_progress.update(static_cast<int>(done * 100 / m_tables.blocks.size()));
     }
 
     // The highest score accepted by any thread so far: a candidate strictly
     // below it cannot win, wherever it lies in the grid.
     [[nodiscard]] float bestScore() const { return m_bestScore.load(std::memory_order_relaxed); }
 
+    // Under the progress's lock: the observer gets one call at a time.
     void accepted(const LocalBest& candidate) {
-        const std::lock_guard lock(m_mutex);
-        if (!before(candidate, m_best)) return;
-        m_best = candidate;
-        m_bestScore.store(candidate.score, std::memory_order_relaxed);
-        m_observer.bestChanged(candidate.vector);
+        m_progress.exclusive([&] {
+            if (!before(candidate, m_best)) return;
+            m_best = candidate;
+            m_bestScore.store(candidate.score, std::memory_order_relaxed);
+            m_observer.bestChanged(candidate.vector);
+        });
     }
 
-    [[nodiscard]] bool stopped() const { return m_stopped.load(); }
+    [[nodiscard]] bool stopped() const { return m_blocks.stopped(); }
     [[nodiscard]] const SearchInput& input() const { return m_input; }
     [[nodiscard]] const SearchTables& tables() const { return m_tables; }
 
 private:
     const SearchInput& m_input;
     const SearchTables& m_tables;
-    std::atomic<bool>& m_breakRequested;
     SearchObserver& m_observer;
-    std::atomic<bool> m_stopped{false};
-    std::atomic<std::size_t> m_nextBlock{0};
+    WorkShare m_blocks;
     std::atomic<std::size_t> m_blocksDone{0};
-    std::atomic<int> m_reportedPercent{-1};
+    ProgressThrottle m_progress;
     std::atomic<float> m_bestScore{0.0f};
-    std::mutex m_mutex;
-    LocalBest m_best;
+    LocalBest m_best;  // guarded by m_progress's lock
 };
 
 // One worker: searches blocks until none is left, keeping its first-best.
@@ -383,30 +375,8 @@ SearchOutcome FastWvectorSearch(const SearchInput& input, std::atomic<bool>& bre
     searchers.reserve(workers);
     for (unsigned w = 0; w < workers; ++w) searchers.emplace_back(shared);
 
-    // The calling thread is the first worker; nothing may escape the others.
-    std::vector<std::exception_ptr> failures(workers);
-    auto work = [&](unsigned w) {
-        try {
-            searchers[w].run();
-        } catch (...) {
-            failures[w] = std::current_exception();
-        }
-    };
-    // A thread that cannot be started leaves its blocks to the others.
-    std::vector<std::thread> pool;
-    pool.reserve(workers - 1);
-    for (unsigned w = 1; w < workers; ++w) {
-        try {
-            pool.emplace_back(work, w);
-        } catch (const std::system_error&) {
-            break;
-        }
-    }
-    work(0);
-    for (std::thread& thread : pool) thread.join();
-    for (const std::exception_ptr& failure : failures) {
-        if (failure) std::rethrow_exception(failure);
-    }
+    // A worker whose thread cannot be started keeps the empty best.
+    RunOnThreads(workers, [&searchers](unsigned w) { searchers[w].run(); });
 
     if (shared.stopped()) return SearchOutcome{};
 

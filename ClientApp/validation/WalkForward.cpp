@@ -5,6 +5,7 @@
 
 #include "analysis/WvectorRule.h"
 #include "analysis/WvectorSearch.h"
+#include "common/ProgressThrottle.h"
 
 namespace karvola {
 
@@ -29,22 +30,20 @@ std::span<const basic_record_t> positions(std::span<const basic_record_t> range,
 class FoldProgress final : public SearchObserver {
 public:
     FoldProgress(WalkForwardObserver& observer, long long done, long long size, long long total)
-        : m_observer(observer), m_done(done), m_size(size), m_total(total) {}
+        : m_done(done),
+          m_size(size),
+          m_total(total),
+          m_throttle([&observer](int percent) { observer.progressChanged(percent); }) {}
 
     void progressChanged(int percent) override {
-        const auto overall = static_cast<int>((m_done * 100 + m_size * percent) / m_total);
-        if (overall > m_reported) {
-            m_reported = overall;
-            m_observer.progressChanged(overall);
-        }
+        m_throttle.update(static_cast<int>((m_done * 100 + m_size * percent) / m_total));
     }
 
 private:
-    WalkForwardObserver& m_observer;
     long long m_done;
     long long m_size;
     long long m_total;
-    int m_reported = -1;
+    ProgressThrottle m_throttle;
 };
 
 // A bankroll staked with a fixed fraction per fold, as sim stakes it.
