@@ -144,6 +144,11 @@ std::vector<std::string> FootballDataImportLines(const FootballDataImportReport&
                                                  const std::string& dataSource) {
     std::vector<std::string> lines;
     for (const auto& problem : report.problems) lines.push_back(FormatFootballDataProblem(problem));
+    if (report.recordsWritten == 0) {
+        lines.push_back("Error : No match could be imported from " + std::to_string(report.rowsRead) + " rows of " +
+                        std::to_string(report.filesRead) + " files; nothing was written to '" + dataSource + "'.");
+        return lines;
+    }
     lines.push_back("Data source '" + dataSource + "': " + std::to_string(report.recordsWritten) + " matches, " +
                     std::to_string(report.offersWritten) + " offers of " + std::to_string(report.bookmakers.size()) +
                     " bookmakers, from " + std::to_string(report.rowsRead) + " rows of " +
@@ -448,6 +453,9 @@ FootballDataImportReport ImportFootballData(FileSystem& files, const std::vector
         if (!content) throw FootballDataImportError("Cannot read " + inQuotes(file.string()));
         importer.addFile(file, *content);
     }
+    // Nothing usable read (a file that is not football-data's, say): the old data
+    // source stays as it is rather than being replaced by an empty one.
+    if (importer.report().recordsWritten == 0) return importer.report();
 
     // Both files are on the disk before either replaces its old self, so that a
     // failure leaves the old pair rather than a new data source with an old

@@ -50,7 +50,8 @@ struct FootballDataImportReport {
 std::string FormatFootballDataProblem(const FootballDataProblem& problem);
 
 // What the terminal shows of an import into the data source: a line per problem,
-// then "Data source 'SOURCE': N matches, M offers of B bookmakers, from R rows of F files."
+// then "Data source 'SOURCE': N matches, M offers of B bookmakers, from R rows of F files.",
+// or an error line when no match was imported and nothing written.
 std::vector<std::string> FootballDataImportLines(const FootballDataImportReport& report, const std::string& dataSource);
 
 // An input that cannot be read, a folder without CSV files, or a target that
@@ -102,7 +103,8 @@ std::vector<std::filesystem::path> ListFootballDataFiles(const std::vector<std::
 
 // Imports the inputs (files and folders, as ListFootballDataFiles has them) into
 // the data source file and its descriptor beside it (the same name with
-// ".desc"), each replaced whole or not at all.
+// ".desc"), each replaced whole or not at all. An import without a single
+// match writes nothing (the report's recordsWritten is 0).
 FootballDataImportReport ImportFootballData(FileSystem& files, const std::vector<std::filesystem::path>& inputs,
                                             const std::filesystem::path& dataSource,
                                             const FootballDataImportOptions& options = {});

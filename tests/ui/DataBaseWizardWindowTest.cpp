@@ -123,6 +123,28 @@ private slots:
         QCOMPARE(offered, QString::fromStdString(source.string()));
     }
 
+    // A file that is not football-data's: the error box, the old data source
+    // untouched, and no offer to go on in the wizard.
+    void anImportWithoutAMatchKeepsTheOldSourceAndOffersNoWizard() {
+        const auto csv = m_main.folder() / "other.csv";
+        karvola::testing::WriteFileContent(csv, "Date,Home,Away\r\n09/08/2019,Liverpool,Norwich\r\n");
+        const auto source = m_main.folder() / "kept.txt";
+        karvola::testing::WriteFileContent(source, "old source");
+        karvola::testing::WriteFileContent(m_main.folder() / "kept.desc", "B365\r\n");
+        m_main.window().footballDataImport().setChoosers(
+            [&csv](QWidget*, const QString&) { return QStringList{QString::fromStdString(csv.string())}; },
+            [&source](QWidget*, const karvola::ui::DataSourceFileRequest&) {
+                return QString::fromStdString(source.string());
+            });
+        m_main.window().ImportFootballDataMenuItemClick();
+        QCOMPARE(m_main.boxes().captions, QStringList{QStringLiteral("Error")});
+        QCOMPARE(m_main.boxes().texts, QStringList{QStringLiteral("No match could be imported; nothing was written "
+                                                                  "to '%1'.")
+                                                       .arg(QString::fromStdString(source.string()))});
+        QCOMPARE(karvola::testing::ReadFileContent(source), std::string("old source"));
+        QCOMPARE(karvola::testing::ReadFileContent(m_main.folder() / "kept.desc"), std::string("B365\r\n"));
+    }
+
 private:
     MainWindowFixture m_main;
 };

@@ -441,6 +441,45 @@ TEST(ImportFootballDataTest, FailsBeforeWritingAnything) {
     EXPECT_FALSE(fs::exists(folder.path() / "no"));
 }
 
+// Files that give no match, each into an existing pair and into a new name: the
+// old pair stays byte for byte, no new file appears, and the last line says why
+// (a file without a usable header is skipped whole: none of its rows is read).
+TEST(ImportFootballDataTest, AnImportWithoutAMatchWritesNothing) {
+    const struct {
+        const char* what;
+        std::string csv;
+        const char* rowsAndFiles;
+    } cases[] = {
+        {"no Div, League or Country column", "Date,HomeTeam,AwayTeam\nE0,09/08/2019,A,B\n", "0 rows of 1 files"},
+        {"the header alone", "Div,Date,HomeTeam,AwayTeam\n", "0 rows of 1 files"},
+        {"a separator other than a comma", "Div;Date;HomeTeam;AwayTeam\nE0;09/08/2019;A;B\n", "0 rows of 1 files"},
+        {"rows without a date", "Div,Date,HomeTeam,AwayTeam\nE0,,A,B\nE0,31/02/2019,C,D\n", "2 rows of 1 files"},
+    };
+    for (const auto& c : cases) {
+        const TemporaryDirectory folder;
+        const fs::path csv = folder.path() / "a.csv";
+        WriteFileContent(csv, c.csv);
+        const fs::path existing = folder.path() / "source.txt";
+        WriteFileContent(existing, "old");
+        WriteFileContent(folder.path() / "source.desc", "OLD\r\n");
+        const fs::path fresh = folder.path() / "new.txt";
+
+        LocalFileSystem files;
+        for (const fs::path& target : {existing, fresh}) {
+            const auto report = ImportFootballData(files, {csv}, target);
+            EXPECT_EQ(report.recordsWritten, 0U) << c.what;
+            EXPECT_EQ(FootballDataImportLines(report, target.string()).back(),
+                      "Error : No match could be imported from " + std::string(c.rowsAndFiles) +
+                          "; nothing was written to '" + target.string() + "'.")
+                << c.what;
+        }
+        EXPECT_EQ(ReadFileContent(existing), "old") << c.what;
+        EXPECT_EQ(ReadFileContent(folder.path() / "source.desc"), "OLD\r\n") << c.what;
+        EXPECT_FALSE(fs::exists(fresh)) << c.what;
+        EXPECT_FALSE(fs::exists(folder.path() / "new.desc")) << c.what;
+    }
+}
+
 // ---------------------------------------------------------------------------
 // The real files
 

@@ -49,6 +49,13 @@ std::optional<std::string> FootballDataImportAction::run(QWidget* parent) {
         const WaitCursor busy;
         const FootballDataImportReport report = ImportFootballData(m_files, inputs, source);
         for (const auto& line : FootballDataImportLines(report, source)) m_terminal.appendLine(line);
+        if (report.recordsWritten == 0) {
+            // Nothing to go on with in the wizard: the old data source, if any, is untouched.
+            m_boxes.inform(
+                parent, QStringLiteral("Error"),
+                QStringLiteral("No match could be imported; nothing was written to '%1'.").arg(Text(source)));
+            return std::nullopt;
+        }
         return source;
     } catch (const std::exception& error) {
         m_boxes.inform(parent, QStringLiteral("Error"), Text(error.what()));
