@@ -74,10 +74,15 @@ bool DataSourceToDataBase::isSelected(const std::string& name) const {
     return std::find(m_selectedBookmakers.begin(), m_selectedBookmakers.end(), name) != m_selectedBookmakers.end();
 }
 
-// Whether the record starting there has the key: its first three lines joined.
+// Whether the record starting there has the key: its first three lines joined
+// by the line end, which no line holds.
 bool DataSourceToDataBase::keyAt(std::size_t recordStart, std::string_view key) const {
     std::size_t position = recordStart;
     for (int line = 0; line < 3; ++line) {
+        if (line > 0) {
+            if (!key.starts_with(kLineEnd)) return false;
+            key.remove_prefix(kLineEnd.size());
+        }
         const std::size_t end = m_content.find(kLineEnd, position);
         const std::string_view piece(m_content.data() + position, end - position);
         if (key.substr(0, piece.size()) != piece) return false;
@@ -89,8 +94,12 @@ bool DataSourceToDataBase::keyAt(std::size_t recordStart, std::string_view key) 
 
 bool DataSourceToDataBase::isNewKey(const DataSourceReader& source) {
     const data_source_record_t& record = source.record();
+    // Joined without a separator, "100" "1A" "B" would be "1001" "A" "B", a
+    // different match taken for a repeat.
     m_key.assign(record.timestamp);
+    m_key.append(kLineEnd);
     m_key.append(record.team1);
+    m_key.append(kLineEnd);
     m_key.append(record.team2);
     // Open addressing, at most three quarters full.
     if ((m_keyCount + 1) * 4 > m_keys.size() * 3) {
