@@ -127,6 +127,7 @@ void UpcomingListing::fill(std::vector<UpcomingDecisionEntry> decisions, const U
         row.odds0 = record.m_odds0;
         row.odds2 = record.m_odds2;
         row.decision = entry.decision;
+        row.match = entry.index;
         m_rows.push_back(std::move(row));
     }
 }
@@ -141,13 +142,11 @@ UpcomingDetails UpcomingListing::details(std::size_t position, const UpcomingMat
     details.maxOdds = {"Max Odds 1 = " + row.odds1, "Max Odds 0 = " + row.odds0, "Max Odds 2 = " + row.odds2};
     details.backed = BackedOutcomes(row.decision);
     details.stakes = StakeTexts(row.decision, row.odds1, row.odds0, row.odds2);
-    // By teams, as the list knows its matches: the same teams twice show the first one's bookmakers.
+    // The row's own match: the same teams may play twice in one list (home and
+    // away a week apart), each with its own bookmakers.
     const auto& domain = model.researchDomain();
-    const auto first = std::find_if(m_decisions.begin(), m_decisions.end(), [&](const UpcomingDecisionEntry& entry) {
-        return entry.index < domain.size() && domain[entry.index].m_teams == row.teams;
-    });
-    if (first != m_decisions.end()) {
-        const auto& record = domain[first->index];
+    if (row.match < domain.size()) {
+        const auto& record = domain[row.match];
         details.bookmakers = {record.m_bookmakers1, record.m_bookmakers0, record.m_bookmakers2};
     }
     return details;

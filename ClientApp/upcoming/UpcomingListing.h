@@ -49,6 +49,7 @@ struct UpcomingRow {
     std::string odds0;
     std::string odds2;
     UpcomingDecision decision = UpcomingDecision::Bet1;
+    std::size_t match = 0;  // its record in the research domain the list was filled from
 
     // What a hidden match is remembered by.
     [[nodiscard]] std::string key() const { return start + "&" + teams; }
@@ -80,8 +81,8 @@ public:
     [[nodiscard]] const std::vector<UpcomingRow>& rows() const { return m_rows; }
     [[nodiscard]] const std::vector<std::string>& hiddenMatches() const { return m_hidden; }
 
-    // The details of the row at the position; the bookmakers are those of the
-    // first decision whose match has the row's teams.
+    // The details of the row at the position, the bookmakers of its own match
+    // among them (not those of another match of the same teams).
     [[nodiscard]] UpcomingDetails details(std::size_t position, const UpcomingMatchDBMS& model) const;
 
     // Hides the match of the row at the position for the rest of the run and

@@ -89,11 +89,13 @@ TEST_F(UpcomingListingTest, RowsShowTheDecisionsWithTheirLocalStart) {
     EXPECT_EQ(threeWay.stakes, std::nullopt);
 }
 
-TEST_F(UpcomingListingTest, DetailsOfTheSameTeamsShowTheFirstMatchsBookmakers) {
+// The same teams twice in one list: each row shows its own match's bookmakers,
+// not those of the first match with that Teams text.
+TEST_F(UpcomingListingTest, DetailsOfTheSameTeamsShowEachMatchsOwnBookmakers) {
     listing.fill({{2, UpcomingDecision::Bet1}, {0, UpcomingDecision::Bet2}}, model);
-    const UpcomingDetails later = listing.details(1, model);
-    EXPECT_EQ(later.dateTime, "14/11/2023, 22:13");  // the clicked row's own texts ...
-    EXPECT_EQ(later.bookmakers[0], Names{"PS"});     // ... the bookmakers of the first decision with those teams
+    const UpcomingDetails earlier = listing.details(1, model);
+    EXPECT_EQ(earlier.dateTime, "14/11/2023, 22:13");
+    EXPECT_EQ(earlier.bookmakers[0], (Names{"B365", "PS"}));
     EXPECT_EQ(listing.details(0, model).bookmakers[0], Names{"PS"});
 }
 
