@@ -84,7 +84,9 @@ std::optional<int> parseTime(std::string_view text) {
     return *hour * 60 + *minute;
 }
 
-// Goals as a whole number; spreadsheet copies write them as "2.0".
+// Goals as a whole number; spreadsheet copies write them as "2.0". No more than
+// the data source's goals lines hold (a signed 32-bit number): a larger count
+// would make the whole source fail to convert.
 std::optional<unsigned> parseGoals(std::string_view text) {
     if (const auto point = text.find('.'); point != std::string_view::npos) {
         const std::string_view fraction = text.substr(point + 1);
@@ -94,6 +96,7 @@ std::optional<unsigned> parseGoals(std::string_view text) {
     unsigned goals = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), goals);
     if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if (goals > static_cast<unsigned>(std::numeric_limits<int>::max())) return std::nullopt;
     return goals;
 }
 

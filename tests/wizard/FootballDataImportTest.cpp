@@ -317,6 +317,23 @@ TEST(FootballDataImporterTest, ReportsAndSkipsUnusableRows) {
     EXPECT_EQ(imported.descriptor, "BW\r\n");
 }
 
+// Goals are kept as the data source's signed 32-bit lines: a count beyond them
+// would have the whole source refused by the conversion, so the row is refused here.
+TEST(FootballDataImporterTest, RefusesGoalsBeyondTheDataSourcesNumbers) {
+    const imported_t imported = importOne(
+        "Div,Date,Time,HomeTeam,AwayTeam,FTHG,FTAG\n"
+        "E0,09/08/2019,00:00,A,B,2147483647,0\n"
+        "E0,09/08/2019,00:00,C,D,2147483648,0\n"
+        "E0,09/08/2019,00:00,E,F,1,4294967295\n"
+        "E0,09/08/2019,00:00,G,H,1,4294967296.0\n");
+    EXPECT_EQ(imported.dataSource, record(kAugust9, "A", "B", "2147483647\r\n0\r\n"));
+    std::vector<std::string> problems;
+    for (const auto& problem : imported.report.problems) problems.push_back(FormatFootballDataProblem(problem));
+    EXPECT_EQ(problems, (std::vector<std::string>{"f.csv:3: home goals \"2147483648\" are no number of goals",
+                                                  "f.csv:4: away goals \"4294967295\" are no number of goals",
+                                                  "f.csv:5: away goals \"4294967296.0\" are no number of goals"}));
+}
+
 TEST(FootballDataImporterTest, SkipsAFileWithoutTheColumnsItNeeds) {
     const imported_t imported = import({{"odd.csv", "\n,,\nDiv,Date,Team1,Team2\nE0,09/08/2019,A,B\n"},
                                         {"empty.csv", ""},
