@@ -78,6 +78,9 @@ DataBaseCreationResult RunConversion(const DataBaseCreationRequest& request, std
     // race with another program) gets here, and the new base stays, reported.
     if (!descriptor->commit()) return failed(kNoDescriptor);
     line("Database '" + request.baseFileName + "' has been successful created.");
+    if (const std::size_t unscored = converter.unscoredLeftOut(); unscored > 0) {
+        line(std::to_string(unscored) + " matches without a score were left out.");
+    }
     if (reports.statusLabel) reports.statusLabel("");
     return {DataBaseCreationResult::Outcome::Created, {}};
 }

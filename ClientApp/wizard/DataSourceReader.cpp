@@ -87,7 +87,9 @@ bool DataSourceReader::ReadRecord() {
     if (!m_line.empty() && m_line.front() == '*') {
         readRequiredLine("Invalid data source file6_1");
         m_record.result = "0";
+        m_record.played = false;
     } else {
+        m_record.played = true;
         constexpr std::int64_t kMinGoals = std::numeric_limits<int>::min();
         constexpr std::int64_t kMaxGoals = std::numeric_limits<int>::max();
         const std::int64_t home = requireWholeNumber(m_line, m_lineNumber, kMinGoals, kMaxGoals);

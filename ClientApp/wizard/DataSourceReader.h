@@ -23,6 +23,7 @@ struct data_source_record_t {
     std::string team1;
     std::string team2;
     std::string result;  // "1", "0" or "2"; "0" for a match not played ("*" goals)
+    bool played = true;  // false for "*" goals: the match has no score yet
     std::vector<bukm_element_t> offers;
 };
 

@@ -192,6 +192,8 @@ bool DataSourceToDataBase::Convert() {
 
         const std::size_t length = m_content.size();
         std::size_t counter = 0;
+        std::size_t scored = 0;
+        m_unscoredLeftOut = 0;
         const std::time_t start = m_clock.now();
         DataSourceReader source(m_content);
         while (source.ReadRecord()) {
@@ -205,6 +207,12 @@ bool DataSourceToDataBase::Convert() {
                 counter = 0;
                 showEstimate(source.position(), length, start);
             }
+
+            if (!source.record().played) {
+                ++m_unscoredLeftOut;
+                continue;
+            }
+            ++scored;
 
             float best1 = 0.0F;
             float best0 = 0.0F;
@@ -237,7 +245,8 @@ bool DataSourceToDataBase::Convert() {
         }
 
         // A base without matches could not be loaded: there is no success to report.
-        if (m_keyCount == 0) throw std::logic_error(kNoMatchWithOdds);
+        if (m_keyCount == 0)
+            throw std::logic_error(scored == 0 && m_unscoredLeftOut > 0 ? kNoMatchWithScore : kNoMatchWithOdds);
         flushOutput(true);
         if (!m_base->flush()) throwBadBase("Unable to write data base file");
         if (m_beforeCommit) m_beforeCommit();

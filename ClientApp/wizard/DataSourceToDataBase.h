@@ -32,6 +32,9 @@ public:
     // Why a data source in which no match has odds of the selected bookmakers
     // makes no data base.
     static constexpr const char* kNoMatchWithOdds = "No match of the data source has odds of the selected bookmakers";
+    // Why a data source of matches not played yet (a fixture list) makes no data base.
+    static constexpr const char* kNoMatchWithScore =
+        "No match of the data source has a score: a fixture list is for the upcoming matches";
 
     DataSourceToDataBase(FileSystem& files, const Clock& clock);
 
@@ -57,6 +60,9 @@ public:
     // malformed source or a base that cannot be written. Until it returns true
     // nothing is written under the base's name.
     bool Convert();
+    // The matches without a score ("*" goals) the last conversion left out: they
+    // would count as draws in every backtest.
+    [[nodiscard]] std::size_t unscoredLeftOut() const { return m_unscoredLeftOut; }
 
 private:
     void writeRecord(const DataSourceReader& source, std::string_view odds1, std::string_view odds0,
@@ -94,6 +100,7 @@ private:
     // The keys written so far, the base being written and the output not yet written.
     std::vector<KeySlot> m_keys;
     std::size_t m_keyCount = 0;
+    std::size_t m_unscoredLeftOut = 0;
     std::string m_key;
     std::unique_ptr<ReplacementFile> m_base;
     std::string m_output;

@@ -67,6 +67,29 @@ TEST_F(DataBaseCreationTest, CreatedBaseGetsItsDescriptorAndTheTerminalLine) {
     EXPECT_EQ(FolderEntries(folder.path()), (std::vector<std::string>{"source.txt", "top.desc", "top.txt"}));
 }
 
+// A match not played yet ("*" goals) would count as a draw in every backtest:
+// it stays out of the base, and the terminal says how many did.
+TEST_F(DataBaseCreationTest, MatchesWithoutAScoreAreLeftOutAndCounted) {
+    const std::string fixture = SourceRecord("1239062500", "Spurs", "Fulham", "*", "*", {"WH", "2.0", "3.3", "4.0"});
+    WriteFileContent(
+        folder.path() / "source.txt",
+        SourceRecord("1239062400", "Arsenal", "Chelsea", "2", "1", {"WH", "1.6", "3.3", "6.0"}) + fixture + fixture);
+    EXPECT_EQ(run().outcome, Outcome::Created);
+    EXPECT_EQ(ReadFileContent(basePath()), CrLfLines({"07/04/2009", "England, Premier League", "Arsenal", "Chelsea",
+                                                      "1.6", "3.3", "6.0", "1", "0"}));
+    EXPECT_EQ(terminal.lines(),
+              (std::vector<std::string>{"Database '" + basePath().string() + "' has been successful created.",
+                                        "2 matches without a score were left out."}));
+
+    // A fixture list alone makes no base, and says why rather than blaming the bookmakers.
+    WriteFileContent(folder.path() / "source.txt", fixture);
+    WriteFileContent(basePath(), kOldBase);
+    const DataBaseCreationResult fixturesOnly = run();
+    EXPECT_EQ(fixturesOnly.outcome, Outcome::Failed);
+    EXPECT_EQ(fixturesOnly.error, DataSourceToDataBase::kNoMatchWithScore);
+    EXPECT_EQ(ReadFileContent(basePath()), kOldBase);
+}
+
 TEST_F(DataBaseCreationTest, StoppedCreationLeavesNoBaseBehind) {
     std::filesystem::remove(basePath());
     stop = true;
