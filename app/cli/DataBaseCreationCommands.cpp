@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "config/TimeZones.h"
+#include "wizard/BettingExchanges.h"
 #include "wizard/DataBaseCreation.h"
 #include "wizard/FootballDataImport.h"
 
@@ -69,7 +70,12 @@ void DataBaseCreationCommands::convert(std::string_view arguments) {
             m_hooks.messageBox("Fatal Error", "This data source file has no descriptor file .desc");
             return;
         }
-        request.bookmakers = *descriptor;
+        // The exchanges only by name: their prices are not a bookmaker's offer.
+        std::vector<std::string> exchanges;
+        request.bookmakers = WithoutBettingExchanges(*descriptor, exchanges);
+        for (const std::string& exchange : exchanges) {
+            m_sink.appendLine(exchange + " is a betting exchange, left out of all: name it to convert its prices.");
+        }
     } else {
         request.bookmakers.assign(words.begin() + 3, words.end());
         for (const auto& name : request.bookmakers) {

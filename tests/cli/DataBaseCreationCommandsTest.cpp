@@ -84,6 +84,28 @@ TEST_F(DataBaseCreationCommandsTest, ImportThenConvertMakesABase) {
     EXPECT_TRUE(diagnostics.empty()) << diagnostics.front();
 }
 
+// Betfair Exchange's prices are other bettors' offers before commission: all
+// takes the bookmakers only and says so; named, the exchange is converted.
+TEST_F(DataBaseCreationCommandsTest, AllLeavesTheExchangesOutAndSaysSo) {
+    WriteFileContent(at("E0.csv"),
+                     "Div,Date,Time,HomeTeam,AwayTeam,FTHG,FTAG,B365H,B365D,B365A,BFEH,BFED,BFEA\r\n"
+                     "E0,09/08/2019,20:00,Liverpool,Norwich,4,1,1.14,10,19,1.2,11,23\r\n");
+    commands.import("source.txt E0.csv");
+    EXPECT_EQ(ReadFileContent(at("source.desc")), "B365\r\nBFE\r\n");
+
+    commands.convert("source.txt base.txt 0 all");
+    const Lines lines = sink.lines();
+    ASSERT_GE(lines.size(), 2U);
+    EXPECT_EQ(lines[lines.size() - 2], "BFE is a betting exchange, left out of all: name it to convert its prices.");
+    EXPECT_EQ(ReadFileContent(at("base.desc")), "B365\r\n");
+    EXPECT_NE(ReadFileContent(at("base.txt")).find("\r\n1.14\r\n10\r\n19\r\n"), std::string::npos);
+
+    commands.convert("source.txt named.txt 0 B365 BFE");
+    EXPECT_EQ(ReadFileContent(at("named.desc")), "B365\r\nBFE\r\n");
+    EXPECT_NE(ReadFileContent(at("named.txt")).find("\r\n1.2\r\n11\r\n23\r\n"), std::string::npos);
+    EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(DataBaseCreationCommandsTest, MistakesAreToldAndCreateNothing) {
     WriteFileContent(at("broken.txt"), "1565380800\r\nLiverpool\r\n");
     WriteFileContent(at("broken.desc"), "B365\r\n");
