@@ -99,7 +99,13 @@ void DataBaseCreationCommands::convert(std::string_view arguments) {
     m_stopRequested = false;
     const DataBaseCreationResult result = RunConversion(request, m_stopRequested, reports, m_sink, m_files, m_clock);
     if (showProgress) std::fputs("\r\x1b[K", stderr);
-    if (result.outcome == DataBaseCreationResult::Outcome::Failed) m_hooks.messageBox("Fatal Error ", result.error);
+    if (result.outcome != DataBaseCreationResult::Outcome::Failed) return;
+    m_hooks.messageBox("Fatal Error ", result.error);
+    // The box's text stands for a missing and an empty file alike; an empty one
+    // (an import that wrote nothing, a file cut short) is worth telling apart.
+    if (const auto content = m_files.readFile(request.sourceFileName); content && content->empty()) {
+        m_sink.appendLine("Data source '" + request.sourceFileName + "' is empty: import matches into it first.");
+    }
 }
 
 void DataBaseCreationCommands::import(std::string_view arguments) {

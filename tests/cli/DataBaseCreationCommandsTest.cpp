@@ -106,6 +106,20 @@ TEST_F(DataBaseCreationCommandsTest, AllLeavesTheExchangesOutAndSaysSo) {
     EXPECT_TRUE(boxes.empty());
 }
 
+// The box cannot tell a missing source from an empty one; the terminal can.
+TEST_F(DataBaseCreationCommandsTest, AnEmptySourceIsToldAsEmpty) {
+    WriteFileContent(at("empty.txt"), "");
+    WriteFileContent(at("empty.desc"), "B365\r\n");
+    commands.convert("empty.txt out.txt 0 all");
+    EXPECT_EQ(boxes, Lines{"Fatal Error |Unable to load data source file"});
+    EXPECT_EQ(sink.lines(),
+              Lines{"Data source '" + at("empty.txt").string() + "' is empty: import matches into it first."});
+    EXPECT_FALSE(std::filesystem::exists(at("out.txt")));
+
+    commands.convert("missing.txt out.txt 0 B365");
+    EXPECT_EQ(sink.lines().size(), 1U) << "a missing source is not an empty one";
+}
+
 TEST_F(DataBaseCreationCommandsTest, MistakesAreToldAndCreateNothing) {
     WriteFileContent(at("broken.txt"), "1565380800\r\nLiverpool\r\n");
     WriteFileContent(at("broken.desc"), "B365\r\n");
