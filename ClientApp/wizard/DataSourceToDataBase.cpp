@@ -181,7 +181,7 @@ bool DataSourceToDataBase::Convert() {
         m_shownPosition = -1;
         if (m_statusLabel) m_statusLabel("Loading datasource file...");
         if (MatchDBMS::ReadWholeFile(m_files, m_sourceFileName, m_content) != 0) {
-            throw std::logic_error("Unable to load data source file");
+            throw std::logic_error(kUnableToLoadSource);
         }
 
         // The base goes to a temporary file that takes the base's name only once it

@@ -29,6 +29,8 @@ public:
 
     // The only mode that converts; any other makes Convert a no-op returning false.
     static constexpr int kConvertMode = 1;
+    // Why a data source that is missing, unreadable or empty makes no data base.
+    static constexpr const char* kUnableToLoadSource = "Unable to load data source file";
     // Why a data source in which no match has odds of the selected bookmakers
     // makes no data base.
     static constexpr const char* kNoMatchWithOdds = "No match of the data source has odds of the selected bookmakers";

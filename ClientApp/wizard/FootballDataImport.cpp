@@ -458,7 +458,8 @@ FootballDataImportReport ImportFootballData(FileSystem& files, const std::vector
     }
     // Nothing usable read (a file that is not football-data's, say): the old data
     // source stays as it is rather than being replaced by an empty one.
-    if (importer.report().recordsWritten == 0) return importer.report();
+    FootballDataImportReport report = importer.report();
+    if (report.recordsWritten == 0) return report;
 
     // Both files are on the disk before either replaces its old self, so that a
     // failure leaves the old pair rather than a new data source with an old
@@ -478,7 +479,7 @@ FootballDataImportReport ImportFootballData(FileSystem& files, const std::vector
     if (!sourceReplacement->commit()) throw cannotWrite(dataSource);
     // Only a rename refused between the two (a race with another program) gets here.
     if (!descriptorReplacement->commit()) throw cannotWrite(descriptorFile);
-    return importer.report();
+    return report;
 }
 
 }  // namespace karvola

@@ -8,6 +8,7 @@
 #include "config/TimeZones.h"
 #include "wizard/BettingExchanges.h"
 #include "wizard/DataBaseCreation.h"
+#include "wizard/DataSourceToDataBase.h"
 #include "wizard/FootballDataImport.h"
 
 namespace karvola::cli {
@@ -103,6 +104,8 @@ void DataBaseCreationCommands::convert(std::string_view arguments) {
     m_hooks.messageBox("Fatal Error ", result.error);
     // The box's text stands for a missing and an empty file alike; an empty one
     // (an import that wrote nothing, a file cut short) is worth telling apart.
+    // Only then is the file read again: a large source failing otherwise is not.
+    if (result.error != DataSourceToDataBase::kUnableToLoadSource) return;
     if (const auto content = m_files.readFile(request.sourceFileName); content && content->empty()) {
         m_sink.appendLine("Data source '" + request.sourceFileName + "' is empty: import matches into it first.");
     }
