@@ -13,9 +13,16 @@ namespace karvola {
 std::size_t Utf8SequenceLength(unsigned char lead);
 bool IsValidUtf8(std::string_view text);
 
-// Appends UTF-8 text as Latin-1. A character Latin-1 lacks, and a byte that is
-// no part of a whole sequence (a text said to be UTF-8 may still hold such
-// bytes), become '?'; false when there was any.
+// Appends UTF-8 text as Latin-1. A character Latin-1 lacks becomes its ASCII
+// look-alike when Windows-1252 has it (’ as ', – as -, € as EUR), else '?', as
+// does a byte that is no part of a whole sequence (a text said to be UTF-8 may
+// still hold such bytes); false when anything was replaced.
 bool AppendUtf8AsLatin1(std::string& out, std::string_view text);
+
+// Appends Windows-1252 text as Latin-1: the two agree but for 0x80 to 0x9F,
+// which Windows-1252 gives printable characters (’ “ ” – € Š...) and Latin-1
+// control codes. Those become their ASCII look-alikes, the five bytes
+// Windows-1252 leaves undefined '?'; false when anything was replaced.
+bool AppendWindows1252AsLatin1(std::string& out, std::string_view text);
 
 }  // namespace karvola
