@@ -13,11 +13,20 @@ using namespace karvola;
 // match or a reported problem, and what the import writes is a data source the
 // wizard reads to its end.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    FootballDataImporter importer;
+    // UK time with its summer time, read once: the import's own default.
+    static const TimeZone kUkTime = LoadSystemTimeZone("Europe/London").value_or(TimeZone::FixedHours(0));
+    // The first byte's low bit keeps fixtures, so both ways are tried.
+    FootballDataImporter importer({.zone = kUkTime, .keepFixtures = size > 0 && (data[0] & 1U) != 0});
     importer.addFile("E0.csv", fuzz::TextOf(data, size));
     const FootballDataImportReport report = importer.report();
     KARVOLA_FUZZ_EXPECT(report.recordsWritten <= report.rowsRead);
-    for (const FootballDataProblem& problem : report.problems) {
+    // Each row read is a match or left out for a reason.
+    for (const FootballDataFileReport& file : report.files) {
+        std::size_t accounted = file.matches;
+        for (const std::size_t count : file.leftOut) accounted += count;
+        KARVOLA_FUZZ_EXPECT(accounted == file.rows);
+    }
+    for (const FootballDataProblem& problem : report.allProblems()) {
         KARVOLA_FUZZ_EXPECT(!problem.reason.empty());
         KARVOLA_FUZZ_EXPECT(!FormatFootballDataProblem(problem).empty());
     }
@@ -31,5 +40,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     KARVOLA_FUZZ_EXPECT(records == report.recordsWritten);
     static_cast<void>(importer.descriptor());
+    KARVOLA_FUZZ_EXPECT(ReadClosingOdds(importer.closingOdds()).records.size() == report.recordsWithClosingOdds);
     return 0;
 }

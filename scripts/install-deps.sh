@@ -30,7 +30,7 @@ packages=(
   libedit-dev libpugixml-dev libcli11-dev ccache
   libcurl4-openssl-dev libcpp-httplib-dev
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev fonts-liberation librsvg2-bin
-  locales
+  locales tzdata  # tzdata: football-data's UK times are read with Europe/London
   clang-format-14  # the only major the Makefile's format targets accept
 )
 if [ -n "$fuzzing" ]; then

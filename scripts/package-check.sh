@@ -56,7 +56,7 @@ for field in Maintainer Section Description; do
 done
 depends=", $(sed -n 's/^ Depends: //p' "$scratch/info"),"
 depends_on() { [[ $depends == *", $1 "* || $depends == *", $1,"* ]]; }
-for library in libqt6widgets6 libqt6charts6 libqt6gui6 libqt6core6 libcurl4 libpugixml1v5 libedit2 libstdc++6 libc6; do
+for library in libqt6widgets6 libqt6charts6 libqt6gui6 libqt6core6 libcurl4 libpugixml1v5 libedit2 libstdc++6 libc6 tzdata; do
   check "depends on $library" depends_on "$library"
 done
 

@@ -38,8 +38,25 @@ bool isWritable(std::string_view code) {
     return code != "####" && code.find_first_of("\r\n") == std::string_view::npos;
 }
 
+// The bookmakers football-data.co.uk has published odds of, early seasons' included.
+// A code here followed by "C" is that bookmaker's closing odds even in a file
+// without its opening ones (the extra leagues' PSCH beside PH).
+constexpr std::array<std::string_view, 21> kKnownBookmakers = {
+    "1XB", "B365", "BF", "BFD", "BFE", "BMGM", "BS", "BV", "BW", "CL", "GB",
+    "IW",  "LB",   "P",  "PS",  "SB",  "SJ",   "SO", "SY", "VC", "WH",
+};
+
 bool isClosingOdds(const NameIndex& names, std::string_view code) {
-    return code.size() > 1 && code.back() == 'C' && hasOddsColumns(names, code.substr(0, code.size() - 1));
+    if (code.size() < 2 || code.back() != 'C') return false;
+    const std::string_view stem = code.substr(0, code.size() - 1);
+    return hasOddsColumns(names, stem) || isAggregate(stem) ||
+           std::find(kKnownBookmakers.begin(), kKnownBookmakers.end(), stem) != kKnownBookmakers.end();
+}
+
+// Pinnacle is PS in the main files and P in the extra leagues'.
+std::string bookmakerCode(const NameIndex& names, std::string_view code) {
+    if (code == "P" && !hasOddsColumns(names, "PS")) return "PS";
+    return std::string(code);
 }
 
 struct known_division_t {
@@ -77,10 +94,12 @@ constexpr std::array kKnownDivisions = {
 
 std::vector<std::string> FootballDataColumns::missing() const {
     std::vector<std::string> names;
-    if (division == kAbsent && (country == kAbsent || league == kAbsent)) names.emplace_back("Div");
+    if (division == kAbsent && (country == kAbsent || league == kAbsent)) {
+        names.emplace_back("Div (or Country and League)");
+    }
     if (date == kAbsent) names.emplace_back("Date");
-    if (homeTeam == kAbsent) names.emplace_back("HomeTeam");
-    if (awayTeam == kAbsent) names.emplace_back("AwayTeam");
+    if (homeTeam == kAbsent) names.emplace_back("HomeTeam (or HT, Home)");
+    if (awayTeam == kAbsent) names.emplace_back("AwayTeam (or AT, Away)");
     return names;
 }
 
@@ -104,11 +123,19 @@ FootballDataColumns FindFootballDataColumns(const std::vector<std::string_view>&
         const std::string_view name = TrimFootballDataCell(header[i]);
         if (name.size() < 2 || name.back() != 'H' || names.at(name) != i) continue;
         const std::string_view code = name.substr(0, name.size() - 1);
-        if (!hasOddsColumns(names, code) || isAggregate(code) || isClosingOdds(names, code) || !isWritable(code)) {
-            continue;
-        }
+        if (!hasOddsColumns(names, code)) continue;
         const std::string codeText(code);
-        columns.bookmakers.push_back({codeText, i, names.at(codeText + 'D'), names.at(codeText + 'A')});
+        const std::size_t draw = names.at(codeText + 'D');
+        const std::size_t away = names.at(codeText + 'A');
+        if (isClosingOdds(names, code)) {
+            const std::string_view stem = code.substr(0, code.size() - 1);
+            // The closing odds file tells a code from a kick-off by its letters.
+            if (!isWritable(stem) || stem.find_first_not_of("0123456789") == std::string_view::npos) continue;
+            auto& list = isAggregate(stem) ? columns.closingAggregates : columns.closing;
+            list.push_back({bookmakerCode(names, stem), i, draw, away});
+        } else if (!isAggregate(code) && isWritable(code)) {
+            columns.bookmakers.push_back({bookmakerCode(names, code), i, draw, away});
+        }
     }
     return columns;
 }

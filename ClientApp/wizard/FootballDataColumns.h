@@ -32,18 +32,26 @@ struct FootballDataColumns {
     std::size_t awayTeam = kAbsent;
     std::size_t homeGoals = kAbsent;
     std::size_t awayGoals = kAbsent;
-    // In the order of their home odds columns.
+    // The bookmakers' offers before the match, in the order of their home odds columns.
     std::vector<FootballDataBookmakerColumns> bookmakers;
+    // The bookmakers' closing odds, under the bookmaker's own code (B365CH... as B365).
+    std::vector<FootballDataBookmakerColumns> closing;
+    // The closing maxima and averages (MaxCH, AvgCH...): no offers of anyone, but
+    // they show that a row without offers has closing odds.
+    std::vector<FootballDataBookmakerColumns> closingAggregates;
 
-    // The columns a record cannot do without that the header lacks, by name
-    // ("Div", "Date", "HomeTeam", "AwayTeam"); empty when the file is usable.
+    // The columns a record cannot do without that the header lacks, each with
+    // the names that would also do ("Div (or Country and League)", "Date",
+    // "HomeTeam (or HT, Home)", "AwayTeam (or AT, Away)"); empty when the file is usable.
     [[nodiscard]] std::vector<std::string> missing() const;
 };
 
 // Reads a header row (names as they stand; blanks around them are ignored).
 // Every code with all three odds columns is a bookmaker except the aggregates
 // (Max, Avg, Bb...) and the closing odds: a code ending in "C" whose code
-// without the "C" has odds columns too (B365C, PSC).
+// without the "C" is a bookmaker's or an aggregate's (B365C, PSC, MaxC), whether
+// or not the file also has that code's opening odds. The extra leagues' Pinnacle
+// columns PH/PD/PA are the main files' PS, so that Pinnacle has one code.
 FootballDataColumns FindFootballDataColumns(const std::vector<std::string_view>& header);
 
 // A division code's competition and country, as the data source's category parts.

@@ -114,13 +114,24 @@ void DataBaseCreationCommands::convert(std::string_view arguments) {
 void DataBaseCreationCommands::import(std::string_view arguments) {
     std::vector<std::string> words = SplitArguments(arguments);
     FootballDataImportOptions options;
-    if (words.size() >= 2 && words[0] == "-z") {
-        const auto hours = WholeNumber(words[1]);
-        if (!hours || *hours < -12 || *hours > 14) {
-            m_hooks.diagnostic(":import: -z takes whole hours from -12 to 14, not '" + words[1] + "'");
+    // The switches come first, in either order.
+    while (!words.empty() && words[0].starts_with('-')) {
+        if (words[0] == "--fixtures") {
+            options.keepFixtures = true;
+            words.erase(words.begin());
+            continue;
+        }
+        if (words[0] != "-z") {
+            m_hooks.diagnostic(":import: unknown switch '" + words[0] + "': -z HOURS and --fixtures are known");
             return;
         }
-        options.timeZoneHours = *hours;
+        const auto hours = words.size() >= 2 ? WholeNumber(words[1]) : std::nullopt;
+        if (!hours || *hours < -12 || *hours > 14) {
+            m_hooks.diagnostic(":import: -z takes whole hours from -12 to 14, not '" +
+                               (words.size() >= 2 ? words[1] : std::string()) + "'");
+            return;
+        }
+        options.zone = TimeZone::FixedHours(*hours);
         words.erase(words.begin(), words.begin() + 2);
     }
     if (words.size() < 2) {

@@ -33,7 +33,7 @@ public:
 
     // :convert SOURCE BASE TZ BOOKMAKER... | all
     void convert(std::string_view arguments);
-    // :import [-z HOURS] SOURCE CSV|FOLDER...
+    // :import [-z HOURS] [--fixtures] SOURCE CSV|FOLDER...
     void import(std::string_view arguments);
     // The program is ending: a conversion stops at its next record. Any thread.
     void stop() { m_stopRequested = true; }

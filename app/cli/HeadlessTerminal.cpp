@@ -292,9 +292,10 @@ void HeadlessTerminal::addMetaCommands() {
                        [this](std::string_view argument) { identityKey(argument); });
     m_metaCommands.add(":convert", ":convert SOURCE BASE TZ BOOKMAKER... | all   Tools > Database Creation Wizard...",
                        [this](std::string_view arguments) { m_dataBaseCreation.convert(arguments); });
-    m_metaCommands.add(":import",
-                       ":import [-z H] SOURCE CSV|FOLDER...   football-data.co.uk CSV files into a data source",
-                       [this](std::string_view arguments) { m_dataBaseCreation.import(arguments); });
+    m_metaCommands.add(
+        ":import",
+        ":import [-z H] [--fixtures] SOURCE CSV|FOLDER...   football-data.co.uk CSV files into a data source",
+        [this](std::string_view arguments) { m_dataBaseCreation.import(arguments); });
     m_metaCommands.add(":stakes", ":stakes CB R1 R2 ODDS...   Tools > Betting Manager: the stakes of simultaneous bets",
                        [this](std::string_view arguments) {
                            PrintStakes(arguments, m_sink,

@@ -21,10 +21,11 @@ std::vector<UpcomingEvent> ReadDataSourceMatches(std::string_view text) {
 
 std::vector<UpcomingEvent> ReadFootballDataMatches(const std::filesystem::path& name, std::string_view text,
                                                    std::vector<FootballDataProblem>& problems) {
-    FootballDataImporter importer;
+    // Fixture lists are what the upcoming matches are made of: rows without goals stay.
+    FootballDataImporter importer({.zone = std::nullopt, .keepFixtures = true});
     importer.addFile(name, text);
-    FootballDataImportReport report = importer.report();
-    problems.insert(problems.end(), report.problems.begin(), report.problems.end());
+    const std::vector<FootballDataProblem> found = importer.report().allProblems();
+    problems.insert(problems.end(), found.begin(), found.end());
     return ReadDataSourceMatches(importer.dataSource());
 }
 

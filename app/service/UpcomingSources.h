@@ -15,7 +15,7 @@ namespace karvola::service {
 [[nodiscard]] std::vector<UpcomingEvent> ReadDataSourceMatches(std::string_view text);
 
 // The matches of a football-data.co.uk CSV text (fixtures without goals, or
-// results), read as the program's import reads them, with times taken as UTC.
+// results), read as the program's import reads them, times in UK time.
 // What the import could not take goes to `problems`, under `name`.
 [[nodiscard]] std::vector<UpcomingEvent> ReadFootballDataMatches(const std::filesystem::path& name,
                                                                  std::string_view text,

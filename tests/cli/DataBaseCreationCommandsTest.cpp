@@ -66,12 +66,13 @@ TEST_F(DataBaseCreationCommandsTest, ImportThenConvertMakesABase) {
                      "E0,10/08/2019,12:30,Bad Row,,1,1,2,3,4,2,3,4\r\n");
     commands.import("source.txt E0.csv");
     const Lines imported = sink.lines();
-    ASSERT_EQ(imported.size(), 2U);
-    EXPECT_NE(imported[0].find("E0.csv:4:"), std::string::npos) << imported[0];
+    ASSERT_EQ(imported.size(), 3U);
+    EXPECT_EQ(imported[0], at("E0.csv").string() + ":4: no away team");
+    EXPECT_EQ(imported[1], at("E0.csv").string() + ": 3 rows, 2 matches imported; left out: 1 other faults.");
     EXPECT_EQ(
-        imported[1].rfind("Data source '" + at("source.txt").string() + "': 2 matches, 3 offers of 2 bookmakers", 0),
+        imported[2].rfind("Data source '" + at("source.txt").string() + "': 2 matches, 3 offers of 2 bookmakers", 0),
         0U)
-        << imported[1];
+        << imported[2];
     EXPECT_EQ(ReadFileContent(at("source.desc")), "B365\r\nPS\r\n");
 
     commands.convert("source.txt base.txt 0 all");
@@ -106,6 +107,30 @@ TEST_F(DataBaseCreationCommandsTest, AllLeavesTheExchangesOutAndSaysSo) {
     EXPECT_TRUE(boxes.empty());
 }
 
+// Times are UK time unless -z gives a zone; fixtures are kept only when asked.
+TEST_F(DataBaseCreationCommandsTest, ImportSwitchesSetTheZoneAndKeepFixtures) {
+    WriteFileContent(at("E0.csv"),
+                     "Div,Date,Time,HomeTeam,AwayTeam,FTHG,FTAG,B365H,B365D,B365A\r\n"
+                     "E0,09/08/2019,20:00,Liverpool,Norwich,4,1,1.14,10,19\r\n"
+                     "E0,10/08/2019,15:00,West Ham,Man City,,,12,6.5,1.3\r\n");
+    const auto kickOffs = [this] {
+        std::string starts;
+        const std::string source = ReadFileContent(at("source.txt"));
+        for (std::size_t record = 0; record < source.size(); record = source.find("####\r\n", record) + 6) {
+            starts += source.substr(record, source.find('\r', record) - record) + " ";
+        }
+        return starts;
+    };
+    // 20:00 BST is 19:00 UTC; the fixture is left out.
+    commands.import("source.txt E0.csv");
+    EXPECT_EQ(kickOffs(), "1565377200 ");
+    commands.import("--fixtures -z -2 source.txt E0.csv");
+    EXPECT_EQ(kickOffs(), "1565388000 1565456400 ");
+    commands.import("-z 1 --fixtures source.txt E0.csv");
+    EXPECT_EQ(kickOffs(), "1565377200 1565445600 ");
+    EXPECT_TRUE(diagnostics.empty());
+}
+
 // The box cannot tell a missing source from an empty one; the terminal can.
 TEST_F(DataBaseCreationCommandsTest, AnEmptySourceIsToldAsEmpty) {
     WriteFileContent(at("empty.txt"), "");
@@ -137,6 +162,8 @@ TEST_F(DataBaseCreationCommandsTest, MistakesAreToldAndCreateNothing) {
         {"convert", "broken.txt out.txt 0 all", "box:Fatal Error |Invalid data source file2"},
         {"import", "out.txt", "diagnostic::import needs the data source to write"},
         {"import", "-z 15 out.txt x.csv", "diagnostic::import: -z takes whole hours"},
+        {"import", "-z", "diagnostic::import: -z takes whole hours"},
+        {"import", "--fixture out.txt x.csv", "diagnostic::import: unknown switch '--fixture'"},
     };
     for (const auto& c : cases) {
         boxes.clear();

@@ -210,7 +210,8 @@ TEST(UpcomingContent, AFileThatCannotServeIsLeftOutWithANoteAndTheRestIsServed) 
          {}},
         {"header.csv",
          "Date,HomeTeam,AwayTeam\r\n14/11/2023,A,B\r\n",
-         "upcoming/header.csv is left out: the header has no column Div",
+         "upcoming/header.csv is left out: the header has no column Div (or Country and League); its columns are "
+         "Date, HomeTeam, AwayTeam",
          {}},
         {"rows.csv",
          std::string(kFixtures) + "E0,31/02/2023,12:00,C,D,,,2,3,4\r\n",
@@ -318,7 +319,7 @@ std::vector<std::int64_t> SampleKickOffs() {
     for (const auto& entry : fs::directory_iterator(fs::path(KARVOLA_PROJECT_DATA_DIR) / "service" / "upcoming")) {
         std::string source = ReadFileContent(entry.path());
         if (entry.path().extension() == ".csv") {
-            FootballDataImporter importer;
+            FootballDataImporter importer({.zone = std::nullopt, .keepFixtures = true});
             importer.addFile(entry.path(), source);
             source = importer.dataSource();
         }
