@@ -492,7 +492,7 @@ private:
         toLatin1("the away team", away, latin1.away, latin1.notes);
         toLatin1("the competition", competition, latin1.competition, latin1.notes);
         toLatin1("the country", country, latin1.country, latin1.notes);
-        if (const auto first = firstRead(*start, latin1, row.line)) {
+        if (const auto first = firstRead(*start, latin1)) {
             return leaveOut(row, LeftOut::Duplicate, "the same kick-off and teams as " + *first);
         }
         for (std::string& note : latin1.notes) problem(row.line, Effect::Noted, std::move(note));
@@ -519,25 +519,36 @@ private:
             ++m_offers[b];
         }
         out += kRecordEnd;
-        m_importer.m_records.push_back({*start, begin, out.size() - begin, addClosingOdds(row, *start, latin1)});
+        m_importer.m_records.push_back(
+            {*start, begin, out.size() - begin, addClosingOdds(row, *start, latin1), m_fileIndex, row.line});
+        m_importer.m_recordsByMatch.emplace(m_matchHash, m_importer.m_records.size() - 1);
         m_importer.m_report.offersWritten += m_rowOffers.size();
         return true;
     }
 
     // Where the same match was read before ("line 12", "E0.csv:12"), or nothing
-    // for a new one, which is then remembered.
-    std::optional<std::string> firstRead(std::int64_t start, const texts_t& texts, std::size_t line) {
-        // Line breaks never reach here, so they keep kick-off and teams apart.
-        m_key.clear();
-        m_key += std::to_string(start);
-        m_key += '\n';
-        m_key += texts.home;
-        m_key += '\n';
-        m_key += texts.away;
-        const auto [entry, added] = m_importer.m_matches.try_emplace(m_key, first_read_t{m_fileIndex, line});
-        if (added) return std::nullopt;
-        if (entry->second.file == m_fileIndex) return "line " + std::to_string(entry->second.line);
-        return m_importer.m_report.files[entry->second.file].file.string() + ":" + std::to_string(entry->second.line);
+    // for a new one, whose hash is kept for its record.
+    std::optional<std::string> firstRead(std::int64_t start, const texts_t& texts) {
+        constexpr std::size_t kMix = 0x9E3779B97F4A7C15ULL;
+        const std::hash<std::string_view> hash;
+        m_matchHash = ((static_cast<std::size_t>(start) * kMix) ^ hash(texts.home)) * kMix ^ hash(texts.away);
+        const auto [first, last] = m_importer.m_recordsByMatch.equal_range(m_matchHash);
+        for (auto candidate = first; candidate != last; ++candidate) {
+            const record_t& record = m_importer.m_records[candidate->second];
+            if (record.kickOff != start || recordLine(record, 1) != texts.home || recordLine(record, 2) != texts.away) {
+                continue;
+            }
+            if (record.file == m_fileIndex) return "line " + std::to_string(record.line);
+            return m_importer.m_report.files[record.file].file.string() + ":" + std::to_string(record.line);
+        }
+        return std::nullopt;
+    }
+
+    // A line of a record's text: 1 for the home team, 2 for the away team.
+    std::string_view recordLine(const record_t& record, std::size_t line) const {
+        std::string_view text(m_importer.m_texts.data() + record.begin, record.size);
+        for (; line > 0; --line) text.remove_prefix(text.find(kLineEnd) + kLineEnd.size());
+        return text.substr(0, text.find(kLineEnd));
     }
 
     // The row's closing odds in the importer's list; their index, or kNoClosingOdds.
@@ -575,7 +586,7 @@ private:
     std::vector<std::pair<std::size_t, Odds>> m_rowOffers;
     std::vector<std::pair<std::size_t, Odds>> m_rowClosing;
     texts_t m_texts;
-    std::string m_key;
+    std::size_t m_matchHash = 0;
 };
 
 namespace {
@@ -598,6 +609,11 @@ FootballDataImporter::FootballDataImporter(FootballDataImportOptions options)
 
 void FootballDataImporter::addFile(const std::filesystem::path& name, std::string_view content) {
     ++m_report.filesRead;
+    // A file's records take less than its CSV text: room for them at once,
+    // growing geometrically so that many files never copy the texts often.
+    if (const std::size_t needed = m_texts.size() + content.size(); needed > m_texts.capacity()) {
+        m_texts.reserve(std::max(needed, 2 * m_texts.capacity()));
+    }
     FileImport(*this, name, content).run();
 }
 
