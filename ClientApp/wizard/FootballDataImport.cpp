@@ -399,9 +399,14 @@ private:
             if (given == 0) continue;
             if (given < 3) {
                 if (!tell) continue;
+                // One or two outcomes lack their odds: "no draw odds", "no draw or away odds".
                 std::string reason = bookmaker.code + std::string(kind) + " offer has no";
+                std::string_view joint = " ";
                 for (std::size_t k = 0; k < 3; ++k) {
-                    if (odds[k].empty()) reason += std::string(" ") + std::string(kOutcomes[k]);
+                    if (!odds[k].empty()) continue;
+                    reason += joint;
+                    reason += kOutcomes[k];
+                    joint = " or ";
                 }
                 problem(row.line, Effect::OfferLeftOut, reason + " odds");
                 continue;

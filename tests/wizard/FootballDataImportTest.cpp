@@ -327,7 +327,7 @@ TEST(FootballDataImporterTest, KeepsClosingOddsApartFromTheOffers) {
         "EC,09/08/2019,00:00,C,D,1,0,,,,,,,,,,1.9,3.3,4.5,,,,,,\n"  // closing odds only
         "EC,09/08/2019,00:00,E,F,1,0,,,,,,,,,,,,,,,,2,3.5,4.8\n"    // closing maxima only
         "EC,09/08/2019,00:00,G,H,1,0,,,,,,,2.2,3.2,4.2,,,,,,,,,\n"  // opening maxima only
-        "EC,09/08/2019,00:00,I,J,1,0,2.0,3.0,4.0,,,,,,,,,,,,,,,\n");
+        "EC,09/08/2019,00:00,I,J,1,0,2.0,3.0,4.0,,,,,,,1.9,,,,,,,,\n");
     EXPECT_EQ(main.dataSource,
               record(kAugust9, "A", "B", "1\r\n0\r\n", "B365\r\n2.0\r\n3.0\r\n4.0\r\nPS\r\n2.1\r\n3.1\r\n4.1\r\n",
                      "National League\r\nEngland\r\n") +
@@ -335,6 +335,7 @@ TEST(FootballDataImporterTest, KeepsClosingOddsApartFromTheOffers) {
     EXPECT_EQ(main.descriptor, "B365\r\nPS\r\n");
     EXPECT_EQ(leftOut(main, FootballDataLeftOut::ClosingOnly), 2U);
     EXPECT_EQ(leftOut(main, FootballDataLeftOut::NoOdds), 1U);
+    EXPECT_EQ(main.problems(), (std::vector<std::string>{"f.csv:6: B365 closing offer has no draw or away odds"}));
     EXPECT_EQ(main.report.recordsWithClosingOdds, 1U);
     EXPECT_EQ(main.report.closingOffersWritten, 2U);
     const ClosingOddsReading closing = ReadClosingOdds(main.closingOdds);
