@@ -53,14 +53,26 @@ AffiliateLinks::AffiliateLinks(const std::filesystem::path& applicationDirectory
                 // The old cache is kept as it was, but this run has a newer directory.
                 *this = std::move(fresh);
                 m_unsavedCache = cache;
+                m_downloaded = true;
                 return;
             }
+            m_downloaded = !fresh.empty();
         }
         read(ReadCache(files, cache));
     } catch (...) {
         // The directory is an aid, never a reason to fail the start-up: what
         // was read before the failure stays.
     }
+}
+
+AffiliateLinks AffiliateLinks::FromCache(const std::filesystem::path& applicationDirectory, FileSystem& files) {
+    AffiliateLinks links;
+    try {
+        links.read(ReadCache(files, applicationDirectory / kCacheFileName));
+    } catch (...) {
+        // As after a download: what was read before the failure stays.
+    }
+    return links;
 }
 
 AffiliateLinks AffiliateLinks::parse(std::string_view text) {

@@ -27,6 +27,9 @@ public:
     AffiliateLinks(const std::filesystem::path& applicationDirectory, HttpClient& http, const ServiceHost& host,
                    FileSystem& files);
 
+    // The directory the cache of an earlier run holds; empty without one.
+    static AffiliateLinks FromCache(const std::filesystem::path& applicationDirectory, FileSystem& files);
+
     // The directory a text describes, one bookmaker a line. A line with an
     // opening tag but no closing tag ends the reading; the lines before it stay.
     static AffiliateLinks parse(std::string_view text);
@@ -44,6 +47,8 @@ public:
     [[nodiscard]] static std::string_view quickInfo(std::string_view state);
 
     [[nodiscard]] bool empty() const { return m_links.empty(); }
+    // Whether the service gave this directory, rather than the cache.
+    [[nodiscard]] bool downloaded() const { return m_downloaded; }
     // The cache that a download could not replace (the old one stays as it was), or
     // nothing: this run has the newer directory, the next run without the service
     // the older one, which the start-up tells the user.
@@ -64,6 +69,7 @@ private:
     Map m_ratings;
     Map m_states;
     std::optional<std::filesystem::path> m_unsavedCache;
+    bool m_downloaded = false;
 };
 
 }  // namespace karvola

@@ -107,6 +107,8 @@ public:
     [[nodiscard]] const UpcomingCommands& upcoming() const { return m_upcoming; }
     // Empty until the start-up has finished.
     [[nodiscard]] const AffiliateLinks& directory() const { return m_directory; }
+    // A directory that came after the start-up went on without it.
+    void replaceDirectory(AffiliateLinks directory) { m_directory = std::move(directory); }
 
 private:
     WorkstationSettings m_settings;

@@ -3,7 +3,9 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QImage>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -18,6 +20,7 @@
 #include "analysis/ui/TOptimizingChartForm.h"
 #include "analysis/ui/TSimulationTableForm.h"
 #include "common/ui/MessageBoxes.h"
+#include "common/ui/WindowPlacement.h"
 #include "config/ui/TEnterUIDKeyForm.h"
 #include "config/ui/TGeneralEnviromentSettingsForm.h"
 #include "config/ui/TResultPeResultDisplayOptionsForm.h"
@@ -313,6 +316,92 @@ private slots:
             QVERIFY(shown->isVisible());
             QCOMPARE(shown->geometry(), placed);
         }
+    }
+
+    // After struct and sim on a screen too narrow to put them beside the main
+    // window, the Bets Preview and the chart open over its upper part: the
+    // menu, the command line and the newest terminal lines stay in sight.
+    void resultWindowsLeaveTheCommandLineInSight() {
+        type(QStringLiteral("struct *"));
+        type(QStringLiteral("sim [1.5 2.5 1.2] 0.05"));
+        auto& preview = window().simulationTable();
+        auto& chart = window().optimizingChart();
+        QVERIFY(QTest::qWaitForWindowExposed(&preview));
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        const QWidget& commandLine = *window().commandLine();
+        const QRect commandRect(commandLine.mapToGlobal(QPoint(0, 0)), commandLine.size());
+        const TerminalScreen& screen = *window().statusScreen();
+        const int newestTop = screen.mapToGlobal(QPoint(0, screen.height())).y() -
+                              TForm1::kNewestLinesInSight * screen.fontMetrics().lineSpacing();
+        const int menuBottom = window().menuBar()->mapToGlobal(QPoint(0, window().menuBar()->height())).y();
+        for (const QWidget* shown : {static_cast<QWidget*>(&preview), static_cast<QWidget*>(&chart)}) {
+            const QRect frame = shown->frameGeometry();
+            QVERIFY2(!frame.intersects(commandRect), qPrintable(shown->windowTitle()));
+            QVERIFY2(frame.bottom() < newestTop, qPrintable(shown->windowTitle()));
+            if (frame.intersects(window().frameGeometry())) QVERIFY(frame.top() >= menuBottom);
+        }
+    }
+
+    // Frames in screen coordinates: beside the main window where there is room,
+    // else over the coverable part, shortened to end above what stays in sight.
+    void firstResultFrameGoesBesideElseOverTheUpperPart_data() {
+        QTest::addColumn<QSize>("frame");
+        QTest::addColumn<QRect>("mainFrame");
+        QTest::addColumn<QRect>("expected");
+        const QRect wide(300, 50, 1000, 700);  // on a 1920x1080 screen, coverable from y 120 to 500
+        QTest::newRow("room on the right") << QSize(500, 400) << wide << QRect(1300, 50, 500, 400);
+        QTest::newRow("room on the left only")
+            << QSize(290, 400) << QRect(320, 50, 1500, 700) << QRect(30, 50, 290, 400);
+        QTest::newRow("no room beside: over the upper part, right-aligned")
+            << QSize(800, 300) << QRect(100, 50, 1750, 700) << QRect(1050, 120, 800, 300);
+        QTest::newRow("no room beside: shortened above the newest lines")
+            << QSize(800, 500) << QRect(100, 50, 1750, 700) << QRect(1050, 120, 800, 381);
+        QTest::newRow("higher than the screen beside it") << QSize(500, 1200) << wide << QRect(1300, 0, 500, 1080);
+    }
+    void firstResultFrameGoesBesideElseOverTheUpperPart() {
+        QFETCH(QSize, frame);
+        QFETCH(QRect, mainFrame);
+        QFETCH(QRect, expected);
+        const QRect available(0, 0, 1920, 1080);
+        const QRect coverable(mainFrame.left(), 120, mainFrame.width(), 381);
+        QCOMPARE(karvola::ui::FirstResultFrame(frame, mainFrame, coverable, available), expected);
+    }
+
+    // Up and Down walk the commands newest first, as a shell does, and come
+    // back to what was being typed; the drop-down keeps the order of entry.
+    void upAndDownWalkTheHistoryNewestFirst() {
+        QLineEdit* edit = window().commandLine()->lineEdit();
+        QTest::keyClick(edit, Qt::Key_Up);
+        QCOMPARE(edit->text(), QString());  // nothing entered yet in this run
+        for (const char* line : {"=1", "=2", "=3"}) type(QString::fromLatin1(line));
+        QTest::keyClicks(edit, QStringLiteral("=4"));
+        const struct {
+            Qt::Key key;
+            const char* shown;
+        } steps[] = {{Qt::Key_Up, "=3"},   {Qt::Key_Up, "=2"},   {Qt::Key_Up, "=1"},   {Qt::Key_Up, "=1"},
+                     {Qt::Key_Down, "=2"}, {Qt::Key_Down, "=3"}, {Qt::Key_Down, "=4"}, {Qt::Key_Down, "=4"}};
+        for (const auto& step : steps) {
+            QTest::keyClick(edit, step.key);
+            QCOMPARE(edit->text(), QString::fromLatin1(step.shown));
+        }
+        QCOMPARE(window().commandLine()->itemText(0), QStringLiteral("=1"));
+        // A recalled command entered again is the newest one.
+        QTest::keyClick(edit, Qt::Key_Up);
+        QTest::keyClick(edit, Qt::Key_Up);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QTest::keyClick(edit, Qt::Key_Up);
+        QCOMPARE(edit->text(), QStringLiteral("=2"));
+    }
+
+    // The default size fits the screen with its frame; a wider window gives
+    // the General column a quarter of the difference.
+    void theWindowFitsTheScreenAndWidensTheGeneralColumn() {
+        const QRect available = window().screen()->availableGeometry();
+        QVERIFY(window().defaultSize().height() + 40 <= available.height());
+        const auto* general = window().findChild<QGroupBox*>(QStringLiteral("GeneralGroup"));
+        const int generalWidth = general->width();
+        window().resize(window().width() + 200, window().height());
+        QTRY_VERIFY(general->width() >= generalWidth + 45);
     }
 
     // The General column keeps its width whatever the data base label says.

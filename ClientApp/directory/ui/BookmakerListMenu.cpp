@@ -1,12 +1,12 @@
 #include "directory/ui/BookmakerListMenu.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QListWidget>
 #include <QMenu>
 #include <QUrl>
 
 #include "common/ui/MessageBoxes.h"
+#include "common/ui/OpenExternally.h"
 #include "common/ui/QtText.h"
 
 namespace karvola::ui {
@@ -64,7 +64,7 @@ void BookmakerListMenu::openHomepageOfSelected() {
     if (!key) return;
     const AffiliateLinks& directory = m_directory();
     if (!directory.hasHomepage(*key)) return;
-    QDesktopServices::openUrl(QUrl(Text(directory.GetLink(*key))));
+    OpenExternally(QUrl(Text(directory.GetLink(*key))), m_boxes, m_list.window());
 }
 
 void BookmakerListMenu::BookmakersListBoxPopupMenuPopup() {

@@ -20,7 +20,7 @@ namespace karvola::ui {
 
 // The advert line above the research domain: hidden while it waits; when the
 // service has an advert, a 30-pixel strip opens (pushing the research domain
-// down and making it shorter by as much) and the green text scrolls once from
+// and the terminal down by as much) and the green text scrolls once from
 // right to left through its 17-pixel panel, clickable when it has a link. Its
 // pop-up menu's "Hide" closes it for the rest of the run. The download runs on a
 // thread of its own, so a slow service never stops the window.

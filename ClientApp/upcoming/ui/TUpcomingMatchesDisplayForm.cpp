@@ -1,7 +1,6 @@
 #include "upcoming/ui/TUpcomingMatchesDisplayForm.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -19,6 +18,8 @@
 #include <string>
 
 #include "common/ui/KarvolaLook.h"
+#include "common/ui/MessageBoxes.h"
+#include "common/ui/OpenExternally.h"
 #include "common/ui/QtText.h"
 
 namespace karvola::ui {
@@ -283,7 +284,8 @@ void TUpcomingMatchesDisplayForm::BookmakersMaxOdds1ListBoxDblClick(const QListW
     std::string link = directory.GetLink(name + " ");
     if (!IsLink(link)) link = directory.GetLink(name);
     if (!IsLink(link)) return;
-    QDesktopServices::openUrl(QUrl(Text(link)));
+    QtMessageBoxes boxes;
+    OpenExternally(QUrl(Text(link)), boxes, this);
 }
 
 void TUpcomingMatchesDisplayForm::Deletethismatchfromlistdontshowagain1Click() {

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -29,6 +28,7 @@
 #include "common/Version.h"
 #include "common/ui/ClickableLabel.h"
 #include "common/ui/KarvolaLook.h"
+#include "common/ui/OpenExternally.h"
 #include "common/ui/QtText.h"
 #include "common/ui/WaitCursor.h"
 #include "common/ui/WindowPlacement.h"
@@ -40,6 +40,7 @@
 #include "database/ui/TSetupGeneralPropertiesForm.h"
 #include "directory/ui/BookmakerListMenu.h"
 #include "terminal/TerminalScreenRtf.h"
+#include "terminal/ui/CommandLineHistoryKeys.h"
 #include "terminal/ui/TerminalScreen.h"
 #include "tools/ui/BettingManagerMenuItem.h"
 #include "tools/ui/TAboutKarvolaForm.h"
@@ -133,7 +134,8 @@ TForm1::TForm1(MainWindowSettings settings, MainWindowServices services, QWidget
         WindowPlacement::Keep(*dialog, WindowPlacement::FirstShowing::CentredOnParent);
     }
     for (QWidget* window : std::initializer_list<QWidget*>{m_dataPreview, m_simulationTable, m_optimizingChart}) {
-        WindowPlacement::Keep(*window, WindowPlacement::FirstShowing::ByWindowManager);
+        WindowPlacement::Keep(*window, WindowPlacement::FirstShowing::BesideParent,
+                              [this] { return coverableByResults(); });
     }
 
     attachUpcomingWindow();
@@ -143,6 +145,7 @@ TForm1::TForm1(MainWindowSettings settings, MainWindowServices services, QWidget
     refreshDataBase();
     refreshResearchDomain();
     m_defaultSize = contentSize();
+    m_generalWidth = m_generalGroup->sizeHint().width();
     resize(m_defaultSize);
     QTimer::singleShot(0, this, &TForm1::ApplicationEvents1Idle);
 }
@@ -156,7 +159,7 @@ TForm1::~TForm1() {
     if (m_directoryDownload.joinable()) {
         m_http.cancel();
         m_directoryDownload.join();
-        QApplication::restoreOverrideCursor();
+        if (!m_startedUp) QApplication::restoreOverrideCursor();
     }
     m_workstation->attachObserver(nullptr);
     m_workstation->optimizer().wait();
@@ -179,18 +182,21 @@ void TForm1::buildWidgets() {
     tabs->addTab(page, QStringLiteral("Main"));
 
     auto* layout = new QGridLayout(page);
-    layout->addWidget(buildGeneralGroup(page), 0, 0, 2, 1);
+    m_generalGroup = buildGeneralGroup(page);
+    layout->addWidget(m_generalGroup, 0, 0, 2, 1);
     // The advert line opens above the research domain and takes its room from
-    // it: the column keeps its height.
+    // the terminal below: the research domain keeps its height, so that its
+    // lists never get a scroll bar for the advert's sake.
     auto* domainColumn = new QWidget(page);
     auto* domainLayout = new QVBoxLayout(domainColumn);
     domainLayout->setContentsMargins(0, 0, 0, 0);
     domainLayout->setSpacing(0);
     m_advertLine = new AdvertLine(m_http, m_settings.service.host, {}, domainColumn);
     m_researchDomainGroup = buildResearchDomainGroup(domainColumn);
+    m_researchDomainGroup->setFixedHeight(kResearchDomainHeight);
     domainLayout->addWidget(m_advertLine);
-    domainLayout->addWidget(m_researchDomainGroup, 1);
-    domainColumn->setFixedHeight(kResearchDomainHeight);
+    domainLayout->addWidget(m_researchDomainGroup);
+    domainColumn->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     layout->addWidget(domainColumn, 0, 1);
 
     auto* terminal = new QWidget(page);
@@ -206,12 +212,13 @@ void TForm1::buildWidgets() {
     m_commandLine->setInsertPolicy(QComboBox::NoInsert);
     m_commandLine->setMaxVisibleItems(20);
     m_commandLine->setFont(look::TerminalFont());
+    CommandLineHistoryKeys::Attach(*m_commandLine);
     connect(m_commandLine->lineEdit(), &QLineEdit::returnPressed, this, &TForm1::CommandLineKeyPress);
     terminalLayout->addWidget(m_statusScreen, 1);
     terminalLayout->addWidget(m_commandLine);
     layout->addWidget(terminal, 1, 1);
     // The General column keeps one width, since nothing in it sizes itself by
-    // the text it shows; the terminal takes the rest.
+    // the text it shows; the terminal takes the rest (see resizeEvent).
     layout->setColumnStretch(0, 0);
     layout->setColumnStretch(1, 1);
     layout->setRowStretch(1, 3);
@@ -329,8 +336,9 @@ void TForm1::buildMenus() {
                                 [this] { giveFocusToCommandLine(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->addAction(QStringLiteral("Visit ") + Text(kMakerWebAddress), this,
-                    [] { QDesktopServices::openUrl(QUrl(QStringLiteral("http://") + Text(kMakerWebAddress))); });
+    help->addAction(QStringLiteral("Visit ") + Text(kMakerWebAddress), this, [this] {
+        OpenExternally(QUrl(QStringLiteral("http://") + Text(kMakerWebAddress)), m_boxes, this);
+    });
     help->addAction(QStringLiteral("Read the User Guide"), this, [this] { OpenDocument("UserGuide.pdf"); });
     help->addAction(QStringLiteral("Read the User Guide [PL]"), this, [this] { OpenDocument("UserGuide_PL.pdf"); });
     help->addSeparator();
@@ -388,23 +396,44 @@ bool TForm1::offersGetWVector() const {
 }
 
 // The start-up sequence, once, when the message loop first becomes idle; the
-// window takes no input meanwhile.
+// window takes no input meanwhile, for a few seconds at the most.
 void TForm1::ApplicationEvents1Idle() {
     setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_workstation->beginStartUp(m_settings.dataBase);
     // The directory comes from the service, which may be slow or away: the
-    // window keeps painting meanwhile and goes on when the download returns.
+    // window keeps painting meanwhile and goes on when the download returns,
+    // or without it when the service keeps it waiting.
     m_directoryDownload = std::thread([this] {
         AffiliateLinks directory = m_workstation->downloadDirectory();
-        m_queuedCalls->post([this, directory = std::move(directory)]() mutable { FormActivate(std::move(directory)); });
+        m_queuedCalls->post(
+            [this, directory = std::move(directory)]() mutable { directoryArrived(std::move(directory)); });
+    });
+    QTimer::singleShot(kDirectoryWait, this, [this] {
+        if (!m_startedUp) FormActivate(AffiliateLinks::FromCache(m_settings.applicationDirectory, m_files));
     });
 }
 
-// The rest of the start-up, once the bookmaker directory is in.
-void TForm1::FormActivate(AffiliateLinks directory) {
+void TForm1::directoryArrived(AffiliateLinks directory) {
     m_directoryDownload.join();
+    if (!m_startedUp) {
+        FormActivate(std::move(directory));
+    } else if (directory.downloaded()) {
+        // Late, but newer than the copy the start-up went on with.
+        m_workstation->replaceDirectory(std::move(directory));
+    }
+}
+
+// The rest of the start-up, once the bookmaker directory is in or the wait for it is over.
+void TForm1::FormActivate(AffiliateLinks directory) {
+    m_startedUp = true;
+    const bool downloaded = directory.downloaded();
+    const bool cached = !directory.empty();
     m_workstation->finishStartUp(std::move(directory));
+    if (!downloaded) {
+        m_sink->appendLine("Warning: no sportsbooks informations from " + m_workstation->serviceHost().name() +
+                           (cached ? ": using the copy of an earlier run." : ", and no copy of an earlier run."));
+    }
     QApplication::restoreOverrideCursor();
     setEnabled(true);
     giveFocusToCommandLine();
@@ -632,13 +661,36 @@ void TForm1::giveFocusToCommandLine() {
 QSize TForm1::contentSize() const {
     ensurePolished();  // the style sheets decide frames and margins
     QSize size = sizeHint().expandedTo(minimumSize());
-    if (const QScreen* screen = this->screen()) size = size.boundedTo(screen->availableGeometry().size());
+    // The frame is not drawn yet: room for a window manager's title bar and borders.
+    constexpr QSize kFrameAllowance(16, 48);
+    if (const QScreen* screen = this->screen()) {
+        size = size.boundedTo(screen->availableGeometry().size() - kFrameAllowance);
+    }
     return size;
+}
+
+// A window wider than its default size (maximised, say) gives a quarter of the
+// difference to the General column, so that a long data base name has room.
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (m_defaultSize.isEmpty()) return;  // still building
+    const int extra = std::max(0, width() - m_defaultSize.width());
+    m_generalGroup->setMinimumWidth(m_generalWidth + extra / 4);
+}
+
+QRect TForm1::coverableByResults() const {
+    const QWidget* domainColumn = m_researchDomainGroup->parentWidget();
+    const int top = domainColumn->mapToGlobal(QPoint(0, 0)).y();
+    const int terminalBottom = m_statusScreen->mapToGlobal(QPoint(0, m_statusScreen->height())).y();
+    const int inSight = kNewestLinesInSight * m_statusScreen->fontMetrics().lineSpacing();
+    const QRect frame = frameGeometry();
+    return {QPoint(frame.left(), top), QPoint(frame.right(), std::max(top, terminalBottom - inSight - 1))};
 }
 
 // A missing document is not reported: the desktop's handler decides what to show.
 void TForm1::OpenDocument(const char* fileName) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(PathText(m_settings.applicationDirectory / "Documents" / fileName)));
+    OpenExternally(QUrl::fromLocalFile(PathText(m_settings.applicationDirectory / "Documents" / fileName)), m_boxes,
+                   this);
 }
 
 // What a data base load changes besides the research domain.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <chrono>
 #include <deque>
 #include <filesystem>
 #include <memory>
@@ -73,8 +74,14 @@ public:
     // No larger than the window's design; the default size is what the contents ask for.
     static constexpr int kMinimumWidth = 890;
     static constexpr int kMinimumHeight = 599;
-    // The research domain's column, the advert line included when it shows.
+    // The research domain's group; the advert line adds its own height above it.
     static constexpr int kResearchDomainHeight = 190;
+    // The terminal lines a result window opening over the window leaves in sight.
+    static constexpr int kNewestLinesInSight = 8;
+    // How long the start-up waits for the bookmaker directory before it goes
+    // on with the copy of an earlier run: a service that never answers must
+    // not hold the window.
+    static constexpr std::chrono::milliseconds kDirectoryWait{3000};
 
     TForm1(MainWindowSettings settings, MainWindowServices services, QWidget* parent = nullptr);
     ~TForm1() override;
@@ -124,6 +131,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildWidgets();
@@ -134,6 +142,7 @@ private:
     void connectChanges();
     void ApplicationEvents1Idle();
     void runDataBaseWizard(const std::optional<std::string>& source);
+    void directoryArrived(AffiliateLinks directory);
     void FormActivate(AffiliateLinks directory);
     void CommandLineKeyPress();
     void executeLine(const QString& text);
@@ -147,16 +156,22 @@ private:
     void showSimulation(bool completed);
     void giveFocusToCommandLine();
     [[nodiscard]] QSize contentSize() const;
+    // Where a result window opening over this one may go (screen coordinates):
+    // the research domain and the terminal's older lines, never the newest
+    // lines and the command line.
+    [[nodiscard]] QRect coverableByResults() const;
     void refreshDataBase();
     void refreshResearchDomain();
 
     MainWindowSettings m_settings;
     QSize m_defaultSize;
+    int m_generalWidth = 0;  // the General column's own width, at the default size
     FileSystem& m_files;
     MessageBoxes& m_boxes;
     HttpClient& m_http;
     // The bookmaker directory's download at start-up, off the window's thread.
     std::thread m_directoryDownload;
+    bool m_startedUp = false;
     QueuedCalls* m_queuedCalls = new QueuedCalls(this);  // the download's end, back on the window's thread
 
     TerminalScreen* m_statusScreen = nullptr;
@@ -171,6 +186,7 @@ private:
     QListWidget* m_categories = nullptr;
     QListWidget* m_bookmakers = nullptr;
     QWidget* m_researchDomainGroup = nullptr;
+    QWidget* m_generalGroup = nullptr;
     AdvertLine* m_advertLine = nullptr;
     BookmakerListMenu* m_bookmakerMenu = nullptr;
     QProgressBar* m_progressBar = nullptr;
