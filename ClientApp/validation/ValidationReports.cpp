@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -42,10 +43,30 @@ std::string groupHeading(const std::string& name) {
     return " " + std::string(dashes / 2, '-') + " " + name + " " + std::string(dashes - dashes / 2, '-');
 }
 
+// A yield in the table: one decimal below 100% either way, whole percents from
+// there ("-100%", "-250%"), so that a total loss and the pessimistic bounds
+// beyond it keep a blank before them in their 7 columns.
+std::string tableYield(double share) {
+    const auto percent = static_cast<double>(static_cast<long double>(share) * 100.0L);
+    if (std::fabs(percent) < 99.95) return FormatPercentOneDecimal(share);
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, percent, std::chars_format::fixed, 0).ptr;
+    return std::string(text, end) + "%";
+}
+
+// A figure right-aligned in its column; one too wide for it still keeps a blank
+// before it, so that it never runs into the figure on its left.
+std::string cell(std::string text, std::size_t width) {
+    return text.size() < width ? right(std::move(text), width) : " " + text;
+}
+
+// Without bets there is no yield: "-" rather than the 0% and -100% that
+// statistics without bets hold.
 std::string figures(const statistics_t& statistics) {
-    return right(std::to_string(statistics.total_bets), kBetsWidth) +
-           right(FormatPercentOneDecimal(statistics.average_yield), kYieldWidth) +
-           right(FormatPercentOneDecimal(statistics.pessimistic_yield), kYieldWidth);
+    const bool bets = statistics.total_bets > 0;
+    return cell(std::to_string(statistics.total_bets), kBetsWidth) +
+           cell(bets ? tableYield(statistics.average_yield) : "-", kYieldWidth) +
+           cell(bets ? tableYield(statistics.pessimistic_yield) : "-", kYieldWidth);
 }
 
 std::string range(int first, int last) {
@@ -121,9 +142,14 @@ void WriteWalkForwardReport(TerminalSink& sink, const ValidationSettings& settin
     sink.appendLine("(Pess.: the pessimistic yield, the yield less 1.28 standard errors)");
     sink.appendLine(" ");
 
-    sink.appendLine("out-of-sample statistics, pooled over the " + std::to_string(folds) +
-                    (folds == 1 ? " test block:" : " test blocks:"));
-    WriteStatisticsReport(sink, result.pooledOutOfSample, result.outOfSampleSequence, format);
+    const std::string blocks = std::to_string(folds) + (folds == 1 ? " test block" : " test blocks");
+    if (result.pooledOutOfSample.total_bets == 0) {
+        // The statistics of no bets would read as a 0% yield and a total loss.
+        sink.appendLine("out-of-sample statistics: no bets in the " + blocks);
+    } else {
+        sink.appendLine("out-of-sample statistics, pooled over the " + blocks + ":");
+        WriteStatisticsReport(sink, result.pooledOutOfSample, result.outOfSampleSequence, format);
+    }
     const RiskFigures risk = MeasureRisk(result.outOfSampleBankroll);
     sink.appendLine("out-of-sample bankroll, each fold staking its training OKF (at most 1):");
     sink.appendLine("  Bankroll multiplier: " + FormatGeneral(static_cast<double>(risk.finalMultiplier), separator) +

@@ -206,6 +206,56 @@ TEST(WalkForwardReport, LabelsTheFiguresInAndOutOfSample) {
     EXPECT_TRUE(lines.back().starts_with("  Bankroll multiplier: "));
 }
 
+statistics_t statisticsOf(std::uint32_t bets, float yield, float pessimistic) {
+    statistics_t statistics;
+    statistics.total_bets = bets;
+    statistics.average_yield = yield;
+    statistics.pessimistic_yield = pessimistic;
+    return statistics;
+}
+
+// A fold whose training accepted no vector, one whose vector found nothing to
+// bet on its test block, total losses and pessimistic bounds beyond them.
+TEST(WalkForwardReport, AFoldWithoutBetsHasNoYieldAndNoFigureTouchesAnother) {
+    const wvector rule{2.0f, 3.5f, 1.5f};
+    WalkForwardResult result;
+    result.folds = {
+        {{1, 100, 101, 200}, {}, statisticsOf(0, 0.0f, -1.0f), statisticsOf(0, 0.0f, -1.0f)},
+        {{1, 200, 201, 300}, rule, statisticsOf(40, 0.125f, -0.031f), statisticsOf(0, 0.0f, -1.0f)},
+        {{1, 300, 301, 400}, rule, statisticsOf(60, 0.25f, -0.9996f), statisticsOf(3, -1.0f, -1.0f)},
+        {{1, 400, 401, 500}, rule, statisticsOf(120000, 0.2f, 0.05f), statisticsOf(2, 14.0f, -123.456f)},
+    };
+    result.pooledInSample = statisticsOf(120220, 0.2f, 0.1f);
+    result.pooledOutOfSample = statisticsOf(5, 1.0f, -2.5f);
+
+    testing::RecordingSink sink;
+    WriteWalkForwardReport(sink, {1, 500, 12.0, 1.0}, std::nullopt, result, ReportFormat{});
+    const auto lines = sink.lines();
+    ASSERT_GE(lines.size(), 11U);
+    EXPECT_EQ(lines[4].substr(46), "  Bets  Yield  Pess.  Bets  Yield  Pess.");
+    EXPECT_EQ(lines[5].substr(46), "     0      -      -     0      -      -");
+    EXPECT_EQ(lines[6].substr(46), "    40  12.5%  -3.1%     0      -      -");
+    EXPECT_EQ(lines[7].substr(46), "    60  25.0%  -100%     3  -100%  -100%");
+    // Wider than their columns: shifted, but never run into their neighbours.
+    EXPECT_EQ(lines[8].substr(46), " 120000  20.0%   5.0%     2  1400% -12346%");
+    EXPECT_EQ(lines[9], "pooled" + std::string(40, ' ') + " 120220  20.0%  10.0%     5   100%  -250%");
+}
+
+TEST(WalkForwardReport, WithoutAnyTestBetItGivesNoStatistics) {
+    WalkForwardResult result;
+    result.folds = {{{1, 100, 101, 200}, {}, statisticsOf(0, 0.0f, -1.0f), statisticsOf(0, 0.0f, -1.0f)},
+                    {{1, 200, 201, 300}, {}, statisticsOf(0, 0.0f, -1.0f), statisticsOf(0, 0.0f, -1.0f)}};
+    result.pooledOutOfSample = statisticsOf(0, 0.0f, -1.0f);
+
+    testing::RecordingSink sink;
+    WriteWalkForwardReport(sink, {1, 300, 12.0, 1.0}, std::nullopt, result, ReportFormat{});
+    const auto lines = sink.lines();
+    ASSERT_EQ(lines.size(), 13U);
+    EXPECT_EQ(lines[7], "pooled" + std::string(40, ' ') + "     0      -      -     0      -      -");
+    EXPECT_EQ(lines[10], "out-of-sample statistics: no bets in the 2 test blocks");
+    EXPECT_EQ(lines[11], "out-of-sample bankroll, each fold staking its training OKF (at most 1):");
+}
+
 TEST(WalkForwardReport, PercentagesHaveOneDecimalAndNoNegativeZero) {
     EXPECT_EQ(FormatPercentOneDecimal(0.0534), "5.3%");
     EXPECT_EQ(FormatPercentOneDecimal(-1.0), "-100.0%");
