@@ -5,12 +5,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QUrl>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "common/FileSystem.h"
 #include "config/MatchConfig.h"
@@ -118,6 +121,36 @@ private slots:
         m_config->SetResultPeResultOptions("000000000001");
         dialog.show();
         QCOMPARE(ticks(dialog), QStringLiteral("000000000001"));
+    }
+
+    // A styled indicator draws no tick of its own: a ticked box that is only a
+    // light square reads as a disabled one.
+    void displayOptionsTickedBoxesShowATick() {
+        TResultPeResultDisplayOptionsForm dialog(*m_config);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const auto shades = [](QCheckBox* box) {
+            QStyleOptionButton option;
+            option.initFrom(box);
+            // Inside the indicator's border.
+            const QRect inside =
+                box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box).adjusted(2, 2, -2, -2);
+            const QImage image = box->grab().toImage();
+            int dark = 0;
+            int light = 0;
+            for (int y = inside.top(); y <= inside.bottom(); ++y) {
+                for (int x = inside.left(); x <= inside.right(); ++x) {
+                    const int lightness = image.pixelColor(x, y).lightness();
+                    dark += lightness < 80 ? 1 : 0;
+                    light += lightness > 150 ? 1 : 0;
+                }
+            }
+            return std::pair(dark, light);
+        };
+        const auto [tickedDark, tickedLight] = shades(optionBox(dialog, 0));
+        QVERIFY2(tickedLight > 0 && tickedDark > 4, "a ticked box: a tick on a light square");
+        const auto [clearDark, clearLight] = shades(optionBox(dialog, 2));
+        QVERIFY2(clearDark > 0 && clearLight == 0, "a clear box: dark inside");
     }
 
     void environmentSelectsTheStoredTimeZone_data() {

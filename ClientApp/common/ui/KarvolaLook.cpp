@@ -60,9 +60,13 @@ void ApplyDialogLook(QDialog& dialog) {
         "QDialog { background: black; }"
         "QLabel, QCheckBox, QRadioButton { color: silver; }"
         "QLabel:disabled, QCheckBox:disabled { color: #707070; }"
+        // A styled indicator loses the style's own tick: a ticked box is a silver
+        // square with a black tick, so that it cannot pass for a disabled one.
         "QCheckBox::indicator { width: 12px; height: 12px; border: 1px solid silver; background: black; }"
-        "QCheckBox::indicator:checked { background: silver; }"
-        "QCheckBox::indicator:focus { border-color: white; }"
+        "QCheckBox::indicator:checked { background: silver; image: url(:/look/tick.png); }"
+        "QCheckBox::indicator:focus, QCheckBox::indicator:hover { border-color: white; }"
+        "QCheckBox::indicator:disabled { border-color: #707070; }"
+        "QCheckBox::indicator:checked:disabled { background: #707070; }"
         "QGroupBox { color: silver; border: 1px solid #5a5a5a; border-radius: 3px; margin-top: 2ex;"
         "  padding-top: 1ex; }"
         "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 8px; padding: 0 4px; }"
