@@ -133,6 +133,51 @@ private slots:
         QCOMPARE(form.fileNameEdit()->text(), QString::fromStdString(wizard.source.string()));
     }
 
+    // A bare name is written in the application directory, not in DataBase/:
+    // page 2 shows the whole path as soon as a name is typed.
+    void pageTwoShowsWhereTheBaseWillBeWritten_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("underTheFolder");  // "" when the typed name is absolute
+        QTest::addColumn<QString>("absolute");
+        // clang-format off
+        QTest::newRow("a bare name") << "mybase.txt" << "mybase.txt" << "";
+        QTest::newRow("a relative folder") << "DataBase/mybase.txt" << "DataBase/mybase.txt" << "";
+        QTest::newRow("dots resolved") << "DataBase/../other/b.txt" << "other/b.txt" << "";
+        QTest::newRow("an absolute path as typed") << "" << "" << "/srv/bases/mine.txt";
+        QTest::newRow("nothing typed") << "" << "" << "";
+        // clang-format on
+    }
+
+    void pageTwoShowsWhereTheBaseWillBeWritten() {
+        QFETCH(QString, typed);
+        QFETCH(QString, underTheFolder);
+        QFETCH(QString, absolute);
+        Wizard wizard([](auto&&...) { return Ends(DataBaseCreationResult::Outcome::Created); });
+        auto& form = wizard.form;
+        form.SpeedButton2Click();
+        QVERIFY(!form.baseFilePathLabel()->isVisibleTo(&form));
+        form.fileNameEdit()->setText(QString::fromStdString(wizard.source.string()));
+        form.SpeedButton2Click();
+        QCOMPARE(form.page(), 2);
+        QVERIFY(form.baseFilePathLabel()->isVisibleTo(&form));
+
+        form.fileNameEdit()->setText(absolute.isEmpty() ? typed : absolute);
+        const QString folder = QString::fromStdString(wizard.folder.path().string());
+        const QString expected = !absolute.isEmpty() ? absolute
+                                 : typed.isEmpty()   ? QString()
+                                                     : folder + QLatin1Char('/') + underTheFolder;
+        QCOMPARE(form.baseFilePathLabel()->text(),
+                 expected.isEmpty() ? QString() : QStringLiteral("The data base will be written to:\n") + expected);
+        if (expected.isEmpty()) return;
+        // The label names the file the wizard goes on with.
+        form.SpeedButton2Click();
+        QCOMPARE(form.page(), 3);
+        QCOMPARE(QString::fromStdString(form.baseFileName()), expected);
+        QVERIFY(!form.baseFilePathLabel()->isVisibleTo(&form));
+        form.SpeedButton1Click();
+        QCOMPARE(form.baseFilePathLabel()->text(), QStringLiteral("The data base will be written to:\n") + expected);
+    }
+
     void aDataSourceWithoutDescriptorGoesBackToItsPage() {
         Wizard wizard([](auto&&...) { return Ends(DataBaseCreationResult::Outcome::Created); });
         std::filesystem::remove(wizard.folder.path() / "source.desc");

@@ -99,6 +99,14 @@ TDataBaseGeneratorWizardForm::TDataBaseGeneratorWizardForm(MatchConfig& config,
     fileRow->addWidget(m_fileNameEdit, 1);
     fileRow->addWidget(m_specifySpeedButton);
     layout->addLayout(fileRow);
+    // A bare name lands in the application directory, not in DataBase/ where
+    // File > Load looks: page 2 says where the base will really be written.
+    m_baseFilePathLabel = new QLabel(this);
+    m_baseFilePathLabel->setObjectName(QStringLiteral("BaseFilePathLabel"));
+    m_baseFilePathLabel->setWordWrap(true);
+    m_baseFilePathLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(m_baseFilePathLabel);
+    connect(m_fileNameEdit, &QLineEdit::textChanged, this, &TDataBaseGeneratorWizardForm::showBaseFilePath);
 
     m_bookmakersCheckListBox = new QListWidget(this);
     m_bookmakersCheckListBox->setObjectName(QStringLiteral("BookmakersCheckListBox"));
@@ -216,6 +224,7 @@ void TDataBaseGeneratorWizardForm::showPage(int page) {
     const bool fileName = page == 1 || page == 2;
     m_fileNameEdit->setVisible(fileName);
     m_specifySpeedButton->setVisible(fileName);
+    m_baseFilePathLabel->setVisible(page == 2);
     m_bookmakersCheckListBox->setVisible(page == 3);
     m_timeZoneComboBox->setVisible(page == 4);
     m_progressBar->setVisible(page == kLastPage);
@@ -232,6 +241,7 @@ void TDataBaseGeneratorWizardForm::showPage(int page) {
             break;
         case 2:
             m_fileNameEdit->setText(Text(m_baseFileName));
+            showBaseFilePath();
             m_specifyTarget = 1;
             m_fileNameEdit->setFocus();
             break;
@@ -260,6 +270,14 @@ void TDataBaseGeneratorWizardForm::showPage(int page) {
             m_next->setFocus();
             break;
     }
+}
+
+void TDataBaseGeneratorWizardForm::showBaseFilePath() {
+    if (m_page != 2) return;
+    const QString text = m_fileNameEdit->text();
+    m_baseFilePathLabel->setText(text.isEmpty() ? QString()
+                                                : QStringLiteral("The data base will be written to:\n") +
+                                                      PathText(FromApplicationDirectory(m_applicationDirectory, text)));
 }
 
 void TDataBaseGeneratorWizardForm::loadBookmakers(const std::vector<std::string>& names) {

@@ -67,6 +67,8 @@ public:
     [[nodiscard]] const std::string& baseFileName() const { return m_baseFileName; }
     [[nodiscard]] QStringList descriptionLines() const;
     [[nodiscard]] QLineEdit* fileNameEdit() const { return m_fileNameEdit; }
+    // Page 2: the whole path the base will be written to.
+    [[nodiscard]] QLabel* baseFilePathLabel() const { return m_baseFilePathLabel; }
     [[nodiscard]] QListWidget* bookmakers() const { return m_bookmakersCheckListBox; }
     [[nodiscard]] QComboBox* timeZones() const { return m_timeZoneComboBox; }
     [[nodiscard]] QProgressBar* progressBar() const { return m_progressBar; }
@@ -82,6 +84,7 @@ private:
     void buildBookmakersMenu();
     void showPage(int page);
     void setDescription(const std::array<const char*, 5>& lines);
+    void showBaseFilePath();
     void loadBookmakers(const std::vector<std::string>& names);
     void markBookmakers(bool marked, const std::function<bool(const std::string& name)>& condition);
     void startConversion();
@@ -98,6 +101,7 @@ private:
     std::array<QLabel*, 5> m_descriptionLabels{};
     QLineEdit* m_fileNameEdit = nullptr;
     QPushButton* m_specifySpeedButton = nullptr;
+    QLabel* m_baseFilePathLabel = nullptr;
     QListWidget* m_bookmakersCheckListBox = nullptr;
     QMenu* m_bookmakersMenu = nullptr;
     QComboBox* m_timeZoneComboBox = nullptr;
