@@ -187,6 +187,34 @@ private slots:
         QCOMPARE(timeZones(dialog)->currentText(), QStringLiteral("GMT-5 (New York)"));
     }
 
+    // Whatever the user left the focus on, by OK or Cancel, the next opening starts on the first field.
+    void environmentOpensOnItsFirstField_data() {
+        QTest::addColumn<QString>("lastUsed");
+        QTest::addColumn<QString>("closedBy");
+        QTest::newRow("key, then Cancel") << "UIDEdit"
+                                          << "CancelSpeedButton";
+        QTest::newRow("time zone, then OK") << "TimeZoneComboBox"
+                                            << "OKSpeedButton";
+    }
+
+    void environmentOpensOnItsFirstField() {
+        QFETCH(QString, lastUsed);
+        QFETCH(QString, closedBy);
+        TGeneralEnviromentSettingsForm dialog(*m_config, "/karvola", *m_boxes);
+        dialog.show();
+        QWidget* firstField = edit(dialog, "DataSourceFileNameEdit");
+        QCOMPARE(dialog.focusWidget(), firstField);
+        auto* used = dialog.findChild<QWidget*>(lastUsed);
+        QVERIFY(used != nullptr);
+        used->setFocus();
+        auto* button = dialog.findChild<QPushButton*>(closedBy);
+        button->setFocus();
+        button->click();
+        QVERIFY(!dialog.isVisible());
+        dialog.show();
+        QCOMPARE(dialog.focusWidget(), firstField);
+    }
+
     void environmentStoresTheChosenTimeZone_data() {
         QTest::addColumn<QString>("chosen");  // empty: nothing chosen
         QTest::addColumn<QString>("stored");

@@ -273,6 +273,26 @@ private slots:
         QVERIFY(m_boxes->texts.constFirst().contains(QStringLiteral("chart.bmp")));
     }
 
+    // Like the program's other saved work, not wherever the program was started.
+    void saveChartAsOpensInTheWorkSpace() {
+        karvola::testing::TemporaryDirectory folder;
+        const std::filesystem::path workSpace = folder.path() / "WorkSpace";
+        std::filesystem::create_directories(workSpace);
+        karvola::ui::TOptimizingChartForm form(*m_boxes, workSpace);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QString opened;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) return;
+            opened = dialog->directory().absolutePath();
+            dialog->reject();
+        });
+        form.SaveChartAsClick();
+        QCOMPARE(opened, QString::fromStdString(workSpace.string()));
+        QVERIFY(m_boxes->captions.isEmpty());
+    }
+
     void betsPreviewShowsOneRowPerBet() {
         QTreeWidget* list = simListView();
         QVERIFY(list != nullptr);

@@ -25,6 +25,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "analysis/BankrollChartLayout.h"
 #include "common/ui/MessageBoxes.h"
@@ -51,7 +52,10 @@ QString pngFilter() {
 }  // namespace
 
 TOptimizingChartForm::TOptimizingChartForm(MessageBoxes& boxes, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_boxes(boxes) {
+    : TOptimizingChartForm(boxes, std::filesystem::path(), parent) {}
+
+TOptimizingChartForm::TOptimizingChartForm(MessageBoxes& boxes, std::filesystem::path workSpace, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_boxes(boxes), m_workSpace(std::move(workSpace)) {
     setWindowTitle(QStringLiteral("Bankroll Multiplier Chart..."));
     // Shown after every simulation while the user goes on typing commands.
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -254,6 +258,7 @@ bool TOptimizingChartForm::saveChart(FileSystem& files, const QString& file) con
 
 void TOptimizingChartForm::SaveChartAsClick() {
     QFileDialog dialog(this, QStringLiteral("Save Chart As..."));
+    if (!m_workSpace.empty()) dialog.setDirectory(PathText(m_workSpace));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters({bitmapFilter(), pngFilter()});
     dialog.setDefaultSuffix(QStringLiteral("bmp"));

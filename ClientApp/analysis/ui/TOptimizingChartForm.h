@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <filesystem>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -30,6 +31,10 @@ class TOptimizingChartForm final : public QWidget {
     Q_DISABLE_COPY_MOVE(TOptimizingChartForm)
 
 public:
+    // Save Chart As... opens in workSpace, the WorkSpace folder of the
+    // application directory, beside the program's other saved work.
+    TOptimizingChartForm(MessageBoxes& boxes, std::filesystem::path workSpace, QWidget* parent = nullptr);
+    // Save Chart As... opens in the folder the program was started from.
     explicit TOptimizingChartForm(MessageBoxes& boxes, QWidget* parent = nullptr);
     ~TOptimizingChartForm() override;
 
@@ -65,6 +70,7 @@ private:
     void shadeDrawdown(const ChartRange& range);
 
     MessageBoxes& m_boxes;
+    std::filesystem::path m_workSpace;
     std::vector<ChartPoint> m_points;
     bool m_logarithmic = false;
     bool m_drawdownShown = false;

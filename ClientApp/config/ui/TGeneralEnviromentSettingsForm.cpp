@@ -89,6 +89,9 @@ void TGeneralEnviromentSettingsForm::FormActivate() {
     selectTimeZone();
     showDataSource(PathText(m_config.GetDataSource()));
     m_uidEdit->setText(Text(m_config.GetUIDKey()));
+    // A hidden dialog keeps its focus: without this it would reopen on the
+    // button or field used last.
+    m_dataSourceFileNameEdit->setFocus();
 }
 
 // A bias outside the list leaves the selection as it was; one that is no number clears it.
