@@ -14,6 +14,7 @@
 #include "common/NumberTexts.h"
 #include "config/ApplicationDirectory.h"
 #include "config/FirstStart.h"
+#include "options/DisplayCheck.h"
 #include "options/WindowCommandLine.h"
 #include "web/CurlHttpClient.h"
 #include "workstation/ui/TForm1.h"
@@ -40,6 +41,11 @@ int main(int argc, char** argv) {
     // own options (-platform, -style, ...) fail this parse; they are read below.
     if (const auto early = karvola::options::WindowCommandLine().parse(arguments); early && early->status == 0) {
         return early->deliver();
+    }
+    // Qt would abort without a display, whatever the options.
+    if (const auto missing =
+            karvola::options::MissingDisplay(arguments, karvola::options::DisplayEnvironment::Current())) {
+        return missing->deliver();
     }
     // Before the program's own parse, so that Qt takes its options out of argv.
     QApplication application(argc, argv);
