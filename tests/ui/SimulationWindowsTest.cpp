@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <QValueAxis>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <string>
@@ -67,7 +68,8 @@ class SimulationWindowsTest final : public QObject {
 private slots:
     void init() {
         m_boxes = std::make_unique<karvola::testing::RecordingMessageBoxes>();
-        m_chartForm = std::make_unique<karvola::ui::TOptimizingChartForm>(*m_boxes);
+        m_chartForm =
+            std::make_unique<karvola::ui::TOptimizingChartForm>(*m_boxes, std::filesystem::temp_directory_path());
         m_tableForm = std::make_unique<karvola::ui::TSimulationTableForm>();
     }
 

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <filesystem>
 #include <memory>
 #include <variant>
 
@@ -42,7 +43,7 @@ class ValidationWindowTest final : public QObject {
 private slots:
     void init() {
         m_boxes = std::make_unique<karvola::testing::RecordingMessageBoxes>();
-        m_chart = std::make_unique<karvola::ui::TOptimizingChartForm>(*m_boxes);
+        m_chart = std::make_unique<karvola::ui::TOptimizingChartForm>(*m_boxes, std::filesystem::temp_directory_path());
         m_form = std::make_unique<karvola::ui::TValidateStrategyForm>(*m_boxes);
     }
 

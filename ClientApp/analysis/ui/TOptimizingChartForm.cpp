@@ -51,9 +51,6 @@ QString pngFilter() {
 
 }  // namespace
 
-TOptimizingChartForm::TOptimizingChartForm(MessageBoxes& boxes, QWidget* parent)
-    : TOptimizingChartForm(boxes, std::filesystem::path(), parent) {}
-
 TOptimizingChartForm::TOptimizingChartForm(MessageBoxes& boxes, std::filesystem::path workSpace, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_boxes(boxes), m_workSpace(std::move(workSpace)) {
     setWindowTitle(QStringLiteral("Bankroll Multiplier Chart..."));

@@ -34,8 +34,6 @@ public:
     // Save Chart As... opens in workSpace, the WorkSpace folder of the
     // application directory, beside the program's other saved work.
     TOptimizingChartForm(MessageBoxes& boxes, std::filesystem::path workSpace, QWidget* parent = nullptr);
-    // Save Chart As... opens in the folder the program was started from.
-    explicit TOptimizingChartForm(MessageBoxes& boxes, QWidget* parent = nullptr);
     ~TOptimizingChartForm() override;
 
     // Replaces the points with the record's.

@@ -111,7 +111,7 @@ TForm1::TForm1(MainWindowSettings settings, MainWindowServices services, QWidget
                                                           m_workstation->dataBase(), m_boxes, this);
     m_dataPreview = new TDataPreviewForm(this);
     m_simulationTable = new TSimulationTableForm(this);
-    m_optimizingChart = new TOptimizingChartForm(m_boxes, this);
+    m_optimizingChart = new TOptimizingChartForm(m_boxes, m_settings.applicationDirectory / "WorkSpace", this);
     m_displayOptions = new TResultPeResultDisplayOptionsForm(m_workstation->config(), this);
     m_enviromentSettings =
         new TGeneralEnviromentSettingsForm(m_workstation->config(), m_settings.applicationDirectory, m_boxes, this);
