@@ -134,15 +134,14 @@ std::optional<int> DaysBetween(std::string_view from, std::string_view to) {
     return static_cast<int>((*last - *first).count());
 }
 
-void WriteRiskReport(TerminalSink& sink, std::span<const ChartPoint> points, char decimalSeparator) {
+void WriteRiskReport(TerminalSink& sink, std::span<const ChartPoint> points) {
     if (points.empty()) {
         sink.appendLine("No bankroll run to measure: the last sim or pe_sim placed no bet, or none ran yet.");
         return;
     }
     const RiskFigures figures = MeasureRisk(points);
-    const auto general = [decimalSeparator](float value) {
-        return FormatGeneral(static_cast<double>(value), decimalSeparator);
-    };
+    // A report of this program's own, not the terminal's general form: a point whatever the locale.
+    const auto general = [](float value) { return FormatGeneral(static_cast<double>(value), '.'); };
     // A figure, and where it lies on a line of its own below it, so that every
     // line fits the window's terminal.
     const auto write = [&sink](const char* label, const std::string& value, const std::string& detail = {}) {

@@ -46,6 +46,6 @@ std::optional<int> DaysBetween(std::string_view from, std::string_view to);
 std::string RiskSummary(std::span<const ChartPoint> points);
 
 // :risk: the figures of the last simulation's bankroll run, or why there are none.
-void WriteRiskReport(TerminalSink& sink, std::span<const ChartPoint> points, char decimalSeparator);
+void WriteRiskReport(TerminalSink& sink, std::span<const ChartPoint> points);
 
 }  // namespace karvola

@@ -116,9 +116,9 @@ void ValidationCommands::startSignificance(const SignificanceRequest& request) {
             throw std::logic_error("the research domain range LO..HI is empty");
         }
         const auto selection = m_researchDomain.selection();
-        m_optimizer.start(std::make_shared<SignificanceTask>(
-            std::vector<basic_record_t>(selection.begin(), selection.end()), validation, request.replicas, request.seed,
-            m_strategy.reportFormat().decimalSeparator));
+        m_optimizer.start(
+            std::make_shared<SignificanceTask>(std::vector<basic_record_t>(selection.begin(), selection.end()),
+                                               validation, request.replicas, request.seed));
     } catch (const std::logic_error& error) {
         m_sink.appendLine(std::string("Error : ") + error.what());
     }
@@ -149,7 +149,7 @@ void ValidationCommands::start(const ValidationRequest& request) {
 }
 
 void ValidationCommands::writeRisk() const {
-    WriteRiskReport(m_sink, m_strategy.simulation().points, m_strategy.reportFormat().decimalSeparator);
+    WriteRiskReport(m_sink, m_strategy.simulation().points);
 }
 
 }  // namespace karvola

@@ -84,10 +84,17 @@ std::string fixedDecimals(double value, int decimals) {
     return std::string(text, end);
 }
 
-std::string header(const char* what, const ValidationSettings& settings, char separator) {
+// The validation reports are this program's own, not the terminal's general
+// form: their numbers keep a point whatever the locale. The statistics report
+// they embed follows its own rules.
+std::string general(double value) {
+    return FormatGeneral(value, '.');
+}
+
+std::string header(const char* what, const ValidationSettings& settings) {
     return std::string(what) + " of opt over LO " + std::to_string(settings.lo) + " .. HI " +
-           std::to_string(settings.hi) + " (BND% " + FormatGeneral(settings.bndPercent, separator) + ", span " +
-           FormatGeneral(settings.maximalSpan, separator) + ")";
+           std::to_string(settings.hi) + " (BND% " + general(settings.bndPercent) + ", span " +
+           general(settings.maximalSpan) + ")";
 }
 
 // What the p-value says, in the words of the test; lines short enough for the window's terminal.
@@ -117,11 +124,10 @@ std::string FormatPercentOneDecimal(double share) {
 
 void WriteWalkForwardReport(TerminalSink& sink, const ValidationSettings& settings, std::optional<int> train,
                             const WalkForwardResult& result, const ReportFormat& format) {
-    const char separator = format.decimalSeparator;
     const std::size_t folds = result.folds.size();
     // Apart from what the terminal showed before, as the result report is.
     sink.appendLine(" ");
-    sink.appendLine(header("Walk-forward validation", settings, separator) + ":");
+    sink.appendLine(header("Walk-forward validation", settings) + ":");
     sink.appendLine(std::to_string(folds) + (folds == 1 ? " fold" : " folds") + ", each trained on " +
                     (train ? "the " + std::to_string(*train) + " matches" : std::string("every match from LO")) +
                     " before its test block");
@@ -152,16 +158,16 @@ void WriteWalkForwardReport(TerminalSink& sink, const ValidationSettings& settin
     }
     const RiskFigures risk = MeasureRisk(result.outOfSampleBankroll);
     sink.appendLine("out-of-sample bankroll, each fold staking its training OKF (at most 1):");
-    sink.appendLine("  Bankroll multiplier: " + FormatGeneral(static_cast<double>(risk.finalMultiplier), separator) +
+    sink.appendLine("  Bankroll multiplier: " + general(static_cast<double>(risk.finalMultiplier)) +
                     "  Maximum drawdown: " + FormatPercentOneDecimal(risk.maximumDrawdown));
 }
 
 void WriteSignificanceReport(TerminalSink& sink, const ValidationSettings& settings, std::uint64_t seed,
-                             const SignificanceResult& result, char decimalSeparator) {
+                             const SignificanceResult& result) {
     const std::size_t replicas = result.replicaScores.size();
     sink.appendLine(" ");
-    sink.appendLine(header("Significance", settings, decimalSeparator) + ": " + std::to_string(replicas) +
-                    " replicas, seed " + std::to_string(seed));
+    sink.appendLine(header("Significance", settings) + ": " + std::to_string(replicas) + " replicas, seed " +
+                    std::to_string(seed));
     sink.appendLine("  Null hypothesis: the prices are fair, no rule has an edge beyond the margin.");
     sink.appendLine("  Each replica keeps every match's odds, draws its result from their normalised");
     sink.appendLine("  inverse odds (1/odds over their sum: the margin taken off in proportion) and");

@@ -26,7 +26,7 @@ void WriteWalkForwardReport(TerminalSink& sink, const ValidationSettings& settin
 // :significance: the real best score, the replicas' distribution, the p-value
 // and what it says.
 void WriteSignificanceReport(TerminalSink& sink, const ValidationSettings& settings, std::uint64_t seed,
-                             const SignificanceResult& result, char decimalSeparator);
+                             const SignificanceResult& result);
 
 // A share as a percentage with one decimal ("5.3%", "-12.0%"), whatever the locale.
 std::string FormatPercentOneDecimal(double share);

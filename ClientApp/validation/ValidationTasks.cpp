@@ -48,12 +48,8 @@ void WalkForwardTask::writeReport(TerminalSink& sink) const {
 }
 
 SignificanceTask::SignificanceTask(std::vector<basic_record_t> range, ValidationSettings settings, int replicas,
-                                   std::uint64_t seed, char decimalSeparator)
-    : m_range(std::move(range)),
-      m_settings(settings),
-      m_replicas(replicas),
-      m_seed(seed),
-      m_decimalSeparator(decimalSeparator) {}
+                                   std::uint64_t seed)
+    : m_range(std::move(range)), m_settings(settings), m_replicas(replicas), m_seed(seed) {}
 
 std::string SignificanceTask::runningHint() const {
     return "Significance test in progress: opt on the real results";
@@ -76,7 +72,7 @@ bool SignificanceTask::compute(TaskContext& context) {
 }
 
 void SignificanceTask::writeReport(TerminalSink& sink) const {
-    if (m_result) WriteSignificanceReport(sink, m_settings, m_seed, *m_result, m_decimalSeparator);
+    if (m_result) WriteSignificanceReport(sink, m_settings, m_seed, *m_result);
 }
 
 }  // namespace karvola

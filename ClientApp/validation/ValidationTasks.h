@@ -38,8 +38,7 @@ private:
 // :significance on the optimizer's worker, over its own copy of the records.
 class SignificanceTask final : public OptimizerTask {
 public:
-    SignificanceTask(std::vector<basic_record_t> range, ValidationSettings settings, int replicas, std::uint64_t seed,
-                     char decimalSeparator);
+    SignificanceTask(std::vector<basic_record_t> range, ValidationSettings settings, int replicas, std::uint64_t seed);
 
     [[nodiscard]] std::string runningHint() const override;
     bool compute(TaskContext& context) override;
@@ -53,7 +52,6 @@ private:
     ValidationSettings m_settings;
     int m_replicas;
     std::uint64_t m_seed;
-    char m_decimalSeparator;
     std::optional<SignificanceResult> m_result;
 };
 

@@ -113,10 +113,10 @@ TEST(RiskFigures, DaysBetweenCalendarDates) {
 
 TEST(RiskReport, NamesTheDatesOfEachFigure) {
     testing::RecordingSink sink;
-    WriteRiskReport(sink, kRun, ',');
+    WriteRiskReport(sink, kRun);
     EXPECT_EQ(sink.lines(),
               (Lines{"Risk of the last simulation: 9 bets from 01/01/2020 to 03/02/2020",
-                     "  Final bankroll multiplier:  1,04999995231628",
+                     "  Final bankroll multiplier:  1.04999995231628",
                      "  Maximum drawdown:           25.0% of the peak (1.20 down to 0.90)",
                      "                              05/01/2020 to 20/01/2020", "  Longest losing run:         3 bets",
                      "                              10/01/2020 to 20/01/2020",
@@ -126,13 +126,13 @@ TEST(RiskReport, NamesTheDatesOfEachFigure) {
 
 TEST(RiskReport, SaysWhyThereAreNoFiguresAndWhenTheStartWasThePeak) {
     testing::RecordingSink none;
-    WriteRiskReport(none, {}, '.');
+    WriteRiskReport(none, {});
     EXPECT_EQ(none.lines(),
               Lines{"No bankroll run to measure: the last sim or pe_sim placed no bet, or none ran yet."});
 
     testing::RecordingSink fromStart;
     const std::vector<ChartPoint> points = {{0.5f, "01/01/2020", false}, {0.75f, "11/01/2020", true}};
-    WriteRiskReport(fromStart, points, '.');
+    WriteRiskReport(fromStart, points);
     EXPECT_EQ(
         fromStart.lines(),
         (Lines{
@@ -150,7 +150,7 @@ TEST(RiskReport, GivesTheLongestSpellInDaysItsOwnLines) {
                                             {1.6f, "02/01/2020", true},  {1.5f, "10/01/2020", false},
                                             {1.7f, "02/03/2020", true}};
     testing::RecordingSink sink;
-    WriteRiskReport(sink, points, '.');
+    WriteRiskReport(sink, points);
     const Lines lines = sink.lines();
     ASSERT_EQ(lines.size(), 10U);
     EXPECT_EQ(lines[6], "  Longest time under water:   3 bets");

@@ -79,8 +79,8 @@ TEST(Significance, TheSameSeedGivesTheSameRunOnAnyNumberOfThreads) {
 
     testing::RecordingSink first;
     testing::RecordingSink second;
-    WriteSignificanceReport(first, {1, 700, 12.0, 1.0}, 77, *one, '.');
-    WriteSignificanceReport(second, {1, 700, 12.0, 1.0}, 77, *three, '.');
+    WriteSignificanceReport(first, {1, 700, 12.0, 1.0}, 77, *one);
+    WriteSignificanceReport(second, {1, 700, 12.0, 1.0}, 77, *three);
     EXPECT_EQ(first.lines(), second.lines());
 }
 
@@ -114,10 +114,10 @@ TEST(SignificanceReport, ShowsTheDistributionThePValueAndItsReading) {
     result.reaching = 2;
     result.pValue = MonteCarloPValue(2, 5);
     testing::RecordingSink sink;
-    WriteSignificanceReport(sink, {11, 510, 12.5, 0.5}, 42, result, ',');
+    WriteSignificanceReport(sink, {11, 510, 12.5, 0.5}, 42, result);
     const Lines lines = sink.lines();
     ASSERT_EQ(lines.size(), 13U);
-    EXPECT_EQ(lines[1], "Significance of opt over LO 11 .. HI 510 (BND% 12,5, span 0,5): 5 replicas, seed 42");
+    EXPECT_EQ(lines[1], "Significance of opt over LO 11 .. HI 510 (BND% 12.5, span 0.5): 5 replicas, seed 42");
     EXPECT_EQ(lines[6], "  Real best score:        3.50  (no vector accepted)");
     EXPECT_EQ(lines[7], "  Replica best scores:    min 1.00  median 3.00  max 5.00");
     EXPECT_EQ(lines[8], "                          95th percentile 5.00  99th percentile 5.00 (nearest rank)");
@@ -128,7 +128,7 @@ TEST(SignificanceReport, ShowsTheDistributionThePValueAndItsReading) {
 
     result.pValue = 0.03;
     testing::RecordingSink seldom;
-    WriteSignificanceReport(seldom, {11, 510, 12.5, 0.5}, 42, result, ',');
+    WriteSignificanceReport(seldom, {11, 510, 12.5, 0.5}, 42, result);
     EXPECT_TRUE(seldom.lines()[11].starts_with("  Below 0.05: "));
 }
 

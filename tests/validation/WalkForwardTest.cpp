@@ -180,7 +180,7 @@ TEST(WalkForwardReport, LabelsTheFiguresInAndOutOfSample) {
     const auto lines = sink.lines();
     ASSERT_GE(lines.size(), 17U);
     EXPECT_EQ(lines[0], " ");
-    EXPECT_EQ(lines[1], "Walk-forward validation of opt over LO 1 .. HI 1500 (BND% 12,5, span 0,75):");
+    EXPECT_EQ(lines[1], "Walk-forward validation of opt over LO 1 .. HI 1500 (BND% 12.5, span 0.75):");
     EXPECT_EQ(lines[2], "2 folds, each trained on the 600 matches before its test block");
     EXPECT_EQ(lines[3].substr(46), " ---- in-sample ---- -- out-of-sample --");
     EXPECT_EQ(lines[4], "Fold Train       Test        wvector            Bets  Yield  Pess.  Bets  Yield  Pess.");
