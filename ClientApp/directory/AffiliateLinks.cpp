@@ -129,6 +129,10 @@ std::string AffiliateLinks::GetState(std::string_view key) const {
     return Find(m_states, key);
 }
 
+bool AffiliateLinks::contains(std::string_view key) const {
+    return m_links.contains(key) || m_ratings.contains(key) || m_states.contains(key);
+}
+
 bool AffiliateLinks::hasHomepage(std::string_view key) const {
     const auto found = m_links.find(key);
     return found != m_links.end() && !found->second.empty() && found->second != "empty";

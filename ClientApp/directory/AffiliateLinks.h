@@ -39,6 +39,8 @@ public:
     [[nodiscard]] std::string GetRating(std::string_view key) const;
     [[nodiscard]] std::string GetState(std::string_view key) const;
 
+    // Whether the directory has an entry for the key.
+    [[nodiscard]] bool contains(std::string_view key) const;
     // Whether the key has a homepage to visit: "empty" stands for none.
     [[nodiscard]] bool hasHomepage(std::string_view key) const;
     // Whether the key has a state worth the "Quick info" box.

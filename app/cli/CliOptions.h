@@ -14,8 +14,9 @@ namespace karvola::cli {
 struct CliOptions {
     options::CommonOptions common;                // --home DIR, --db FILE
     bool quiet = false;                           // -q, --quiet
+    bool stopOnError = false;                     // --stop-on-error
     std::vector<std::string> lines;               // -e LINE, repeatable, in order
-    std::optional<std::filesystem::path> script;  // run after the -e lines
+    std::optional<std::filesystem::path> script;  // run after the -e lines; "-" is standard input
     std::string key;                              // --key KEY: the upcoming matches' identity key
 };
 

@@ -2,9 +2,12 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace karvola::cli {
 
-ConsoleSink::ConsoleSink(std::FILE* stream) : m_stream(stream), m_isTerminal(isatty(fileno(stream)) != 0) {}
+ConsoleSink::ConsoleSink(std::FILE* stream, StatusLine* status)
+    : m_stream(stream), m_status(status), m_isTerminal(isatty(fileno(stream)) != 0) {}
 
 void ConsoleSink::setClosedHandler(std::function<void()> handler) {
     const std::lock_guard lock(m_mutex);
@@ -13,16 +16,23 @@ void ConsoleSink::setClosedHandler(std::function<void()> handler) {
 
 void ConsoleSink::appendLine(std::string_view line) {
     const std::lock_guard lock(m_mutex);
-    if (m_closed) return;
+    if (m_writeError) return;
+    if (m_status != nullptr) m_status->clear();
+    errno = 0;
     const bool ok = std::fwrite(line.data(), 1, line.size(), m_stream) == line.size() &&
                     std::fputc('\n', m_stream) != EOF && std::fflush(m_stream) == 0;
     written(ok);
 }
 
-// Called with the mutex held.
+std::optional<int> ConsoleSink::writeError() const {
+    const std::lock_guard lock(m_mutex);
+    return m_writeError;
+}
+
+// Called with the mutex held, errno as the write left it.
 void ConsoleSink::written(bool ok) {
-    if (ok || m_closed) return;
-    m_closed = true;
+    if (ok || m_writeError) return;
+    m_writeError = errno == 0 ? EIO : errno;
     if (m_onClosed) m_onClosed();
 }
 

@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <functional>
 #include <mutex>
+#include <optional>
 
+#include "StatusLine.h"
 #include "common/TerminalSink.h"
 
 namespace karvola::cli {
@@ -12,10 +14,11 @@ namespace karvola::cli {
 // terminal line. Lines from several threads never mix within a line.
 class ConsoleSink final : public karvola::TerminalSink {
 public:
-    explicit ConsoleSink(std::FILE* stream);
+    // A status line on the same screen is wiped before each line; null for none.
+    explicit ConsoleSink(std::FILE* stream, StatusLine* status = nullptr);
 
-    // Called once when the stream can take no more (a reader that went away): the
-    // program then ends instead of computing output nobody reads.
+    // Called once when the stream can take no more (a full disk, a reader that
+    // went away): the program then ends instead of computing output nobody reads.
     void setClosedHandler(std::function<void()> handler);
 
     void appendLine(std::string_view line) override;
@@ -23,13 +26,17 @@ public:
     // screen, otherwise nothing is written.
     void clearScreen() override;
 
+    // The errno of the write that failed, once one has.
+    [[nodiscard]] std::optional<int> writeError() const;
+
 private:
     void written(bool ok);
 
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::function<void()> m_onClosed;
-    bool m_closed = false;
+    std::optional<int> m_writeError;
     std::FILE* m_stream;
+    StatusLine* m_status;
     bool m_isTerminal;
 };
 

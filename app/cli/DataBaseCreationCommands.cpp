@@ -86,10 +86,12 @@ void DataBaseCreationCommands::convert(std::string_view arguments) {
         }
     }
 
-    const bool showProgress = m_hooks.showProgress;
     std::string caption;
-    const auto draw = [showProgress, &caption](int position) {
-        if (showProgress) std::fprintf(stderr, "\r\x1b[K[convert %3d%%] %s", position, caption.c_str());
+    const auto draw = [this, &caption](int position) {
+        if (!m_hooks.progress) return;
+        char percent[24];
+        std::snprintf(percent, sizeof percent, "[convert %3d%%] ", position);
+        m_hooks.progress(percent + caption);
     };
     int position = 0;
     const DataBaseCreationReports reports{[&](int at, const std::string&) { draw(position = at); },
@@ -99,7 +101,7 @@ void DataBaseCreationCommands::convert(std::string_view arguments) {
                                           }};
     m_stopRequested = false;
     const DataBaseCreationResult result = RunConversion(request, m_stopRequested, reports, m_sink, m_files, m_clock);
-    if (showProgress) std::fputs("\r\x1b[K", stderr);
+    if (m_hooks.progressEnded) m_hooks.progressEnded();
     if (result.outcome != DataBaseCreationResult::Outcome::Failed) return;
     m_hooks.messageBox("Fatal Error ", result.error);
     // The box's text stands for a missing and an empty file alike; an empty one

@@ -26,7 +26,8 @@ public:
         std::function<std::string(std::string_view path)> absolutePath;  // from the working folder
         std::function<void(std::string_view caption, std::string_view text)> messageBox;
         std::function<void(const std::string& text)> diagnostic;  // standard error
-        bool showProgress = false;                                // a progress line on standard error
+        std::function<void(const std::string& text)> progress;    // the progress line's text, if any
+        std::function<void()> progressEnded;                      // the progress line's end
     };
 
     DataBaseCreationCommands(TerminalSink& sink, FileSystem& files, const Clock& clock, Hooks hooks);

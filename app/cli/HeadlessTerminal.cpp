@@ -1,5 +1,6 @@
 #include "HeadlessTerminal.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,8 +15,13 @@ namespace karvola::cli {
 
 namespace {
 
-void Diagnostic(const std::string& text) {
-    std::fprintf(stderr, "karvola-cli: %s\n", text.c_str());
+// The width :help wraps its lines to: the terminal's, 80 where the output is no terminal.
+std::size_t OutputWidth() {
+    winsize size{};
+    if (isatty(STDOUT_FILENO) != 0 && ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+        return size.ws_col;
+    }
+    return 80;
 }
 
 std::vector<std::string> SplitWords(std::string_view text) {
@@ -34,10 +40,41 @@ std::string Join(const std::vector<std::string>& cells, std::string_view separat
     return line;
 }
 
+// Whether the trimmed line runs echo, whose text is the user's, not an error:
+// the word and then a character that is no token character.
+bool IsEchoLine(std::string_view line) {
+    while (!line.empty() && static_cast<unsigned char>(line.front()) <= 32) line.remove_prefix(1);
+    if (line.size() <= 4 || !line.starts_with("echo")) return false;
+    const char next = line[4];
+    const bool tokenCharacter = (next >= '0' && next <= '9') || (next >= 'A' && next <= 'Z') ||
+                                (next >= 'a' && next <= 'z') ||
+                                std::string_view("+-*/^()_.,?").find(next) != std::string_view::npos;
+    return !tokenCharacter;
+}
+
+// A script's comment: '#' as its first character after blanks, so that a
+// script may begin with a "#!" line.
+bool IsComment(std::string_view line) {
+    const auto first = line.find_first_not_of(" \t");
+    return first != std::string_view::npos && line[first] == '#';
+}
+
 }  // namespace
 
+bool IsErrorLine(std::string_view line) {
+    for (const std::string_view start : {"Error", "Fatal", "DBMS Error", "DBMS Fatal", "Acces Denied"}) {
+        if (line.starts_with(start)) return true;
+    }
+    return false;
+}
+
+void ErrorLineWatch::appendLine(std::string_view line) {
+    m_target.appendLine(line);
+    if (m_watching && IsErrorLine(line)) m_onError();
+}
+
 bool MissingKeyNotice::askForKey(karvola::MatchConfig&) {
-    Diagnostic("no Unique Indentity Key, so no upcoming matches were downloaded: give one with --key KEY or :key KEY");
+    m_fail("no Unique Indentity Key, so no upcoming matches were downloaded: give one with --key KEY or :key KEY");
     return false;
 }
 
@@ -60,9 +97,43 @@ bool MetaCommands::run(std::string_view line) const {
     return true;
 }
 
-std::vector<std::string> MetaCommands::helpLines() const {
+std::vector<std::string> WrapWords(std::string_view text, std::size_t width, std::size_t indent,
+                                   std::string firstLine) {
     std::vector<std::string> lines;
-    for (const auto& [name, entry] : m_entries) lines.push_back(entry.usage);
+    std::string line = std::move(firstLine);
+    line.resize(std::max(line.size(), indent), ' ');
+    bool empty = true;
+    for (const auto& word : SplitWords(text)) {
+        if (!empty && line.size() + 1 + word.size() > width) {
+            lines.push_back(std::move(line));
+            line = std::string(indent, ' ');
+            empty = true;
+        }
+        if (!empty) line += ' ';
+        line += word;
+        empty = false;
+    }
+    lines.push_back(std::move(line));
+    return lines;
+}
+
+std::vector<std::string> MetaCommands::helpLines(std::size_t width) const {
+    constexpr std::size_t kColumn = 23;
+    width = std::max(width, kColumn + 24);
+    std::vector<std::string> lines;
+    for (const auto& [name, entry] : m_entries) {
+        // The usage ends at the first run of blanks; the description follows.
+        const auto gap = entry.usage.find("  ");
+        const std::string usage = entry.usage.substr(0, gap);
+        const std::string_view description =
+            gap == std::string::npos ? std::string_view() : std::string_view(entry.usage).substr(gap);
+        std::string first = usage;
+        if (usage.size() + 1 >= kColumn) {
+            lines.push_back(usage);
+            first.clear();
+        }
+        for (auto& line : WrapWords(description, width, kColumn, first)) lines.push_back(std::move(line));
+    }
     return lines;
 }
 
@@ -87,20 +158,23 @@ std::vector<std::string> StartupGate::open() {
     return std::exchange(m_heldBack, {});
 }
 
-HeadlessTerminal::HeadlessTerminal(HeadlessSettings settings, karvola::TerminalSink& sink, karvola::FileSystem& files,
-                                   const karvola::Clock& clock, karvola::HttpClient& http)
+HeadlessTerminal::HeadlessTerminal(HeadlessSettings settings, karvola::TerminalSink& sink, StatusLine& status,
+                                   karvola::FileSystem& files, const karvola::Clock& clock, karvola::HttpClient& http)
     : m_settings(std::move(settings)),
       m_files(files),
-      m_sink(sink, m_settings.quiet),
+      m_status(status),
+      m_watch(sink, [this] { failed(); }),
+      m_sink(m_watch, m_settings.quiet),
       m_workstation({m_settings.applicationDirectory, m_settings.decimalSeparator, m_settings.service}, m_sink, files,
                     clock, http),
-      m_changes(isatty(STDERR_FILENO) != 0),
+      m_changes(status),
       m_dataBaseCreation(
           m_sink, files, clock,
           {.absolutePath = [this](std::string_view path) { return absolutePath(path); },
            .messageBox = [this](std::string_view caption, std::string_view text) { messageBox(caption, text); },
-           .diagnostic = Diagnostic,
-           .showProgress = isatty(STDERR_FILENO) != 0}) {
+           .diagnostic = [this](const std::string& text) { fail(text); },
+           .progress = [this](const std::string& text) { m_status.show(text); },
+           .progressEnded = [this] { m_status.clear(); }}) {
     m_workstation.attachObserver(&m_changes);
     m_workstation.terminal().dispatcher().attach(
         "quit", [this](const karvola::CommandArguments&) { m_quitRequested = m_workstation.mayClose(m_closeDialogs); });
@@ -125,7 +199,14 @@ void HeadlessTerminal::Changes::historyCleared() {
     if (onHistoryCleared) onHistoryCleared();
 }
 
-// The progress bar and its hint: one line rewritten in place, gone once the search ends.
+// The progress bar and its hint: the status line, from the search's start until
+// the hint says it is over, so that the idle hint never stays on the screen.
+void HeadlessTerminal::Changes::optimizationStarted() {
+    const std::lock_guard lock(m_mutex);
+    m_running = true;
+    m_percent = 0;
+}
+
 void HeadlessTerminal::Changes::optimizationProgress(int percent) {
     const std::lock_guard lock(m_mutex);
     m_percent = percent;
@@ -135,16 +216,25 @@ void HeadlessTerminal::Changes::optimizationProgress(int percent) {
 void HeadlessTerminal::Changes::optimizationHint(const std::string& hint) {
     const std::lock_guard lock(m_mutex);
     m_hint = hint;
+    if (hint == karvola::Optimizer::kIdleHint) {
+        m_running = false;
+        m_status.clear();
+    }
     drawProgress();
 }
 
 void HeadlessTerminal::Changes::optimizationEnded() {
     const std::lock_guard lock(m_mutex);
-    if (m_showProgress) std::fputs("\r\x1b[K", stderr);
+    m_running = false;
+    m_status.clear();
 }
 
-void HeadlessTerminal::Changes::drawProgress() const {
-    if (m_showProgress) std::fprintf(stderr, "\r\x1b[K[opt %3d%%] %s", m_percent, m_hint.c_str());
+// Called with the mutex held.
+void HeadlessTerminal::Changes::drawProgress() {
+    if (!m_running) return;
+    char percent[16];
+    std::snprintf(percent, sizeof percent, "[opt %3d%%] ", m_percent);
+    m_status.show(percent + m_hint);
 }
 
 void HeadlessTerminal::waitForOptimization() {
@@ -166,15 +256,18 @@ void HeadlessTerminal::startUp() {
     const karvola::LoadResult loaded = m_workstation.startUp(m_settings.dataBase);
     // A quiet start holds its lines back, the configuration's warnings among them.
     if (m_settings.quiet) {
-        for (const auto& warning : m_workstation.startUpWarnings()) Diagnostic(warning);
-        if (const auto warning = m_workstation.directoryWarning()) Diagnostic(*warning);
+        for (const auto& warning : m_workstation.startUpWarnings()) diagnostic(warning);
+        if (const auto warning = m_workstation.directoryWarning()) diagnostic(*warning);
     }
     m_sink.open();
+    // From now on an error line is a command's failure.
+    m_watch.watch(true);
+    m_startFailed = m_settings.dataBase.has_value() && !loaded.loaded();
     if (!m_settings.quiet || loaded.loaded() || !m_workstation.dataBase().hasName()) return;
     // A quiet start says nothing, unless the data base it was asked to load failed.
     const std::string& file = m_workstation.dataBase().fileName();
-    if (!loaded.message.empty()) Diagnostic(loaded.message + " (" + file + ")");
-    if (loaded.code == -2) Diagnostic("not a data base: " + file);
+    if (!loaded.message.empty()) diagnostic(loaded.message + " (" + file + ")");
+    if (loaded.code == -2) diagnostic("not a data base: " + file);
 }
 
 void HeadlessTerminal::followHistory(std::function<void(const std::string&)> onLine, std::function<void()> onCleared) {
@@ -182,20 +275,38 @@ void HeadlessTerminal::followHistory(std::function<void(const std::string&)> onL
     m_changes.onHistoryCleared = std::move(onCleared);
 }
 
-void HeadlessTerminal::run(LineSource& source, karvola::Terminal::Echo echo) {
+void HeadlessTerminal::run(LineSource& source, karvola::Terminal::Echo echo, Input input) {
     const karvola::StopRequest& stopped = m_workstation.terminal().stopRequest();
-    while (!m_quitRequested && !stopped.requested()) {
+    m_scriptInput = input == Input::Script;
+    // A script that should stop at an error does not start after a failed --db.
+    if (input == Input::Script && m_settings.stopOnError && m_startFailed) m_stoppedOnError = true;
+    while (goesOn() && !stopped.requested()) {
         const auto line = source.nextLine();
         if (!line) break;
+        if (input == Input::Script && IsComment(*line)) continue;
+        m_lineFailed = false;
         handleLine(*line, echo);
+        if (input == Input::Script && m_settings.stopOnError && m_lineFailed) m_stoppedOnError = true;
     }
 }
 
-void HeadlessTerminal::finish() {
+bool HeadlessTerminal::finish() {
     const std::lock_guard lock(m_lineMutex);
-    if (m_finished) return;
+    if (m_finished) return true;
     m_finished = true;
-    if (!m_workstation.saveConfiguration()) Diagnostic("could not save the configuration");
+    if (m_workstation.saveConfiguration()) return true;
+    diagnostic("could not save the configuration");
+    return false;
+}
+
+void HeadlessTerminal::failed() {
+    m_lineFailed = true;
+    if (m_scriptInput) m_scriptFailed = true;
+}
+
+void HeadlessTerminal::fail(const std::string& text) {
+    diagnostic(text);
+    failed();
 }
 
 void HeadlessTerminal::handleLine(const std::string& line, karvola::Terminal::Echo echo) {
@@ -203,15 +314,18 @@ void HeadlessTerminal::handleLine(const std::string& line, karvola::Terminal::Ec
     // Once the program is ending, a line read meanwhile does not run.
     if (m_finished || m_workstation.terminal().stopRequest().requested()) return;
     if (!line.empty() && line.front() == ':') {
-        if (!m_metaCommands.run(line)) Diagnostic("unknown meta-command '" + line + "' (type :help for the list)");
+        if (!m_metaCommands.run(line)) fail("unknown meta-command '" + line + "' (type :help for the list)");
         return;
     }
     if (!line.empty() && m_onHistoryLine) m_onHistoryLine(line);
+    m_watch.watch(!IsEchoLine(line));
     m_workstation.terminal().enterLine(line, echo);
+    m_watch.watch(true);
 }
 
 // A message box becomes its caption + " : " + its text, one line per line of the text.
-void HeadlessTerminal::messageBox(std::string_view caption, std::string_view text) {
+void HeadlessTerminal::messageBox(std::string_view caption, std::string_view text, bool error) {
+    if (error) failed();
     std::string line = std::string(caption) + " : ";
     for (const char c : text) {
         if (c != '\n') {
@@ -231,7 +345,7 @@ void HeadlessTerminal::CloseDialogs::refuse(std::string_view caption, std::strin
 // Nobody can answer the save question here: the answer is No, as when the box is closed.
 karvola::Workstation::SaveAnswer HeadlessTerminal::CloseDialogs::askToSave(std::string_view caption,
                                                                            std::string_view text) {
-    m_terminal.messageBox(caption, text);
+    m_terminal.messageBox(caption, text, false);
     return karvola::Workstation::SaveAnswer::No;
 }
 
@@ -240,21 +354,28 @@ std::string HeadlessTerminal::absolutePath(std::string_view path) const {
 }
 
 void HeadlessTerminal::addMetaCommands() {
-    const auto needsPath = [](std::string_view argument, std::string_view name) {
+    const auto needsPath = [this](std::string_view argument, std::string_view name) {
         if (!argument.empty()) return true;
-        Diagnostic(std::string(name) + " needs a file name");
+        fail(std::string(name) + " needs a file name");
         return false;
     };
     m_metaCommands.add(":help", ":help                  this list", [this](std::string_view) {
-        for (const auto& line : m_metaCommands.helpLines()) m_sink.appendLine(line);
+        const std::size_t width = OutputWidth();
+        for (const auto& line : m_metaCommands.helpLines(width)) m_sink.appendLine(line);
+        // Unlike the window's, whose files are found from the application folder.
+        for (const auto& line : WrapWords("FILE, SOURCE, BASE, CSV and FOLDER are read from the current folder "
+                                          "when they are not absolute paths.",
+                                          width, 0, {})) {
+            m_sink.appendLine(line);
+        }
     });
     m_metaCommands.add(":wait", ":wait                  wait until a running optimization has ended",
                        [this](std::string_view) { waitForOptimization(); });
     m_metaCommands.add(":walkforward", karvola::kWalkForwardHelp, [this](std::string_view argument) {
-        if (const auto usage = m_workstation.validation().walkForwardCommand(argument)) Diagnostic(*usage);
+        if (const auto usage = m_workstation.validation().walkForwardCommand(argument)) fail(*usage);
     });
     m_metaCommands.add(":significance", karvola::kSignificanceHelp, [this](std::string_view argument) {
-        if (const auto usage = m_workstation.validation().significanceCommand(argument)) Diagnostic(*usage);
+        if (const auto usage = m_workstation.validation().significanceCommand(argument)) fail(*usage);
     });
     m_metaCommands.add(":risk", karvola::kRiskHelp,
                        [this](std::string_view) { m_workstation.validation().writeRisk(); });
@@ -266,7 +387,9 @@ void HeadlessTerminal::addMetaCommands() {
                        });
     m_metaCommands.add(":load", ":load FILE             File > Load Data Base...",
                        [this, needsPath](std::string_view argument) {
-                           if (needsPath(argument, ":load")) m_workstation.dataBase().open(absolutePath(argument));
+                           if (!needsPath(argument, ":load")) return;
+                           // The terminal's line tells why; the script's status counts it.
+                           if (!m_workstation.dataBase().open(absolutePath(argument)).loaded()) failed();
                        });
     m_metaCommands.add(":save", ":save [FILE]           save the data base (as FILE)",
                        [this](std::string_view argument) { save(argument); });
@@ -301,14 +424,14 @@ void HeadlessTerminal::addMetaCommands() {
                            PrintStakes(arguments, m_sink,
                                        {.messageBox = [this](std::string_view caption,
                                                              std::string_view text) { messageBox(caption, text); },
-                                        .diagnostic = Diagnostic});
+                                        .diagnostic = [this](const std::string& text) { fail(text); }});
                        });
     // A bookmaker's key is its list item as shown, blanks and all.
     m_metaCommands.add(
         ":bookmaker", ":bookmaker NAME        the bookmaker directory's link, state and rating of NAME",
         [this](std::string_view name) {
             if (name.empty()) {
-                Diagnostic(":bookmaker needs a name");
+                fail(":bookmaker needs a name");
                 return;
             }
             showBookmaker(name);
@@ -321,7 +444,7 @@ void HeadlessTerminal::save(std::string_view argument) {
         m_workstation.dataBase().saveAs(absolutePath(argument));
         return;
     }
-    if (!m_workstation.dataBase().save()) Diagnostic("the data base has no file name yet: use :save FILE");
+    if (!m_workstation.dataBase().save()) fail("the data base has no file name yet: use :save FILE");
 }
 
 void HeadlessTerminal::showOptions(std::string_view argument) {
@@ -330,7 +453,7 @@ void HeadlessTerminal::showOptions(std::string_view argument) {
         return;
     }
     if (argument.size() != 12 || argument.find_first_not_of("01") != std::string_view::npos) {
-        Diagnostic(":options needs twelve characters 0 or 1, e.g. 110000111110");
+        fail(":options needs twelve characters 0 or 1, e.g. 110000111110");
         return;
     }
     m_workstation.config().SetResultPeResultOptions(std::string(argument));
@@ -339,17 +462,17 @@ void HeadlessTerminal::showOptions(std::string_view argument) {
 void HeadlessTerminal::exportBets(std::string_view argument) {
     const std::string path = absolutePath(argument);
     const std::string csv = karvola::FormatBetsPreviewCsv(m_workstation.strategy().simulation().rows);
-    if (!karvola::WriteFileAtomically(m_files, path, csv)) Diagnostic("could not write " + path);
+    if (!karvola::WriteFileAtomically(m_files, path, csv)) fail("could not write " + path);
 }
 
 void HeadlessTerminal::saveChart() {
     const auto path = m_settings.applicationDirectory / "WorkSpace" / "bankroll_chart.svg";
     const std::string svg = karvola::RenderBankrollChartSvg(m_workstation.strategy().simulation().points, false);
     if (!karvola::WriteFileAtomically(m_files, path, svg)) {
-        Diagnostic("could not write " + path.string());
+        fail("could not write " + path.string());
         return;
     }
-    Diagnostic("bankroll chart saved to " + path.string());
+    diagnostic("bankroll chart saved to " + path.string());
 }
 
 void HeadlessTerminal::showCategories() {
@@ -372,7 +495,7 @@ void HeadlessTerminal::selectCategories(std::string_view argument) {
         std::size_t number = 0;
         const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), number);
         if (error != std::errc{} || end != word.data() + word.size() || number == 0 || number > choices.size()) {
-            Diagnostic("no category number " + word + " (see :categories)");
+            fail("no category number " + word + " (see :categories)");
             return;
         }
         marked[number - 1] = true;
@@ -387,7 +510,7 @@ void HeadlessTerminal::selectCategories(std::string_view argument) {
 void HeadlessTerminal::setProperties(std::string_view argument) {
     const auto values = SplitWords(argument);
     if (values.size() != 3) {
-        Diagnostic(":props needs three values: LO HI BND");
+        fail(":props needs three values: LO HI BND");
         return;
     }
     karvola::GeneralProperties& properties = m_workstation.properties();
@@ -401,7 +524,7 @@ void HeadlessTerminal::setProperties(std::string_view argument) {
     const std::string lo = std::to_string(domain.lo());
     const std::string hi = std::to_string(domain.hi());
     if (!editable.range && (values[0] != lo || values[1] != hi)) {
-        Diagnostic("the research domain is empty: LO and HI stay " + lo + " and " + hi);
+        diagnostic("the research domain is empty: LO and HI stay " + lo + " and " + hi);
     }
     if (const auto error = properties.apply(values[0], values[1], values[2])) messageBox(error->caption, error->text);
 }
@@ -433,6 +556,12 @@ void HeadlessTerminal::showStatus() {
 
 void HeadlessTerminal::showBookmaker(std::string_view name) {
     const karvola::AffiliateLinks& directory = m_workstation.directory();
+    if (!directory.contains(name)) {
+        fail(directory.empty() ? "the bookmaker directory is empty: the service could not be reached, and no copy "
+                                 "of it was kept"
+                               : "'" + std::string(name) + "' is not in the bookmaker directory");
+        return;
+    }
     m_sink.appendLine("Link: " + directory.GetLink(name));
     m_sink.appendLine("State: " + directory.GetState(name));
     m_sink.appendLine("Rating: " + directory.GetRating(name));
@@ -447,7 +576,7 @@ void HeadlessTerminal::hideUpcomingMatch(std::string_view argument) {
     const auto [end, error] = std::from_chars(argument.data(), argument.data() + argument.size(), number);
     const auto row = std::find_if(rows.begin(), rows.end(), [number](const auto& r) { return r.number == number; });
     if (argument.empty() || error != std::errc() || end != argument.data() + argument.size() || row == rows.end()) {
-        Diagnostic(":hide needs the number of a listed upcoming match");
+        fail(":hide needs the number of a listed upcoming match");
         return;
     }
     listing.hide(static_cast<std::size_t>(row - rows.begin()));

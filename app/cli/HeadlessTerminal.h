@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -12,6 +13,7 @@
 
 #include "DataBaseCreationCommands.h"
 #include "LineSources.h"
+#include "StatusLine.h"
 #include "UpcomingTable.h"
 #include "analysis/BankrollChartSvg.h"
 #include "analysis/BetsPreviewText.h"
@@ -36,7 +38,9 @@ public:
     void add(std::string name, std::string usage, Handler handler, Argument argument = Argument::Trimmed);
     // Runs the line (":name argument"); false when no such meta-command exists.
     bool run(std::string_view line) const;
-    [[nodiscard]] std::vector<std::string> helpLines() const;
+    // Each entry's usage, then its description in a column of its own wrapped at
+    // blanks to the width; a usage too wide for the column puts it below.
+    [[nodiscard]] std::vector<std::string> helpLines(std::size_t width) const;
 
 private:
     struct Entry {
@@ -46,6 +50,11 @@ private:
     };
     std::map<std::string, Entry, std::less<>> m_entries;
 };
+
+// The words of the text (split at blanks) as lines of at most width characters
+// where the words allow, the first after firstLine padded to indent, the others
+// after indent blanks.
+std::vector<std::string> WrapWords(std::string_view text, std::size_t width, std::size_t indent, std::string firstLine);
 
 // Holds back the start-up lines of a quiet run; passes everything through once opened.
 class StartupGate final : public karvola::TerminalSink {
@@ -66,9 +75,32 @@ private:
     std::vector<std::string> m_heldBack;
 };
 
+// Whether a line of the terminal says that the command which wrote it failed:
+// the error lines begin "Error", "Fatal", "DBMS Error", "DBMS Fatal" or "Acces Denied".
+[[nodiscard]] bool IsErrorLine(std::string_view line);
+
+// Passes the lines through and tells of each error line (IsErrorLine) while it
+// watches: the start-up's lines and what echo repeats are no command's failure.
+class ErrorLineWatch final : public karvola::TerminalSink {
+public:
+    ErrorLineWatch(karvola::TerminalSink& target, std::function<void()> onError)
+        : m_target(target), m_onError(std::move(onError)) {}
+
+    void appendLine(std::string_view line) override;
+    void clearScreen() override { m_target.clearScreen(); }
+    void repaint() override { m_target.repaint(); }
+    void watch(bool on) { m_watching = on; }
+
+private:
+    karvola::TerminalSink& m_target;
+    std::function<void()> m_onError;
+    std::atomic<bool> m_watching = false;
+};
+
 struct HeadlessSettings {
     std::filesystem::path applicationDirectory;
     bool quiet = false;
+    bool stopOnError = false;  // a script's input ends at its first failed command
     char decimalSeparator = '.';
     std::optional<std::string> dataBase;  // loaded at start instead of the configured one
     karvola::ServiceHostChoice service;
@@ -82,23 +114,32 @@ struct HeadlessSettings {
 // cancelled dialog, and standard error says how to give a key.
 class MissingKeyNotice final : public karvola::IdentityKeyPrompt {
 public:
+    explicit MissingKeyNotice(std::function<void(const std::string&)> fail) : m_fail(std::move(fail)) {}
     bool askForKey(karvola::MatchConfig& config) override;
+
+private:
+    std::function<void(const std::string&)> m_fail;
 };
 
 class HeadlessTerminal final {
 public:
-    HeadlessTerminal(HeadlessSettings settings, karvola::TerminalSink& sink, karvola::FileSystem& files,
-                     const karvola::Clock& clock, karvola::HttpClient& http);
+    // Where the lines come from: a script's failures count for the exit status,
+    // and its '#' lines are comments; typed lines are the user's to correct.
+    enum class Input { Script, Typed };
+
+    HeadlessTerminal(HeadlessSettings settings, karvola::TerminalSink& sink, StatusLine& status,
+                     karvola::FileSystem& files, const karvola::Clock& clock, karvola::HttpClient& http);
     ~HeadlessTerminal();
     HeadlessTerminal(const HeadlessTerminal&) = delete;
     HeadlessTerminal& operator=(const HeadlessTerminal&) = delete;
 
     void startUp();
-    // Handles lines until the source ends or quit is accepted.
-    void run(LineSource& source, karvola::Terminal::Echo echo);
+    // Handles lines until the source ends, quit is accepted or, with stopOnError,
+    // a line of a script fails.
+    void run(LineSource& source, karvola::Terminal::Echo echo, Input input);
     // Writes the configuration, once; later calls do nothing. Safe from another
-    // thread: waits for the line being handled.
-    void finish();
+    // thread: waits for the line being handled. False when it could not be written.
+    bool finish();
     // Waits until a running optimization has ended and written its report.
     void waitForOptimization();
     // Asks a running optimization to stop (the program is being interrupted).
@@ -109,15 +150,21 @@ public:
     // Called with every line that enters the history, and when it is cleared.
     void followHistory(std::function<void(const std::string&)> onLine, std::function<void()> onCleared);
 
-    [[nodiscard]] bool quitRequested() const { return m_quitRequested; }
+    // Whether more input should be read: no quit accepted, no script stopped at an error.
+    [[nodiscard]] bool goesOn() const { return !m_quitRequested && !m_stoppedOnError; }
+    // A line of a script failed (an error line, a failed :load, a meta-command refused).
+    [[nodiscard]] bool scriptFailed() const { return m_scriptFailed; }
+    // The base that --db named could not be loaded.
+    [[nodiscard]] bool startFailed() const { return m_startFailed; }
 
 private:
     // What the terminal follows of the core's changes: the optimizer's progress
     // (on standard error when it is a terminal) and the clearing of the history.
     class Changes final : public karvola::ChangeObserver {
     public:
-        explicit Changes(bool showProgress) : m_showProgress(showProgress) {}
+        explicit Changes(StatusLine& status) : m_status(status) {}
         void historyCleared() override;
+        void optimizationStarted() override;
         void optimizationProgress(int percent) override;
         void optimizationHint(const std::string& hint) override;
         void optimizationEnded() override;
@@ -125,10 +172,11 @@ private:
         std::function<void()> onHistoryCleared;
 
     private:
-        void drawProgress() const;
+        void drawProgress();
 
-        bool m_showProgress;
+        StatusLine& m_status;
         std::mutex m_mutex;  // the progress comes from the optimizer's worker thread
+        bool m_running = false;
         int m_percent = 0;
         std::string m_hint;
     };
@@ -145,8 +193,14 @@ private:
     };
 
     void handleLine(const std::string& line, karvola::Terminal::Echo echo);
+    // A command failed: an error line went through, or fail() told why.
+    void failed();
+    // Tells on standard error why a command failed.
+    void fail(const std::string& text);
+    void diagnostic(const std::string& text) { m_status.diagnostic(text); }
     void addMetaCommands();
-    void messageBox(std::string_view caption, std::string_view text);
+    // A message box's text as lines; an error box but for a question.
+    void messageBox(std::string_view caption, std::string_view text, bool error = true);
     void showCategories();
     void selectCategories(std::string_view argument);
     void setProperties(std::string_view argument);
@@ -163,6 +217,8 @@ private:
 
     HeadlessSettings m_settings;
     karvola::FileSystem& m_files;
+    StatusLine& m_status;
+    ErrorLineWatch m_watch;
     StartupGate m_sink;
     karvola::Workstation m_workstation;
     MetaCommands m_metaCommands;
@@ -171,12 +227,18 @@ private:
     DataBaseCreationCommands m_dataBaseCreation;
     UpcomingPrinter m_upcomingPrinter{m_sink, m_workstation.upcoming()};
     // No dialog asks for a missing key: as if it were cancelled (:key or --key give one).
-    MissingKeyNotice m_noKeyPrompt;
+    MissingKeyNotice m_noKeyPrompt{[this](const std::string& text) { fail(text); }};
     karvola::ImmediateExchangeRunner m_immediateExchange;
     std::function<void(const std::string&)> m_onHistoryLine;
     std::mutex m_lineMutex;
     bool m_quitRequested = false;
     bool m_finished = false;
+    // Written by the line's thread and by the optimizer's, which reports its errors.
+    std::atomic<bool> m_scriptInput = false;
+    std::atomic<bool> m_lineFailed = false;
+    std::atomic<bool> m_scriptFailed = false;
+    bool m_startFailed = false;
+    bool m_stoppedOnError = false;
 };
 
 }  // namespace karvola::cli

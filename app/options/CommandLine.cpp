@@ -15,7 +15,7 @@ namespace {
 class UsageFirstFormatter final : public CLI::Formatter {
 public:
     UsageFirstFormatter() {
-        column_width(18);
+        column_width(20);
         label("OPTIONS", "options");
         label("Positionals", "Arguments");
     }

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -24,9 +25,16 @@ namespace karvola::testing {
 
 std::vector<std::string> ChildEnvironment(const std::vector<std::string>& extra) {
     std::vector<std::string> environment;
-    // The service host comes from the test alone, never from the machine's environment.
+    // The service host comes from the test alone, never from the machine's
+    // environment; a variable the test names replaces the machine's (the first
+    // of two equal names is the one a program reads).
+    const auto named = [&extra](std::string_view variable) {
+        const std::string_view name = variable.substr(0, variable.find('=') + 1);
+        return std::any_of(extra.begin(), extra.end(),
+                           [name](const std::string& given) { return given.starts_with(name); });
+    };
     for (char** variable = environ; *variable != nullptr; ++variable) {
-        if (std::string_view(*variable).starts_with("KARVOLA_SERVICE_HOST=")) continue;
+        if (std::string_view(*variable).starts_with("KARVOLA_SERVICE_HOST=") || named(*variable)) continue;
         environment.emplace_back(*variable);
     }
     const bool hostGiven = std::any_of(extra.begin(), extra.end(), [](const std::string& variable) {
@@ -48,10 +56,12 @@ ExecList CliArguments(const std::vector<std::string>& arguments) {
     return ExecList(std::move(texts));
 }
 
-CliRun RunCli(const std::vector<std::string>& arguments, const std::string& input,
-              const std::filesystem::path& workFolder, const std::vector<std::string>& environment) {
+namespace {
+
+CliRun SpawnCli(const std::filesystem::path& outFile, const std::vector<std::string>& arguments,
+                const std::string& input, const std::filesystem::path& workFolder,
+                const std::vector<std::string>& environment) {
     const auto inFile = workFolder / "cli-stdin.txt";
-    const auto outFile = workFolder / "cli-stdout.txt";
     const auto errFile = workFolder / "cli-stderr.txt";
     WriteFileContent(inFile, input);
 
@@ -72,8 +82,54 @@ CliRun RunCli(const std::vector<std::string>& arguments, const std::string& inpu
     int waitStatus = 0;
     waitpid(child, &waitStatus, 0);
     CliRun run;
-    run.out = ReadFileContent(outFile);
+    if (std::filesystem::is_regular_file(outFile)) run.out = ReadFileContent(outFile);
     run.err = ReadFileContent(errFile);
+    run.status = WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
+    return run;
+}
+
+}  // namespace
+
+CliRun RunCli(const std::vector<std::string>& arguments, const std::string& input,
+              const std::filesystem::path& workFolder, const std::vector<std::string>& environment) {
+    return SpawnCli(workFolder / "cli-stdout.txt", arguments, input, workFolder, environment);
+}
+
+CliRun RunCliWritingTo(const std::filesystem::path& output, const std::vector<std::string>& arguments,
+                       const std::string& input, const std::filesystem::path& workFolder,
+                       const std::vector<std::string>& environment) {
+    return SpawnCli(output, arguments, input, workFolder, environment);
+}
+
+CliRun RunCliOnTerminal(const std::vector<std::string>& arguments, const std::vector<std::string>& environment) {
+    const ExecList argv = CliArguments(arguments);
+    const ExecList envp(ChildEnvironment(environment));
+    winsize size{};
+    size.ws_row = 24;
+    size.ws_col = 80;
+    int terminal = -1;
+    const pid_t child = forkpty(&terminal, nullptr, nullptr, &size);
+    if (child < 0) throw std::runtime_error("cannot open a pseudo-terminal");
+    if (child == 0) {
+        execve(KARVOLA_CLI_PATH, argv.data(), envp.data());
+        _exit(127);
+    }
+    CliRun run;
+    char block[4096];
+    // Read until the child's side closes (EIO), so that it never blocks on a full terminal.
+    for (;;) {
+        const ssize_t count = read(terminal, block, sizeof block);
+        if (count > 0) {
+            run.out.append(block, static_cast<std::size_t>(count));
+        } else if (count < 0 && errno == EINTR) {
+            continue;
+        } else {
+            break;
+        }
+    }
+    close(terminal);
+    int waitStatus = 0;
+    waitpid(child, &waitStatus, 0);
     run.status = WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
     return run;
 }

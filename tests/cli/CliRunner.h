@@ -44,6 +44,16 @@ ExecList CliArguments(const std::vector<std::string>& arguments);
 CliRun RunCli(const std::vector<std::string>& arguments, const std::string& input,
               const std::filesystem::path& workFolder, const std::vector<std::string>& environment = {});
 
+// The same with standard output going to the given file (/dev/full for a full
+// disk); the run's out stays empty.
+CliRun RunCliWritingTo(const std::filesystem::path& output, const std::vector<std::string>& arguments,
+                       const std::string& input, const std::filesystem::path& workFolder,
+                       const std::vector<std::string>& environment = {});
+
+// karvola-cli on a pseudo-terminal of 80 columns as its standard input, output
+// and error; out holds every byte it wrote there, escape sequences included.
+CliRun RunCliOnTerminal(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {});
+
 // The same with the child's file size limit (RLIMIT_FSIZE) lowered to `bytes` and
 // SIGXFSZ at its default, so that a file written beyond the limit fails as on a
 // full disk (or kills a program that does not ignore the signal: status -1). Its

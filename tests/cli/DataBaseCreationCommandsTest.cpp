@@ -45,7 +45,8 @@ protected:
                             boxes.push_back(std::string(caption) + "|" + std::string(text));
                         },
                     .diagnostic = [this](const std::string& text) { diagnostics.push_back(text); },
-                    .showProgress = false}) {}
+                    .progress = {},
+                    .progressEnded = {}}) {}
 
     [[nodiscard]] std::filesystem::path at(const char* name) const { return folder.path() / name; }
 

@@ -46,7 +46,7 @@ TEST_F(StakesCliTest, TooFewArgumentsAreToldOnStandardError) {
     const CliRun result = run(":stakes 1000 0,07\n");
     EXPECT_EQ(result.out, "");
     EXPECT_NE(result.err.find(":stakes needs CB R1 R2"), std::string::npos);
-    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.status, 1);
 }
 
 // 200 bets: every one of them staked, the closed form answering for 200! orders.
