@@ -5,6 +5,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "common/Version.h"
 #include "config/ApplicationDirectory.h"
 #include "config/MatchConfig.h"
 
@@ -29,6 +30,14 @@ std::vector<std::filesystem::path> FilesIn(const std::filesystem::path& folder) 
     return found;
 }
 
+// A relative base is read from the application directory, as the window reads it.
+bool NamesABaseThatExists(const MatchConfig& config, const std::filesystem::path& applicationDirectory,
+                          FileSystem& files) {
+    const std::filesystem::path base = config.GetDefaultBase();
+    if (base.empty()) return false;
+    return files.exists(base.is_absolute() ? base : applicationDirectory / base);
+}
+
 }  // namespace
 
 std::optional<std::filesystem::path> FindInstalledShare(const std::filesystem::path& executableDirectory) {
@@ -43,7 +52,10 @@ std::vector<std::string> SeedFirstStart(const std::filesystem::path& application
                                         const std::filesystem::path& share, FileSystem& files, const Clock& clock) {
     std::vector<std::string> problems;
     const auto configuration = applicationDirectory / MatchConfig::kFileName;
-    if (files.exists(configuration)) return problems;
+    const bool configured = files.exists(configuration);
+    // Read before anything is written: the constructor takes the file's settings, or their defaults.
+    MatchConfig config(applicationDirectory, files, clock);
+    if (configured && NamesABaseThatExists(config, applicationDirectory, files)) return problems;
 
     for (const auto folder : kSeededFolders) {
         for (const auto& source : FilesIn(share / folder)) {
@@ -56,11 +68,13 @@ std::vector<std::string> SeedFirstStart(const std::filesystem::path& application
         }
     }
 
-    // Read before it is written: the constructor takes every other setting's default.
-    MatchConfig config(applicationDirectory, files, clock);
     const auto sampleBase = applicationDirectory / "DataBase" / kSampleBase;
-    if (files.exists(sampleBase)) config.SetDefaultBase(sampleBase.string());
-    if (!config.SaveConfiguration()) problems.push_back("Warning: could not write " + configuration.string() + ".");
+    const bool named = files.exists(sampleBase);
+    if (named) config.SetDefaultBase(sampleBase.string());
+    // A first start leaves its configuration even without a sample to name.
+    if ((named || !configured) && !config.SaveConfiguration()) {
+        problems.push_back("Warning: could not write " + configuration.string() + ".");
+    }
     return problems;
 }
 
@@ -69,6 +83,17 @@ std::vector<std::string> SeedFirstStart(const std::filesystem::path& application
     const auto share = FindInstalledShare(ExecutableDirectory());
     if (!share) return {};
     return SeedFirstStart(applicationDirectory, *share, files, clock);
+}
+
+std::optional<std::filesystem::path> FindSampleBase(const std::filesystem::path& executableDirectory) {
+    std::error_code error;
+    if (const auto share = FindInstalledShare(executableDirectory)) {
+        const auto base = *share / "DataBase" / kSampleBase;
+        if (std::filesystem::is_regular_file(base, error)) return base;
+    }
+    const auto project = std::filesystem::path(kProjectDataDirectory) / kSampleBase;
+    if (std::filesystem::is_regular_file(project, error)) return project;
+    return std::nullopt;
 }
 
 }  // namespace karvola

@@ -10,6 +10,8 @@
 #include <utility>
 
 #include "StakesCommand.h"
+#include "config/ApplicationDirectory.h"
+#include "config/FirstStart.h"
 
 namespace karvola::cli {
 
@@ -263,6 +265,14 @@ void HeadlessTerminal::startUp() {
     // From now on an error line is a command's failure.
     m_watch.watch(true);
     m_startFailed = m_settings.dataBase.has_value() && !loaded.loaded();
+    const bool told = !m_settings.quiet || m_settings.typedInput;
+    if (m_settings.freshHome && told && !m_workstation.dataBase().hasName()) {
+        // Nothing to seed from (a program run from its build folder): where to start.
+        const auto sample = karvola::FindSampleBase(karvola::ExecutableDirectory());
+        diagnostic(sample ? "no default data base yet; the sample base is " + sample->string() +
+                                ": start with --db FILE to try it, or :load FILE to make it the default"
+                          : "no default data base yet: start with --db FILE, or :load FILE to make it the default");
+    }
     if (!m_settings.quiet || loaded.loaded() || !m_workstation.dataBase().hasName()) return;
     // A quiet start says nothing, unless the data base it was asked to load failed.
     const std::string& file = m_workstation.dataBase().fileName();

@@ -101,6 +101,10 @@ struct HeadlessSettings {
     std::filesystem::path applicationDirectory;
     bool quiet = false;
     bool stopOnError = false;  // a script's input ends at its first failed command
+    // The application directory had no configuration before this start, and the
+    // user is told where the sample base is: on a loud start, or a typed session.
+    bool freshHome = false;
+    bool typedInput = false;
     char decimalSeparator = '.';
     std::optional<std::string> dataBase;  // loaded at start instead of the configured one
     karvola::ServiceHostChoice service;

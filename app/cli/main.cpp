@@ -25,6 +25,7 @@
 #include "common/NumberTexts.h"
 #include "config/ApplicationDirectory.h"
 #include "config/FirstStart.h"
+#include "config/MatchConfig.h"
 #include "options/SignalWatcher.h"
 #include "web/CurlHttpClient.h"
 
@@ -67,6 +68,7 @@ int Run(const karvola::cli::CliOptions& options) {
     karvola::LocalFileSystem files;
     karvola::SystemClock clock;
     karvola::cli::StatusLine status(stderr, karvola::cli::StatusLine::Drawable(stderr));
+    const bool freshHome = !files.exists(directory / karvola::MatchConfig::kFileName);
     try {
         karvola::EnsureApplicationLayout(directory);
         for (const auto& problem : karvola::SeedFirstStart(directory, files, clock)) status.diagnostic(problem);
@@ -95,6 +97,8 @@ int Run(const karvola::cli::CliOptions& options) {
         {.applicationDirectory = directory,
          .quiet = options.quiet,
          .stopOnError = options.stopOnError,
+         .freshHome = freshHome,
+         .typedInput = options.lines.empty() && !script && isatty(STDIN_FILENO) != 0,
          .decimalSeparator = karvola::UserDecimalSeparator(),
          .dataBase = options.common.dataBaseFile(),
          .service = options.common.serviceHost(),

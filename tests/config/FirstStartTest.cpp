@@ -41,6 +41,8 @@ protected:
     std::vector<std::string> seed(FileSystem& files) { return SeedFirstStart(home(), share(), files, m_clock); }
     [[nodiscard]] std::string defaultBase() { return MatchConfig(home(), m_disk, m_clock).GetDefaultBase(); }
 
+    [[nodiscard]] const testing::FixedClock& clock() const { return m_clock; }
+
     LocalFileSystem m_disk;
 
 private:
@@ -70,13 +72,40 @@ TEST_F(FirstStartTest, NeverReplacesTheUsersFiles) {
     EXPECT_EQ(ReadFileContent(home() / "DataSource" / "datasource.txt"), "the data source\r\n");
 }
 
-TEST_F(FirstStartTest, ALaterStartLeavesTheFolderAlone) {
-    const std::string config = "<?xml version=\"1.0\" ?>\r\n<KarvolaConfiguration>\r\n</KarvolaConfiguration>\r\n";
-    WriteFileContent(home() / MatchConfig::kFileName, config);
-    EXPECT_TRUE(seed(m_disk).empty());
-    EXPECT_EQ(ReadFileContent(home() / MatchConfig::kFileName), config);
-    EXPECT_TRUE(fs::is_empty(home() / "DataBase"));
-    EXPECT_TRUE(fs::is_empty(home() / "Documents"));
+// A configuration that names a base that exists is the user's: nothing is
+// copied or changed. One that names none, or a base that is gone (a program
+// without a share started first), gets the sample named and keeps the rest.
+TEST_F(FirstStartTest, ALaterStartSeedsOnlyWhenTheConfigurationNamesNoBaseThatExists) {
+    struct Case {
+        const char* what;
+        std::string defaultBase;
+        bool seeded;
+    };
+    const Case cases[] = {
+        {"no base named", "", true},
+        {"a base that is gone", (home() / "DataBase" / "gone.txt").string(), true},
+        {"a base that exists", (home() / "DataBase" / "mine.txt").string(), false},
+        {"a base named from the application directory", "DataBase/mine.txt", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(home());
+        EnsureApplicationLayout(home());
+        WriteFileContent(home() / "DataBase" / "mine.txt", "my own base");
+        const std::string config = "<?xml version=\"1.0\" ?>\r\n<KarvolaConfiguration>\r\n\t<DefaultBase>" +
+                                   c.defaultBase + "</DefaultBase>\r\n\t<BNDValue>25</BNDValue>\r\n" +
+                                   "</KarvolaConfiguration>\r\n";
+        WriteFileContent(home() / MatchConfig::kFileName, config);
+        EXPECT_TRUE(seed(m_disk).empty());
+        if (!c.seeded) {
+            EXPECT_EQ(ReadFileContent(home() / MatchConfig::kFileName), config);
+            EXPECT_TRUE(fs::is_empty(home() / "Documents"));
+            continue;
+        }
+        EXPECT_EQ(defaultBase(), (home() / "DataBase" / "sample.txt").string());
+        EXPECT_EQ(MatchConfig(home(), m_disk, clock()).GetBNDValue(), "25");
+        EXPECT_EQ(ReadFileContent(home() / "Documents" / "UserGuide.pdf"), "%PDF-1.4 the guide");
+    }
 }
 
 TEST_F(FirstStartTest, AnInstallationWithoutTheGuideOrTheBaseSeedsTheRest) {
