@@ -57,6 +57,18 @@ else()
   set(KARVOLA_SANITIZED OFF)
 endif()
 
+# Debian's hardening as dpkg-buildflags gives it, bind-now included (lintian asks
+# for it), in every build that is neither instrumented nor unoptimized, so that a
+# .deb that cpack makes in any Release folder is hardened. _FORTIFY_SOURCE needs
+# the optimizer; a compiler that defines it already gets this level instead.
+option(KARVOLA_HARDENING "Build with Debian's hardening flags (stack protector, fortify, relro, bind-now)" ON)
+if(KARVOLA_HARDENING AND NOT KARVOLA_SANITIZED AND NOT KARVOLA_FUZZ)
+  target_compile_options(karvola_common INTERFACE
+    -fstack-protector-strong -Wformat -Werror=format-security
+    "$<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>")
+  target_link_options(karvola_common INTERFACE -Wl,-z,relro -Wl,-z,now)
+endif()
+
 # The fuzzing build: every target carries libFuzzer's coverage instrumentation
 # (the harnesses in fuzz/ link the fuzzer's driver) under ASan and UBSan.
 if(KARVOLA_FUZZ)

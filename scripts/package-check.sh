@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Checks the .deb that make package built in BUILD (default build/package): its
-# control fields and contents, then the programs unpacked from it, run on the
+# Checks the .deb that make package built in BUILD (default build/package):
+# lintian as an archive runs it, every tag shown, with no error and no warning
+# allowed; its AppStream metainfo; its control fields and contents, then the
+# programs unpacked from it, run on the
 # sample data from a fresh home. As root with a working dpkg it also installs the
 # package, runs the programs from /usr and removes it again, checking that
 # nothing of it is left. Prints a line per check; exits 1 when any failed.
@@ -46,12 +48,20 @@ lacks() { ! grep -qE -- "$2" "$1"; }
 
 echo "package-check: $deb"
 
+# What a distribution asks of a package. The overrides shipped in the package
+# cover only the spelling notes on the program's own texts.
+lintian -I -E --pedantic "$deb" >"$scratch/lintian" 2>&1 || true
+check "lintian ran" grep -q . <(lintian --version)
+check "lintian: no error and no warning" lacks "$scratch/lintian" '^[EW]: '
+if grep -qE '^[EW]: ' "$scratch/lintian"; then sed 's/^/      /' "$scratch/lintian"; fi
+
 # The control fields: the dependencies come from dpkg-shlibdeps, so the runtime
 # libraries of every program must be named.
 dpkg-deb -I "$deb" >"$scratch/info"
 check "package name karvola" contains "$scratch/info" " Package: karvola"
-check "version $version" contains "$scratch/info" " Version: $version"
-for field in Maintainer Section Description; do
+check "version $version-1" grep -qx " Version: $version-1" "$scratch/info"
+check "a real homepage" grep -q '^ Homepage: https://' "$scratch/info"
+for field in Maintainer Section Description Homepage; do
   check "field $field" grep -q "^ $field: ." "$scratch/info"
 done
 depends=", $(sed -n 's/^ Depends: //p' "$scratch/info"),"
@@ -70,7 +80,9 @@ expected=(
   /usr/share/karvola/service/referals.txt /usr/share/karvola/service/advert.txt /usr/share/karvola/service/keys.txt
   /usr/share/applications/karvola.desktop /usr/share/icons/hicolor/scalable/apps/karvola.svg
   /usr/share/man/man1/karvola.1.gz /usr/share/man/man1/karvola-cli.1.gz /usr/share/man/man1/karvola-service.1.gz
-  /usr/share/doc/karvola/copyright
+  /usr/share/doc/karvola/copyright /usr/share/doc/karvola/changelog.Debian.gz
+  /usr/share/metainfo/example.karvola.karvola.metainfo.xml
+  /usr/share/lintian/overrides/karvola
 )
 for size in 16 32 48 64 128 256; do expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/karvola.png"); done
 for file in "$project"/data/service/upcoming/*; do expected+=("/usr/share/karvola/service/upcoming/${file##*/}"); done
@@ -87,6 +99,17 @@ check "no libraries, headers or helper programs" lacks "$scratch/contents" '\.(a
 root=$scratch/root
 dpkg -x "$deb" "$root"
 check "desktop file valid" desktop-file-validate "$root/usr/share/applications/karvola.desktop"
+metainfo=$root/usr/share/metainfo/example.karvola.karvola.metainfo.xml
+appstreamcli validate --no-net "$metainfo" >"$scratch/appstream" 2>&1 && appstream_valid=1 || appstream_valid=
+check "appstreamcli validate: the metainfo" test -n "$appstream_valid"
+[ -n "$appstream_valid" ] || sed 's/^/      /' "$scratch/appstream"
+check "the metainfo launches the desktop file" contains "$metainfo" '<launchable type="desktop-id">karvola.desktop</launchable>'
+check "copyright: machine-readable" grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+  "$root/usr/share/doc/karvola/copyright"
+for licence in GPL-3+ SIL-OFL-1.1 football-data-terms; do
+  check "copyright: licence $licence" grep -q "^License: $licence$" "$root/usr/share/doc/karvola/copyright"
+done
+check "changelog names version $version-1" grep -q "^karvola ($version-1) " <(gzip -dc "$root/usr/share/doc/karvola/changelog.Debian.gz")
 for page in karvola karvola-cli karvola-service; do
   check "manual page $page.1 readable" gzip -t "$root/usr/share/man/man1/$page.1.gz"
 done

@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -330,6 +331,24 @@ private slots:
         auto* label = about.findChild<QLabel*>(QStringLiteral("ReleaseDateLabel"));
         QVERIFY(label != nullptr);
         QCOMPARE(label->text(), QStringLiteral("Release Date: Apr 22 2009"));
+    }
+
+    // The box states the licence the program is distributed under, and no other terms.
+    void aboutStatesTheGplAndNoOtherTerms() {
+        TAboutKarvolaForm about;
+        auto* gpl = about.findChild<QLabel*>(QStringLiteral("GplLabel"));
+        auto* memo = about.findChild<QPlainTextEdit*>(QStringLiteral("LicenceAgreementMemo"));
+        QVERIFY(gpl != nullptr && memo != nullptr);
+        QCOMPARE(gpl->text(), QStringLiteral("Licensed under the GNU GPL v3 or later"));
+        const QString text = memo->toPlainText();
+        for (const char* part : {"Copyright (C) 2026 the Karvola developers", "GNU General Public License",
+                                 "either version 3 of the License, or (at your option) any later version",
+                                 "WITHOUT ANY WARRANTY", "https://www.gnu.org/licenses/"}) {
+            QVERIFY2(text.contains(QLatin1String(part)), part);
+        }
+        for (const char* part : {"SINGLE-USER", "resold", "rented", "By using the software you accept"}) {
+            QVERIFY2(!text.contains(QLatin1String(part), Qt::CaseInsensitive), part);
+        }
     }
 
     void aboutOpensTheMakersAddressWhenClicked() {

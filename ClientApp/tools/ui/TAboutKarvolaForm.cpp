@@ -17,21 +17,28 @@ namespace karvola::ui {
 
 namespace {
 
+// The licence the program is distributed under (Qt Charts asks for the GPL), in
+// the words the GPL's own "How to Apply" gives for a program's notice.
 constexpr const char* kLicenceAgreement =
-    "KARVOLA SINGLE-USER LICENCE AGREEMENT\n"
+    "Karvola, the football betting odds analysis workstation\n"
+    "Copyright (C) 2026 the Karvola developers\n"
     "\n"
-    "1. This licence lets one person install and use Karvola on the computers that person uses. "
-    "The software may not be resold, rented or shared with other users.\n"
+    "This program is free software: you can redistribute it and/or modify it under the terms of the "
+    "GNU General Public License as published by the Free Software Foundation, either version 3 of the "
+    "License, or (at your option) any later version.\n"
     "\n"
-    "2. The software is provided \"as is\", without warranty of any kind, express or implied, "
-    "including fitness for a particular purpose. The maker is not liable for any loss or damage "
-    "arising from its use.\n"
+    "This program is distributed in the hope that it will be useful, but WITHOUT ANY WARRANTY; without "
+    "even the implied warranty of MERCHANTABILITY or FITNESS FOR A PARTICULAR PURPOSE. See the GNU "
+    "General Public License for more details.\n"
     "\n"
-    "3. Karvola analyses past odds and results; it does not predict the future. Betting involves "
+    "You should have received a copy of the GNU General Public License along with this program (on "
+    "Debian in /usr/share/common-licenses/GPL-3). If not, see <https://www.gnu.org/licenses/>.\n"
+    "\n"
+    "The terminal's font, Liberation Mono, is under the SIL Open Font License 1.1.\n"
+    "\n"
+    "Karvola analyses past odds and results; it does not predict the future. Betting involves "
     "the risk of losing the money staked. Bet only what you can afford to lose, and only where "
-    "betting is legal for you.\n"
-    "\n"
-    "By using the software you accept these terms.";
+    "betting is legal for you.";
 
 QLabel* CentredLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
