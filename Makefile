@@ -1,7 +1,9 @@
 # The two commands that do everything on a fresh Debian machine:
-#   make run    installs what is missing, builds, starts the local web service
-#               unless it runs already, then Karvola (the headless terminal
-#               where there is no display)
+#   make run    installs what the programs need and is missing, builds the three
+#               programs and the user guide (nothing else), starts the local web
+#               service unless something answers on its address (it says whether
+#               that is this build's service), then Karvola (the headless
+#               terminal where there is no display)
 #   make test   installs what is missing, builds, runs every test once: the
 #               windows' and the slow ones on the release build, the core's,
 #               karvola-cli's, the service's and the fuzzing corpora's replay
@@ -24,24 +26,30 @@
 #               SOAK_SECONDS (default 180), its memory sampled throughout
 #   make package  the .deb (CPack) from a release build of its own without the
 #               tests and benchmarks, warnings not errors (build/package)
-#   make package-check  builds it, checks its contents and runs the programs
-#               unpacked from it; as root also installs it, runs it from /usr and
-#               removes it (scripts/package-check.sh)
+#   make package-check  builds it, runs lintian (no error, no warning) and
+#               appstreamcli validate on it, checks its contents and runs the
+#               programs unpacked from it; as root also installs it, runs it
+#               from /usr and removes it (scripts/package-check.sh)
 #   make format / make format-check   clang-format 14 over the C++ sources; the
 #               check fails on a file it would change, and without the tool
 JOBS ?= $(shell nproc)
 # The package check runs once per build folder, and again when its list changes.
 PACKAGES_STAMP := build/.packages-checked
+RUN_PACKAGES_STAMP := build/.run-packages-checked
+# What make run starts, and the guide and sample content they read.
+RUN_TARGETS := karvola karvola-cli karvola-service karvola_service_sample_content user_guide
 # One clang-format major only: another formats some constructs differently, and two
 # would rewrite each other's files. install-deps.sh installs this one.
 CLANG_FORMAT_MAJOR := 14
 CLANG_FORMAT ?= clang-format-$(CLANG_FORMAT_MAJOR)
 FORMAT_DIRS := ClientApp app tests bench fuzz
 
-.PHONY: run test check fuzz deps packages build build-asan build-asan-full test-release test-asan \
+.PHONY: run run-packages test check fuzz deps packages build build-asan build-asan-full test-release test-asan \
         test-asan-full bench format format-check format-tool clean
 
-run: build
+run: run-packages
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target $(RUN_TARGETS)
 	./scripts/seed-home.sh
 	./scripts/start-service.sh ./build/release/app/service/karvola-service
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then ./build/release/app/gui/karvola; \
@@ -54,10 +62,15 @@ check: tidy test-asan-full
 # The check itself, whatever the stamp says.
 deps:
 	rm -f $(PACKAGES_STAMP)
-	./scripts/install-deps.sh --stamp $(PACKAGES_STAMP)
+	./scripts/install-deps.sh --tests --stamp $(PACKAGES_STAMP)
 
+# What the build and every test need.
 packages:
-	@./scripts/install-deps.sh --stamp $(PACKAGES_STAMP)
+	@./scripts/install-deps.sh --tests --stamp $(PACKAGES_STAMP)
+
+# What the programs need, no more: the test libraries and the test locale wait for make test.
+run-packages:
+	@./scripts/install-deps.sh --stamp $(RUN_PACKAGES_STAMP)
 
 build: packages
 	cmake --preset release
@@ -88,7 +101,7 @@ TIDY_DIR := build/tidy
 CLANG_TIDY_RUNNER ?= run-clang-tidy-14
 .PHONY: tidy
 tidy:
-	./scripts/install-deps.sh --tidy --stamp build/.tidy-packages-checked
+	./scripts/install-deps.sh --tests --tidy --stamp build/.tidy-packages-checked
 	cmake --preset tidy
 	ninja -C $(TIDY_DIR) $$(ninja -C $(TIDY_DIR) -t targets all | grep -o '^[^:]*_autogen:' | grep -v 'CMakeFiles\|^/' | tr -d :)
 	$(CLANG_TIDY_RUNNER) -p $(TIDY_DIR) -j $(JOBS) -quiet -extra-arg=-Wno-unknown-warning-option \

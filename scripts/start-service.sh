@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the local karvola-service on the sample content in the background,
-# unless something answers on its address already or KARVOLA_SERVICE_HOST names
-# another service. The sample's upcoming matches are past ones, shifted so that
+# unless something answers on its address already (it says whether that is a
+# karvola-service of this build with upcoming matches) or KARVOLA_SERVICE_HOST
+# names another service. The sample's upcoming matches are past ones, shifted so that
 # the first kicks off a day after the start. The log goes to
 # $XDG_STATE_HOME/karvola/service.log.
 #   scripts/start-service.sh PATH/TO/karvola-service
@@ -18,8 +19,30 @@ fi
 
 listening() { (exec 3<>"/dev/tcp/$host/$port") 2>/dev/null; }
 
+# ask REQUEST: the whole answer of whatever listens, within 5 s.
+ask() {
+  timeout 5 bash -c 'exec 3<>"/dev/tcp/$1/$2" && printf "%s" "$3" >&3 && cat <&3' ask "$host" "$port" "$1" 2>/dev/null |
+    tr -d '\r'
+}
+
+# What answers already is used only when it is this build's karvola-service and
+# offers upcoming matches to the sample key; anything else is named and left alone.
 if listening; then
-  echo "Something answers on $host:$port already (a karvola-service started earlier?); using it"
+  version=$("$service" --version | sed -n 's/^karvola-service \([^ ]*\) .*/\1/p')
+  body='request=download&uid=demo'
+  reply=$(ask "$(printf 'POST /download_upcomings_service.php HTTP/1.0\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: %d\r\n\r\n%s' "${#body}" "$body")")
+  server=$(printf '%s\n' "$reply" | sed -n 's/^Server: //p' | head -n 1)
+  document=$(printf '%s' "$reply" | sed -n 's/.*\[DATA\]\(.*\)\[\/DATA\].*/\1/p' | tr -- '-_' '+/')
+  matches=$(printf '%s' "$document" | base64 -d 2>/dev/null | grep -c '<SPORT_EVENT>' || true)
+  if [ "$server" != "karvola-service/$version" ]; then
+    echo "Something else answers on $host:$port (${server:-not a karvola-service}): Karvola will ask it for the" >&2
+    echo "bookmaker directory and upcoming matches; stop it, or set KARVOLA_SERVICE_HOST to another service" >&2
+  elif [ "${matches:-0}" -eq 0 ]; then
+    echo "The karvola-service on $host:$port offers no upcoming matches: one started earlier without" >&2
+    echo "--shift-to-now, or whose matches have kicked off; stop it and make run starts a fresh one" >&2
+  else
+    echo "karvola-service $version answers on $host:$port already with $matches upcoming matches; using it"
+  fi
   exit 0
 fi
 

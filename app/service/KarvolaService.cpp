@@ -19,6 +19,7 @@
 
 #include "ConnectionThreads.h"
 #include "UpcomingsReply.h"
+#include "common/Version.h"
 #include "web/HostPort.h"
 
 namespace karvola::service {
@@ -282,6 +283,11 @@ KarvolaService::KarvolaService(ContentFolder& content, RequestLog& log, ServiceL
     });
     server.set_keep_alive_max_count(m_limits.requestsPerConnection);
 
+    // Every answer names the program and its version, so that a script finding the
+    // port taken can tell this service from another program.
+    server.set_post_routing_handler([](const httplib::Request&, httplib::Response& response) {
+        response.set_header("Server", "karvola-service/" + std::string(kVersion));
+    });
     server.set_pre_routing_handler([](const httplib::Request& request, httplib::Response& response) {
         if (!request.has_header(kRefusalHeader)) return httplib::Server::HandlerResponse::Unhandled;
         response.status = std::atoi(request.get_header_value(kRefusalHeader).c_str());

@@ -11,6 +11,7 @@
 #include "RunningService.h"
 #include "UpcomingsReply.h"
 #include "common/Base64.h"
+#include "common/Version.h"
 #include "support/FileContent.h"
 
 namespace karvola::testing {
@@ -62,6 +63,10 @@ TEST(ServiceRoutes, AnswersItsThreeRoutesAndNothingElse) {
     for (const auto& c : cases) {
         const std::string response = Exchange(service.port(), c.request);
         EXPECT_EQ(StatusOf(response), c.status) << c.request;
+        // Found or not, an answer names the service and its version.
+        EXPECT_NE(response.find("\r\nServer: karvola-service/" + std::string(karvola::kVersion) + "\r\n"),
+                  std::string::npos)
+            << response;
         if (!c.body.empty()) {
             EXPECT_EQ(BodyOf(response), c.body) << c.request;
         }
