@@ -19,10 +19,11 @@ fi
 
 listening() { (exec 3<>"/dev/tcp/$host/$port") 2>/dev/null; }
 
-# ask REQUEST: the whole answer of whatever listens, within 5 s.
+# ask REQUEST: the whole answer of whatever listens, within 5 s; nothing when
+# it closes the connection or stays silent.
 ask() {
-  timeout 5 bash -c 'exec 3<>"/dev/tcp/$1/$2" && printf "%s" "$3" >&3 && cat <&3' ask "$host" "$port" "$1" 2>/dev/null |
-    tr -d '\r'
+  { timeout 5 bash -c 'exec 3<>"/dev/tcp/$1/$2" && printf "%s" "$3" >&3 && cat <&3' ask "$host" "$port" "$1" ||
+    true; } 2>/dev/null | tr -d '\r'
 }
 
 # What answers already is used only when it is this build's karvola-service and
@@ -31,7 +32,7 @@ if listening; then
   version=$("$service" --version | sed -n 's/^karvola-service \([^ ]*\) .*/\1/p')
   body='request=download&uid=demo'
   reply=$(ask "$(printf 'POST /download_upcomings_service.php HTTP/1.0\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: %d\r\n\r\n%s' "${#body}" "$body")")
-  server=$(printf '%s\n' "$reply" | sed -n 's/^Server: //p' | head -n 1)
+  server=$(printf '%s\n' "$reply" | awk '/^Server: / && !found { sub(/^Server: /, ""); print; found = 1 }')
   document=$(printf '%s' "$reply" | sed -n 's/.*\[DATA\]\(.*\)\[\/DATA\].*/\1/p' | tr -- '-_' '+/')
   matches=$(printf '%s' "$document" | base64 -d 2>/dev/null | grep -c '<SPORT_EVENT>' || true)
   if [ "$server" != "karvola-service/$version" ]; then
